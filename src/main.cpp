@@ -1,0 +1,6 @@
+#include "ui/Startup.h"
+
+int main(int argc, char* argv[])
+{
+    return Startup::Main(argc, argv);
+}

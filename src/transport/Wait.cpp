@@ -1,0 +1,42 @@
+#include "Wait.h"
+
+#include "Inet.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
+namespace Wait {
+namespace {
+
+bool waitFor(Inet& inet, int milliseconds)
+{
+    if (!inet.StillExecuting())
+        return true;
+    QPointer<Inet> guard(&inet);
+    QEventLoop loop;
+    QObject::connect(&inet, &Inet::Idle, &loop, &QEventLoop::quit);
+    QObject::connect(&inet, &QObject::destroyed, &loop, &QEventLoop::quit);
+    QTimer limit;
+    if (milliseconds >= 0) {
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        limit.start(milliseconds);
+    }
+    // The component may already have finished between the test above and
+    // the connections; check again before sleeping.
+    if (inet.StillExecuting())
+        loop.exec();
+    return !guard || !guard->StillExecuting();
+}
+
+} // namespace
+
+void UntilIdle(Inet& inet) { waitFor(inet, -1); }
+
+bool UntilIdleAtMost(Inet& inet, int milliseconds) { return waitFor(inet, milliseconds); }
+
+void DoEvents() { QCoreApplication::processEvents(); }
+
+} // namespace Wait

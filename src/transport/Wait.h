@@ -1,0 +1,15 @@
+#pragma once
+
+class Inet;
+
+namespace Wait {
+
+// Lets window events run until the component is idle, sleeping in the event
+// loop in between (no busy spinning).
+void UntilIdle(Inet& inet);
+// The same, but gives up after the given time; true when the component is idle.
+bool UntilIdleAtMost(Inet& inet, int milliseconds);
+// Lets pending window events run once.
+void DoEvents();
+
+} // namespace Wait

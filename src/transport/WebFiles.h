@@ -1,0 +1,30 @@
+#pragma once
+// The web-site operations of the main module. A relative name is a path
+// below the web site's folder with "/" or "\" between folders. Every
+// operation returns false after showing its own message when it fails.
+
+#include <QString>
+
+class Inet;
+
+namespace modSkiff {
+
+// The marker that makes DownloadWebFile save into the local mirror.
+inline const QString kSaveToFile = QStringLiteral("[savetofile]");
+
+struct WebFileNames
+{
+    QString localFile;   // "WebPage/" + folders + name, relative to the working directory
+    QString remoteFile;  // "/users/tarnwardens/" + folders + name
+    QString address;     // HTTP base + folders + name
+};
+
+// The name mapping shared by the three operations; with createFolders the
+// local folders are made on the way (an existing folder is no error).
+WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = false);
+
+bool UploadWebFile(Inet& inet, const QString& relativeName);
+bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
+bool DeleteWebFile(Inet& inet, const QString& relativeName);
+
+} // namespace modSkiff

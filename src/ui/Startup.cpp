@@ -1,0 +1,116 @@
+#include "Startup.h"
+
+#include "frmSetLocalDir.h"
+#include "frmSplash.h"
+#include "services/DesktopServices.h"
+
+#include "app/AppPaths.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/Settings.h"
+#include "app/StartupSteps.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+
+namespace Startup {
+namespace {
+
+void showLocalFolderChooser()
+{
+    frmSetLocalDir chooser;
+    chooser.exec();
+}
+
+bool enterLocalFolder()
+{
+    return !modSkiff::LocalFolder.isEmpty() && QDir::setCurrent(modSkiff::LocalFolder);
+}
+
+} // namespace
+
+Steps ProgramSteps()
+{
+    Steps steps;
+    steps.showLogin = [] {};
+    steps.showMainMenu = [] {};
+    return steps;
+}
+
+bool Run(const QString& commandLine, const Steps& steps)
+{
+    using namespace modSkiff;
+
+    StartupSteps::PrepareExternalEditorsFile();
+    StartupSteps::ReadNoReadOnly();
+    StartupSteps::ReadProxySwitch(commandLine);
+
+    QPointer<frmSplash> splash = new frmSplash;
+    splash->show();
+
+    steps.showLogin();
+    if (CurrentUser.isEmpty()) {
+        delete splash;
+        EndProgram();
+        return false;
+    }
+    if (CurrentLevel < 2 || CurrentLevel > 4) {
+        MsgBox(QStringLiteral("Sorry, you've been locked out."), vbOKOnly);
+        delete splash;
+        EndProgram();
+        return false;
+    }
+
+    LocalFolder = GetSetting(QStringLiteral("Settings"), QStringLiteral("LocalFolder"), QString());
+    if (LocalFolder.isEmpty()) {
+        const QString programFolder = AppPaths::ProgramFolder();
+        QDir(programFolder).mkdir(QStringLiteral("Local Folder"));
+        LocalFolder = programFolder + QStringLiteral("/Local Folder/");
+        showLocalFolderChooser();
+    }
+    if (LocalFolder.isEmpty()) {
+        delete splash;
+        EndProgram();
+        return false;
+    }
+    if (!enterLocalFolder()) {
+        showLocalFolderChooser();
+        if (!enterLocalFolder()) {
+            delete splash;
+            EndProgram();
+            return false;
+        }
+    }
+
+    QDir::current().mkdir(QStringLiteral("WebPage"));
+    steps.showMainMenu();
+    delete splash;
+    return true;
+}
+
+QString CommandLine(int argc, char* argv[])
+{
+    QStringList words;
+    for (int i = 1; i < argc; ++i)
+        words << QString::fromLocal8Bit(argv[i]);
+    return words.join(QLatin1Char(' '));
+}
+
+int Main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Skiff"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0.3"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/skiff.svg")));
+    QApplication::setQuitOnLastWindowClosed(true);
+    DesktopServices::Install();
+
+    if (!Run(CommandLine(argc, argv), ProgramSteps()))
+        return 0;
+    const int result = app.exec();
+    modSkiff::FlushSettings();
+    return result;
+}
+
+} // namespace Startup

@@ -1,0 +1,145 @@
+#include "DesktopServices.h"
+
+#include "app/Services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QUrl>
+
+namespace DesktopServices {
+namespace {
+
+QString displayText(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+class Messages : public MessageService
+{
+public:
+    int msgBox(const QString& prompt, int style, const QString& title) override
+    {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(title);
+        box.setText(displayText(prompt));
+        switch (style & kIconMask) {
+        case vbCritical: box.setIcon(QMessageBox::Critical); break;
+        case vbQuestion: box.setIcon(QMessageBox::Question); break;
+        case vbExclamation: box.setIcon(QMessageBox::Warning); break;
+        case vbInformation: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon);
+        }
+        QList<QPair<QMessageBox::StandardButton, int>> buttons;
+        switch (style & kButtonsMask) {
+        case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+        case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case vbYesNoCancel:
+            buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
+                       {QMessageBox::Cancel, vbCancel}};
+            break;
+        default: buttons = {{QMessageBox::Ok, vbOK}};
+        }
+        for (const auto& button : buttons)
+            box.addButton(button.first);
+        const int defaultIndex = (style & kDefaultMask) / vbDefaultButton2;
+        if (defaultIndex < buttons.size())
+            box.setDefaultButton(buttons.at(defaultIndex).first);
+        // Escape answers like the last button (Cancel or No), as the
+        // members are used to.
+        box.setEscapeButton(buttons.last().first);
+        box.exec();
+        const auto clicked = box.standardButton(box.clickedButton());
+        for (const auto& button : buttons)
+            if (button.first == clicked)
+                return button.second;
+        return buttons.last().second;
+    }
+
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override
+    {
+        bool ok = false;
+        const QString answer =
+            QInputDialog::getText(QApplication::activeWindow(), title, displayText(prompt),
+                                  QLineEdit::Normal, defaultText, &ok);
+        return ok ? answer : QString();
+    }
+};
+
+class FileDialogs : public FileDialogService
+{
+public:
+    QStringList openFileNames(const QString& title, const QString& folder, const QString& filter,
+                              bool multiple) override
+    {
+        if (multiple)
+            return QFileDialog::getOpenFileNames(QApplication::activeWindow(), title, folder,
+                                                 filter);
+        const QString file =
+            QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+};
+
+class Shell : public ShellService
+{
+public:
+    void openFile(const QString& path) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    void openFolder(const QString& path) override
+    {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+    bool startProgram(const QString& program, const QStringList& arguments) override
+    {
+        return QProcess::startDetached(program, arguments);
+    }
+};
+
+class Pointer : public PointerService
+{
+public:
+    void showBusy() override
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_depth;
+    }
+    void restore() override
+    {
+        if (m_depth > 0) {
+            QApplication::restoreOverrideCursor();
+            --m_depth;
+        }
+    }
+    void setNormal() override
+    {
+        while (m_depth > 0)
+            restore();
+    }
+
+private:
+    int m_depth = 0;
+};
+
+} // namespace
+
+void Install()
+{
+    static Messages messages;
+    static FileDialogs fileDialogs;
+    static Shell shell;
+    static Pointer pointer;
+    InstallMessageService(&messages);
+    InstallFileDialogService(&fileDialogs);
+    InstallShellService(&shell);
+    InstallPointerService(&pointer);
+}
+
+} // namespace DesktopServices
