@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "frmSetLocalDir.h"
+#include "Resources.h"
 #include "frmSplash.h"
 #include "services/DesktopServices.h"
 
@@ -100,6 +101,7 @@ QString CommandLine(int argc, char* argv[])
 int Main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    InitResources();
     QApplication::setApplicationName(QStringLiteral("Skiff"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.3"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/skiff.svg")));
