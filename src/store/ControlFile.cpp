@@ -25,10 +25,14 @@ bool isDigit(char c)
 
 QString decodeSpan(const char* begin, const char* end)
 {
+    if (begin == end)
+        return QString();
     QString text(end - begin, Qt::Uninitialized);
     QChar* out = text.data();
-    for (const char* p = begin; p != end; ++p)
-        *out++ = Windows1252::decodeByte(static_cast<unsigned char>(*p));
+    for (const char* p = begin; p != end; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        *out++ = byte < 0x80 ? QChar(char16_t(byte)) : Windows1252::decodeByte(byte);
+    }
     return text;
 }
 
@@ -41,6 +45,24 @@ bool beginsWithNumber(const char* p, const char* end)
     if (p != end && *p == '.')
         ++p;
     return p != end && isDigit(*p);
+}
+
+// The common case of a version field, without the general conversion's
+// cost: an optional minus and at most nine digits, nothing else.
+std::optional<int> plainWholeNumber(const char* p, const char* end)
+{
+    const bool negative = p != end && *p == '-';
+    if (negative)
+        ++p;
+    if (p == end || end - p > 9)
+        return std::nullopt;
+    int value = 0;
+    for (; p != end; ++p) {
+        if (!isDigit(*p))
+            return std::nullopt;
+        value = value * 10 + (*p - '0');
+    }
+    return negative ? -value : value;
 }
 
 // The text after line 2 as the list format's reader sees it. Works on the raw
@@ -80,6 +102,8 @@ public:
             return 0;
         if (!beginsWithNumber(begin, end))
             throw SkiffError::typeMismatch();
+        if (const std::optional<int> whole = plainWholeNumber(begin, end))
+            return modSkiff::ToInteger(*whole);
         return modSkiff::ToInteger(modSkiff::Val(decodeSpan(begin, end)));
     }
 
@@ -135,12 +159,16 @@ SkiffError inputPastEndOfFile()
 
 void appendQuoted(QByteArray& out, const QString& text)
 {
-    out += '"';
+    const qsizetype start = out.size();
+    out.resize(start + text.size() + 2);
+    char* p = out.data() + start;
+    *p++ = '"';
     for (const QChar c : text) {
-        const char byte = Windows1252::encodeChar(c);
-        out += byte == '"' ? '\'' : byte;
+        const char16_t u = c.unicode();
+        const char byte = u < 0x80 ? char(u) : Windows1252::encodeChar(c);
+        *p++ = byte == '"' ? '\'' : byte;
     }
-    out += '"';
+    *p = '"';
 }
 
 } // namespace
