@@ -36,8 +36,8 @@ QString decodeSpan(const char* begin, const char* end)
     return text;
 }
 
-// The list format gives a numeric field no chance to be anything else: a
-// field that does not even begin like a number cannot be stored in one.
+// A version field that does not even begin like a number cannot be read
+// into one: the list format's reader stops there with a type mismatch.
 bool beginsWithNumber(const char* p, const char* end)
 {
     if (p != end && (*p == '+' || *p == '-'))

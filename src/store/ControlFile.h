@@ -61,10 +61,11 @@ struct Contents
     std::optional<SkiffError> error;
 
     int listedCount() const;
-    // For callers that need a complete header before they use the records:
-    // throws "File not found" for a missing file, "Input past end of file"
-    // when line 1 or line 2 is missing, and an error that came before the
-    // records (unreadable file, bad count line).
+    // For callers that need both header lines before they use the records:
+    // throws "File not found" for a missing file, the error of a file that
+    // could not be opened, and "Input past end of file" when line 1 or line
+    // 2 is missing. Any other error is left in error for after the records
+    // (a bad count line leaves none to use).
     void requireHeader() const;
 };
 

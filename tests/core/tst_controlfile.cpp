@@ -181,10 +181,14 @@ private slots:
         QTest::newRow("leading number") << QByteArray("9 lives") << 9 << QString();
         QTest::newRow("quoted") << QByteArray("\"8\"") << 8 << QString();
         QTest::newRow("lowest") << QByteArray("-32768") << -32768 << QString();
+        QTest::newRow("leading zeros") << QByteArray("007") << 7 << QString();
+        QTest::newRow("plus sign") << QByteArray("+3") << 3 << QString();
         QTest::newRow("text") << QByteArray("abc") << 0 << QStringLiteral("Type mismatch");
         QTest::newRow("sign only") << QByteArray("-") << 0 << QStringLiteral("Type mismatch");
         QTest::newRow("too big") << QByteArray("40000") << 0 << QStringLiteral("Overflow");
         QTest::newRow("too small") << QByteArray("-32769") << 0 << QStringLiteral("Overflow");
+        QTest::newRow("many digits")
+            << QByteArray("12345678901") << 0 << QStringLiteral("Overflow");
     }
 
     void versionFieldConversion()
