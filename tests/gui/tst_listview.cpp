@@ -114,6 +114,7 @@ private slots:
                  QStringLiteral("File Description"));
         QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("Level one"));
         QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("Map.graal"));
+        QVERIFY(model->index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
         QCOMPARE(report->columnWidth(0), 180);
         QCOMPARE(report->columnWidth(2), 200);
         report->header()->resizeSection(2, 240);
@@ -317,6 +318,13 @@ private slots:
         QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
 
+        for (int n = 0; n < 40; ++n)
+            list.addItem(QStringLiteral("old%1").arg(n), QStringLiteral("old %1").arg(n));
+        list.resize(400, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        inserted.clear();
+
         list.beginUpdate();
         list.clear();
         list.beginUpdate(); // nested: only the outer end shows the rows
@@ -324,6 +332,11 @@ private slots:
             list.addItem(name, name);
         list.findItem("c.txt")->setSelected(true);
         list.findItem("d.txt")->setChecked(true);
+        // The views still know 41 rows; painting them now must not fail.
+        for (int mode = ListView::lvwIcon; mode <= ListView::lvwReport; ++mode) {
+            list.setView(mode);
+            QVERIFY(!list.grab().isNull());
+        }
         list.endUpdate();
         QCOMPARE(resets.count(), 0);
         list.endUpdate();
@@ -420,6 +433,25 @@ private slots:
             QCOMPARE(list.itemPosition(list.findItem(place.key())), place.value());
     }
 
+    void ensureVisibleScrollsTheShownView()
+    {
+        ListView list;
+        list.resize(300, 150);
+        list.addColumn("filename", "File Name");
+        for (int n = 0; n < 300; ++n)
+            list.addItem(QString::number(n), QStringLiteral("file %1.txt").arg(n));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        for (int mode : {ListView::lvwReport, ListView::lvwList}) {
+            list.setView(mode);
+            QAbstractItemView* view = shownView(list);
+            ListItem* far = list.item(mode == ListView::lvwReport ? 250 : 299);
+            QVERIFY(!view->viewport()->rect().intersects(rowRect(list, far)));
+            far->ensureVisible();
+            QVERIFY(view->viewport()->rect().contains(rowRect(list, far)));
+        }
+    }
+
     void selectedItemPrefersTheFocusedRow()
     {
         ListView list;
@@ -468,8 +500,10 @@ private slots:
 
         QSignalSpy mouseUps(&list, &ListView::mouseUp);
         QSignalSpy clicks(&list, &ListView::itemClick);
+        QSignalSpy selections(&list, &ListView::selectionChanged);
         QTest::mouseClick(view->viewport(), Qt::RightButton, {}, onB);
         QCOMPARE(mouseUps.count(), 1);
+        QVERIFY(selections.count() >= 1);
         QCOMPARE(mouseUps.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
         QCOMPARE(mouseUps.at(0).at(1).toPoint(), view->viewport()->mapToGlobal(onB));
         QVERIFY(b->selected()); // the right button selects the row it is over

@@ -44,7 +44,6 @@ QListView* newIconView(QWidget* parent)
     view->setGridSize(QSize(88, 68));
     view->setWordWrap(true);
     view->setTextElideMode(Qt::ElideMiddle);
-    view->setUniformItemSizes(true);
     return view;
 }
 
