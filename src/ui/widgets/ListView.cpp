@@ -108,10 +108,9 @@ QTreeView* newReportView(QWidget* parent)
 ListView::ListView(QWidget* parent)
     : QWidget(parent), m_model(new ListModel(this)),
       m_selection(new QItemSelectionModel(m_model, this)), m_stack(new QStackedWidget(this)),
-      m_iconView(newIconView(m_stack)), m_smallIconView(newSmallIconView(m_stack)),
-      m_listView(newListModeView(m_stack)), m_reportView(newReportView(m_stack))
+      m_smallIconView(newSmallIconView(m_stack)), m_reportView(newReportView(m_stack))
 {
-    m_views = {m_iconView, m_smallIconView, m_listView, m_reportView};
+    m_views = {newIconView(m_stack), m_smallIconView, newListModeView(m_stack), m_reportView};
     for (QAbstractItemView* view : m_views) {
         attach(view);
         m_stack->addWidget(view);

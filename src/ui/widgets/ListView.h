@@ -16,7 +16,6 @@ class ListModel;
 class QAbstractItemView;
 class QItemSelection;
 class QItemSelectionModel;
-class QListView;
 class QStackedWidget;
 class QTreeView;
 class SmallIconView;
@@ -60,6 +59,7 @@ public:
     void setImageList(ImageList* images);
     ImageList* imageList() const;
 
+    // A new list shows details (lvwReport).
     int view() const { return m_view; }
     void setView(int mode); // other values than 0..3 are ignored
 
@@ -112,9 +112,7 @@ private:
     ListModel* m_model;
     QItemSelectionModel* m_selection;
     QStackedWidget* m_stack;
-    QListView* m_iconView;
     SmallIconView* m_smallIconView;
-    QListView* m_listView;
     QTreeView* m_reportView;
     QList<QAbstractItemView*> m_views; // by view mode
     int m_view = lvwReport;
