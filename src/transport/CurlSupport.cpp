@@ -1,0 +1,174 @@
+#include "CurlSupport.h"
+
+#include <cstring>
+
+namespace {
+
+// Big buffers keep large files near the speed of the link; smaller ones
+// cost a system call per few kilobytes.
+constexpr long kReceiveBufferBytes = 512 * 1024;
+constexpr long kSendBufferBytes = 512 * 1024;
+// An idle FTP session stays usable however long the member pauses; libcurl
+// would otherwise drop it after two minutes and lose the server folder.
+constexpr long kKeepIdleConnectionsSeconds = 7L * 24 * 3600;
+constexpr int kWakeAtLeastEveryMs = 1000;
+
+int secondsFromEnvironment(int fallback)
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("SKIFF_NET_TIMEOUT", &ok);
+    return ok && seconds > 0 ? seconds : fallback;
+}
+
+} // namespace
+
+void EnsureCurlReady()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+NetworkOptions NetworkOptions::FromEnvironment(const QString& proxy)
+{
+    NetworkOptions options;
+    options.proxy = proxy;
+    options.connectSeconds = secondsFromEnvironment(options.connectSeconds);
+    options.stallSeconds = secondsFromEnvironment(options.stallSeconds);
+    return options;
+}
+
+void ApplyNetworkOptions(CURL* easy, const NetworkOptions& options)
+{
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, long(options.connectSeconds));
+    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(options.stallSeconds));
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, long(options.stallSeconds));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(easy, CURLOPT_UPLOAD_BUFFERSIZE, kSendBufferBytes);
+    curl_easy_setopt(easy, CURLOPT_MAXAGE_CONN, kKeepIdleConnectionsSeconds);
+    if (options.proxy.isEmpty()) {
+        // An empty proxy also keeps http_proxy and friends out of it.
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "*");
+    } else {
+        curl_easy_setopt(easy, CURLOPT_PROXY, options.proxy.toUtf8().constData());
+        curl_easy_setopt(easy, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
+    }
+}
+
+CurlRunner::CurlRunner() : m_multi(curl_multi_init()) {}
+
+CurlRunner::~CurlRunner()
+{
+    curl_multi_cleanup(m_multi);
+}
+
+CURLcode CurlRunner::run(CURL* easy, const std::function<bool()>& shouldStop,
+                         const std::function<quint64()>& activity)
+{
+    CURLM* multi = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        multi = m_multi;
+    }
+    if (shouldStop())
+        return CURLE_ABORTED_BY_CALLBACK;
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    for (bool done = false; !done;) {
+        int running = 0;
+        const quint64 before = activity ? activity() : 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        int left = 0;
+        while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || shouldStop())
+            break;
+        if (!activity || activity() == before)
+            curl_multi_poll(multi, nullptr, 0, kWakeAtLeastEveryMs, nullptr);
+    }
+    curl_multi_remove_handle(multi, easy);
+    return result;
+}
+
+void CurlRunner::wakeup()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    curl_multi_wakeup(m_multi);
+}
+
+void CurlRunner::closeConnections()
+{
+    CURLM* old = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        old = m_multi;
+        m_multi = curl_multi_init();
+    }
+    curl_multi_cleanup(old);
+}
+
+TransferFailure FailureOf(CURL* easy, CURLcode code, const char* errorBuffer,
+                          const QString& endpoint)
+{
+    TransferFailure failure;
+    failure.code = code;
+    failure.errorBuffer = QString::fromLocal8Bit(errorBuffer).trimmed();
+    failure.endpoint = endpoint;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &failure.osErrno);
+    curl_off_t connectTime = 0;
+    long newConnections = 0;
+    curl_easy_getinfo(easy, CURLINFO_CONNECT_TIME_T, &connectTime);
+    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &newConnections);
+    failure.connected = connectTime > 0 || newConnections > 0;
+    return failure;
+}
+
+QString DescribeFailure(const TransferFailure& failure, const NetworkOptions& options)
+{
+    const QString detail = failure.errorBuffer.isEmpty()
+                               ? QString::fromUtf8(curl_easy_strerror(failure.code))
+                               : failure.errorBuffer;
+    const QString& where = failure.endpoint;
+    switch (failure.code) {
+    case CURLE_COULDNT_CONNECT: {
+        const QString reason = failure.osErrno != 0
+                                   ? QString::fromLocal8Bit(std::strerror(int(failure.osErrno)))
+                                   : detail;
+        return QStringLiteral("Could not connect to %1: %2").arg(where, reason);
+    }
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("Could not find the host of %1: %2").arg(where, detail);
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("Could not find the proxy %1: %2").arg(options.proxy, detail);
+    case CURLE_OPERATION_TIMEDOUT:
+        if (!failure.connected)
+            return QStringLiteral("Could not connect to %1: no answer within %2 seconds")
+                .arg(where)
+                .arg(options.connectSeconds);
+        if (detail.contains(QLatin1String("too slow"), Qt::CaseInsensitive))
+            return QStringLiteral("The transfer with %1 stalled: nothing arrived for %2 seconds")
+                .arg(where)
+                .arg(options.stallSeconds);
+        return QStringLiteral("The server at %1 did not answer in time (%2)").arg(where, detail);
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+        return QStringLiteral("The connection to %1 broke off: %2").arg(where, detail);
+    case CURLE_ABORTED_BY_CALLBACK:
+        return QStringLiteral("The transfer with %1 was cancelled.").arg(where);
+    default:
+        return QStringLiteral("%1 (%2)").arg(detail, where);
+    }
+}

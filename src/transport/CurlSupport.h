@@ -1,0 +1,76 @@
+#pragma once
+// What every transfer on libcurl shares: the network settings (time-outs,
+// proxy, buffers), running one easy handle to its end while staying
+// interruptible from another thread, and turning a failure into a sentence
+// a member can read.
+
+#include <QString>
+#include <curl/curl.h>
+
+#include <functional>
+#include <mutex>
+
+// Prepares libcurl once per process; call before the first handle is made.
+void EnsureCurlReady();
+
+struct NetworkOptions
+{
+    QString proxy; // "host:port"; empty = connect directly, whatever the environment says
+    int connectSeconds = 15;
+    int stallSeconds = 30;
+
+    // The component's time-outs with SKIFF_NET_TIMEOUT applied.
+    static NetworkOptions FromEnvironment(const QString& proxy);
+};
+
+// Time-outs, proxy and buffer sizes on a freshly made or reset easy handle.
+void ApplyNetworkOptions(CURL* easy, const NetworkOptions& options);
+
+// Runs easy handles one after the other on a private multi handle. The
+// multi handle keeps the connections between runs, so an FTP session stays
+// logged in; closing it ends them (FTP: QUIT).
+class CurlRunner
+{
+public:
+    CurlRunner();
+    ~CurlRunner();
+    CurlRunner(const CurlRunner&) = delete;
+    CurlRunner& operator=(const CurlRunner&) = delete;
+
+    // Runs one transfer to its end. shouldStop is asked whenever the runner
+    // wakes up (at least once a second, and at once after wakeup()); when it
+    // says yes the transfer is abandoned with CURLE_ABORTED_BY_CALLBACK.
+    // activity, when given, counts what libcurl reported (e.g. protocol
+    // lines): after a step that reported something the runner steps again
+    // before it sleeps, because libcurl does not always leave itself a
+    // socket or timer to be woken by (an FTP data connection on a reused
+    // session would otherwise wait a whole second).
+    CURLcode run(CURL* easy, const std::function<bool()>& shouldStop,
+                 const std::function<quint64()>& activity = {});
+    // Wakes a running transfer from any thread so that it asks shouldStop.
+    void wakeup();
+    // Ends every connection kept for later runs. Only from the running thread.
+    void closeConnections();
+
+private:
+    std::mutex m_mutex;
+    CURLM* m_multi;
+};
+
+// Facts about a failed transfer that decide how it is described.
+struct TransferFailure
+{
+    CURLcode code = CURLE_OK;
+    QString errorBuffer; // libcurl's own words
+    long osErrno = 0;    // the system's reason for a failed connect
+    bool connected = false;
+    QString endpoint; // "host:port" of the server (or of the proxy)
+};
+
+// Collects the facts from a handle right after a failed run.
+TransferFailure FailureOf(CURL* easy, CURLcode code, const char* errorBuffer,
+                          const QString& endpoint);
+
+// A sentence naming what went wrong and where, e.g.
+// "Could not connect to 127.0.0.1:8123: Connection refused".
+QString DescribeFailure(const TransferFailure& failure, const NetworkOptions& options);

@@ -1,0 +1,525 @@
+#include "FtpSession.h"
+
+#include "FolderListing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// libcurl would end the session after a refused quote command; a leading
+// "*" makes it go on, and the session reads the reply itself.
+const QString kKeepGoing = QStringLiteral("*");
+
+// The quote commands of one run, freed with it.
+class CommandList
+{
+public:
+    CommandList() = default;
+    CommandList(const CommandList&) = delete;
+    CommandList& operator=(const CommandList&) = delete;
+    ~CommandList() { curl_slist_free_all(m_list); }
+    void add(const QString& command)
+    {
+        m_list = curl_slist_append(m_list, command.toUtf8().constData());
+    }
+    curl_slist* list() const { return m_list; }
+
+private:
+    curl_slist* m_list = nullptr;
+};
+
+QString withArgument(const char* word, const QString& argument)
+{
+    return argument.isEmpty() ? QLatin1String(word)
+                              : QLatin1String(word) + QLatin1Char(' ') + argument;
+}
+
+// A name as the path of an ftp:// address. With no CWD of libcurl's own
+// the decoded path goes to the server as it stands; a leading "/" needs
+// encoding to survive as part of the name.
+QByteArray urlPathOf(const QString& name)
+{
+    if (name.startsWith(QLatin1Char('/')))
+        return "%2F" + QUrl::toPercentEncoding(name.mid(1), "/");
+    return QUrl::toPercentEncoding(name, "/");
+}
+
+bool isReplyLine(const QByteArray& line, int* code)
+{
+    if (line.size() < 3)
+        return false;
+    for (int i = 0; i < 3; ++i) {
+        if (line.at(i) < '0' || line.at(i) > '9')
+            return false;
+    }
+    *code = line.left(3).toInt();
+    return true;
+}
+
+// Listings travel in ASCII mode, where libcurl turns the server's CR LF
+// into LF on this platform; the callers look for CR LF.
+QByteArray withCrLf(QByteArray lines)
+{
+    lines.replace("\r\n", "\n");
+    lines.replace('\n', "\r\n");
+    return lines;
+}
+
+FtpOutcome localFailure(const QString& reason)
+{
+    return {false, reason.toUtf8(), reason};
+}
+
+// --- libcurl callbacks
+
+curl_socket_t openSocket(void* session, curlsocktype, curl_sockaddr* address)
+{
+    const curl_socket_t socket = ::socket(address->family, address->socktype, address->protocol);
+    if (socket != CURL_SOCKET_BAD)
+        static_cast<FtpSession*>(session)->onSocketOpened(socket);
+    return socket;
+}
+
+int closeSocket(void* session, curl_socket_t socket)
+{
+    static_cast<FtpSession*>(session)->onSocketClosed(socket);
+    return ::close(socket);
+}
+
+int protocolTrace(CURL*, curl_infotype type, char* data, size_t size, void* session)
+{
+    if (type == CURLINFO_HEADER_IN || type == CURLINFO_HEADER_OUT)
+        static_cast<FtpSession*>(session)->onProtocolLine(type, QByteArray(data, int(size)));
+    return 0;
+}
+
+int resolverStarts(void*, void*, void* session)
+{
+    static_cast<FtpSession*>(session)->onResolving();
+    return 0;
+}
+
+size_t writeToDevice(char* data, size_t size, size_t count, void* device)
+{
+    const qint64 bytes = qint64(size * count);
+    return static_cast<QIODevice*>(device)->write(data, bytes) == bytes ? size_t(bytes) : 0;
+}
+
+size_t appendToArray(char* data, size_t size, size_t count, void* array)
+{
+    static_cast<QByteArray*>(array)->append(data, int(size * count));
+    return size * count;
+}
+
+size_t readFromDevice(char* buffer, size_t size, size_t count, void* device)
+{
+    const qint64 bytes = static_cast<QIODevice*>(device)->read(buffer, qint64(size * count));
+    return bytes < 0 ? CURL_READFUNC_ABORT : size_t(bytes);
+}
+
+} // namespace
+
+FtpSession::FtpSession() = default;
+
+FtpSession::~FtpSession()
+{
+    close();
+}
+
+void FtpSession::close()
+{
+    m_runner.closeConnections();
+    if (m_easy) {
+        curl_easy_cleanup(m_easy);
+        m_easy = nullptr;
+    }
+    m_folder.clear();
+    m_entryPath.clear();
+    m_controlSocket = CURL_SOCKET_BAD;
+}
+
+FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop)
+{
+    m_states = &states;
+    m_shouldStop = &shouldStop;
+    m_lastState = 0;
+    if (!m_endpoint.sameSession(job.endpoint))
+        close();
+    m_endpoint = job.endpoint;
+
+    const FtpCommand& command = job.command;
+    FtpOutcome outcome;
+    switch (command.kind) {
+    case FtpCommand::Quit:
+        if (m_easy) {
+            state(9);
+            close();
+            state(10);
+        }
+        outcome.ok = true;
+        break;
+    case FtpCommand::ChangeFolder:
+        outcome = changeFolder(job, withArgument("CWD", command.first), command.first);
+        break;
+    case FtpCommand::ParentFolder:
+        outcome = changeFolder(job, QStringLiteral("CDUP"), QStringLiteral(".."));
+        break;
+    case FtpCommand::Download:
+        outcome = download(job);
+        break;
+    case FtpCommand::Upload:
+        outcome = upload(job);
+        break;
+    case FtpCommand::Rename:
+        outcome = runQuoted(
+            job, {withArgument("RNFR", command.first), withArgument("RNTO", command.second)});
+        if (outcome.ok)
+            outcome.response.clear();
+        break;
+    case FtpCommand::Delete:
+        outcome = runQuoted(job, {withArgument("DELE", command.first)});
+        if (outcome.ok)
+            outcome.response.clear();
+        break;
+    case FtpCommand::NameList: {
+        QByteArray names;
+        outcome = listing(job, withArgument("NLST", command.first), names);
+        if (outcome.ok)
+            outcome.response = withCrLf(names);
+        else if (serverRefused("NLST"))
+            outcome = {true, {}, {}}; // a missing name lists nothing
+        break;
+    }
+    case FtpCommand::FolderEntries:
+        outcome = folderEntries(job);
+        break;
+    case FtpCommand::LongList: {
+        QByteArray lines;
+        outcome = listing(job, withArgument("LIST", command.first), lines);
+        if (outcome.ok)
+            outcome.response = withCrLf(lines);
+        break;
+    }
+    case FtpCommand::Raw:
+        outcome = runQuoted(job, {command.first});
+        break;
+    }
+    m_states = nullptr;
+    m_shouldStop = nullptr;
+    return outcome;
+}
+
+// --- the commands
+
+FtpOutcome FtpSession::runQuoted(const FtpJob& job, const QStringList& commands)
+{
+    CURL* easy = prepare(job, QString());
+    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    for (const QString& command : commands)
+        quote.add(kKeepGoing + command);
+    const CURLcode code = perform(easy, quote.list());
+    if (code != CURLE_OK)
+        return failure(easy, code);
+    QByteArray replies;
+    for (const QString& command : commands) {
+        const Exchange* exchange = exchangeFor(command);
+        if (exchange && exchange->code >= 400)
+            return {false, exchange->reply, QString::fromUtf8(exchange->reply).trimmed()};
+        if (exchange)
+            replies += exchange->reply;
+    }
+    return {true, replies, {}};
+}
+
+FtpOutcome FtpSession::changeFolder(const FtpJob& job, const QString& ftpCommand,
+                                    const QString& target)
+{
+    FtpOutcome outcome = runQuoted(job, {ftpCommand});
+    if (!outcome.ok)
+        return outcome;
+    const QString base = m_folder.isEmpty() ? m_entryPath : m_folder;
+    if (target.isEmpty())
+        m_folder = QStringLiteral("/");
+    else if (target.startsWith(QLatin1Char('/')))
+        m_folder = QDir::cleanPath(target);
+    else
+        m_folder = QDir::cleanPath(base + QLatin1Char('/') + target);
+    outcome.response.clear();
+    return outcome;
+}
+
+FtpOutcome FtpSession::download(const FtpJob& job)
+{
+    // The download goes to a temporary file beside the target and takes
+    // its name only once complete: a failure leaves no partial file and
+    // the previous file as it was.
+    QSaveFile file(job.localPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return localFailure(QStringLiteral("Cannot write the local file %1: %2")
+                                .arg(job.localPath, file.errorString()));
+    CURL* easy = prepare(job, QString::fromLatin1(urlPathOf(job.command.first)));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeToDevice);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, static_cast<QIODevice*>(&file));
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    const CURLcode code = perform(easy, quote.list());
+    if (code != CURLE_OK)
+        return failure(easy, code);
+    if (!file.commit())
+        return localFailure(QStringLiteral("Cannot write the local file %1: %2")
+                                .arg(job.localPath, file.errorString()));
+    return {true, {}, {}};
+}
+
+FtpOutcome FtpSession::upload(const FtpJob& job)
+{
+    if (!QFileInfo(job.localPath).isFile())
+        return localFailure(QStringLiteral("The local file %1 does not exist.").arg(job.localPath));
+    QFile file(job.localPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return localFailure(QStringLiteral("Cannot read the local file %1: %2")
+                                .arg(job.localPath, file.errorString()));
+    CURL* easy = prepare(job, QString::fromLatin1(urlPathOf(job.command.second)));
+    curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(easy, CURLOPT_READFUNCTION, readFromDevice);
+    curl_easy_setopt(easy, CURLOPT_READDATA, static_cast<QIODevice*>(&file));
+    curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    const CURLcode code = perform(easy, quote.list());
+    if (code != CURLE_OK)
+        return failure(easy, code);
+    return {true, {}, {}};
+}
+
+FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data)
+{
+    // On the address of the root with a command of our own, libcurl sends
+    // exactly that command for the listing and nothing else.
+    CURL* easy = prepare(job, QString());
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, ftpCommand.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &data);
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    const CURLcode code = perform(easy, quote.list());
+    if (code != CURLE_OK)
+        return failure(easy, code);
+    return {true, {}, {}};
+}
+
+FtpOutcome FtpSession::folderEntries(const FtpJob& job)
+{
+    const QString& folder = job.command.first;
+    QByteArray data;
+    FtpOutcome outcome = listing(job, withArgument("MLSD", folder), data);
+    if (outcome.ok) {
+        outcome.response = FolderListing::FromMlsd(data);
+        return outcome;
+    }
+    // Servers without MLSD, and folders it will not list, get a LIST.
+    if (!serverRefused("MLSD"))
+        return outcome;
+    data.clear();
+    outcome = listing(job, withArgument("LIST", folder), data);
+    if (outcome.ok)
+        outcome.response = FolderListing::FromList(data);
+    return outcome;
+}
+
+// --- running one transfer
+
+CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
+{
+    if (m_easy)
+        curl_easy_reset(m_easy);
+    else
+        m_easy = curl_easy_init();
+    CURL* easy = m_easy;
+    const QString host = job.endpoint.host.contains(QLatin1Char(':'))
+                             ? QLatin1Char('[') + job.endpoint.host + QLatin1Char(']')
+                             : job.endpoint.host;
+    const QString url =
+        QStringLiteral("ftp://%1:%2/%3").arg(host).arg(job.endpoint.port).arg(urlPath);
+    curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_USERNAME, job.endpoint.userName.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, job.endpoint.password.toUtf8().constData());
+    curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(easy, CURLOPT_DEBUGFUNCTION, protocolTrace);
+    curl_easy_setopt(easy, CURLOPT_DEBUGDATA, this);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, openSocket);
+    curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, closeSocket);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
+    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_FUNCTION, resolverStarts);
+    curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, this);
+    ApplyNetworkOptions(easy, job.endpoint.network);
+    if (!job.endpoint.network.proxy.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    return easy;
+}
+
+bool FtpSession::needsFolderRestored() const
+{
+    if (m_folder.isEmpty())
+        return false;
+    if (m_controlSocket == CURL_SOCKET_BAD)
+        return true;
+    // libcurl drops a kept connection that has something to read (the
+    // server said goodbye or hung up) and makes a new one, which starts
+    // wherever the login puts it.
+    pollfd control = {m_controlSocket, POLLIN, 0};
+    return ::poll(&control, 1, 0) != 0;
+}
+
+CURLcode FtpSession::perform(CURL* easy, curl_slist* quote)
+{
+    m_exchanges.clear();
+    m_inProxyReply = false;
+    m_errorBuffer[0] = '\0';
+    if (quote)
+        curl_easy_setopt(easy, CURLOPT_QUOTE, quote);
+    const CURLcode code = m_runner.run(easy, *m_shouldStop, [this] { return m_linesSeen; });
+    if (m_entryPath.isEmpty()) {
+        const char* entryPath = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_FTP_ENTRY_PATH, &entryPath) == CURLE_OK && entryPath)
+            m_entryPath = QString::fromUtf8(entryPath);
+    }
+    return code;
+}
+
+FtpOutcome FtpSession::failure(CURL* easy, CURLcode code) const
+{
+    // Where the server's refusal ended the run, its reply says it best.
+    const Exchange* last = lastFinishedExchange();
+    if (last && last->code >= 400 && code != CURLE_ABORTED_BY_CALLBACK)
+        return {false, last->reply, QString::fromUtf8(last->reply).trimmed()};
+    const QString endpoint = QStringLiteral("%1:%2").arg(m_endpoint.host).arg(m_endpoint.port);
+    return localFailure(
+        DescribeFailure(FailureOf(easy, code, m_errorBuffer, endpoint), m_endpoint.network));
+}
+
+const FtpSession::Exchange* FtpSession::lastFinishedExchange() const
+{
+    for (auto it = m_exchanges.rbegin(); it != m_exchanges.rend(); ++it) {
+        if (it->code != 0)
+            return &*it;
+    }
+    return nullptr;
+}
+
+const FtpSession::Exchange* FtpSession::exchangeFor(const QString& command) const
+{
+    const QByteArray sent = command.toUtf8();
+    for (auto it = m_exchanges.rbegin(); it != m_exchanges.rend(); ++it) {
+        if (it->command == sent)
+            return &*it;
+    }
+    return nullptr;
+}
+
+bool FtpSession::serverRefused(const char* commandWord) const
+{
+    const Exchange* last = lastFinishedExchange();
+    return last && last->code >= 400 &&
+           last->command.split(' ').first().compare(commandWord, Qt::CaseInsensitive) == 0;
+}
+
+void FtpSession::state(int value)
+{
+    if (m_states && value != m_lastState) {
+        m_lastState = value;
+        (*m_states)(value);
+    }
+}
+
+// --- what libcurl reports
+
+void FtpSession::onResolving()
+{
+    state(1);
+}
+
+void FtpSession::onSocketOpened(curl_socket_t socket)
+{
+    // The first socket of a session is its control connection; the others
+    // carry data.
+    if (m_controlSocket != CURL_SOCKET_BAD)
+        return;
+    m_controlSocket = socket;
+    state(2);
+    state(3);
+}
+
+void FtpSession::onSocketClosed(curl_socket_t socket)
+{
+    if (socket == m_controlSocket)
+        m_controlSocket = CURL_SOCKET_BAD;
+}
+
+void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
+{
+    ++m_linesSeen;
+    QByteArray text = line;
+    while (text.endsWith('\n') || text.endsWith('\r'))
+        text.chop(1);
+    if (type == CURLINFO_HEADER_OUT) {
+        // A tunnel through the proxy starts with an HTTP request and its
+        // reply, which are not the server's.
+        if (text.startsWith("CONNECT ")) {
+            m_inProxyReply = true;
+            return;
+        }
+        m_exchanges.push_back({text, 0, 0, {}});
+        state(5);
+        state(6);
+        return;
+    }
+    if (m_inProxyReply) {
+        if (text.isEmpty())
+            m_inProxyReply = false;
+        return;
+    }
+    if (m_exchanges.empty()) {
+        state(4); // the greeting of a new connection
+        m_exchanges.push_back({});
+    }
+    int code = 0;
+    const bool numbered = isReplyLine(text, &code);
+    Exchange* exchange = &m_exchanges.back();
+    if (exchange->code >= 200) {
+        m_exchanges.push_back({});
+        exchange = &m_exchanges.back();
+    }
+    if (exchange->opening == 0 || exchange->code != 0) {
+        // A new reply, or the final one after a preliminary 1xx.
+        exchange->reply.clear();
+        exchange->code = 0;
+        exchange->opening = numbered ? code : -1;
+    }
+    exchange->reply += text + "\r\n";
+    const bool final =
+        numbered && code == exchange->opening && (text.size() == 3 || text.at(3) == ' ');
+    if (final) {
+        exchange->code = code;
+        state(8);
+    } else {
+        state(7);
+    }
+}

@@ -1,0 +1,112 @@
+#pragma once
+// One FTP control connection and what it has been told: runs the commands
+// of one transfer component, one at a time, on the thread that owns it.
+//
+// libcurl sends its quote commands before it would change directory, and it
+// may open a fresh connection without telling anyone, so the session keeps
+// the server folder itself: "cd" sends CWD on the live connection, later
+// names are sent as given, and a connection that had to be made anew is
+// first taken back to that folder.
+
+#include "CurlSupport.h"
+#include "FtpCommand.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+struct FtpEndpoint
+{
+    QString host;
+    int port = 21;
+    QString userName;
+    QString password;
+    NetworkOptions network;
+
+    bool sameSession(const FtpEndpoint& other) const
+    {
+        return host == other.host && port == other.port && userName == other.userName &&
+               password == other.password && network.proxy == other.network.proxy;
+    }
+};
+
+struct FtpJob
+{
+    quint64 id = 0;
+    FtpCommand command;
+    QString localPath; // the command's local file, made absolute when it was given
+    FtpEndpoint endpoint;
+};
+
+struct FtpOutcome
+{
+    bool ok = false;
+    QByteArray response; // listing, reply lines, or the reason of a failure
+    QString info;        // the reason of a failure
+};
+
+class FtpSession
+{
+public:
+    using StateSink = std::function<void(int state)>;
+    using StopCheck = std::function<bool()>;
+
+    FtpSession();
+    ~FtpSession();
+    FtpSession(const FtpSession&) = delete;
+    FtpSession& operator=(const FtpSession&) = delete;
+
+    FtpOutcome run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop);
+    // Makes a running command ask its StopCheck now; from any thread.
+    void wakeup() { m_runner.wakeup(); }
+    // Logs out (QUIT) and forgets the server folder.
+    void close();
+
+    // Where libcurl reports to; public only for its C callbacks.
+    void onSocketOpened(curl_socket_t socket);
+    void onSocketClosed(curl_socket_t socket);
+    void onProtocolLine(curl_infotype type, const QByteArray& line);
+    void onResolving();
+
+private:
+    struct Exchange
+    {
+        QByteArray command; // empty for what the server says unasked (its greeting)
+        int code = 0;       // 0 until the final line of the reply came
+        int opening = 0;    // the code the reply began with
+        QByteArray reply;   // the reply's lines, each ended by CR LF
+    };
+
+    CURL* prepare(const FtpJob& job, const QString& urlPath);
+    bool needsFolderRestored() const;
+    CURLcode perform(CURL* easy, curl_slist* quote);
+    FtpOutcome failure(CURL* easy, CURLcode code) const;
+    const Exchange* lastFinishedExchange() const;
+    const Exchange* exchangeFor(const QString& command) const;
+    // The run ended on the server refusing the command of that word.
+    bool serverRefused(const char* commandWord) const;
+    void state(int value);
+
+    FtpOutcome runQuoted(const FtpJob& job, const QStringList& commands);
+    FtpOutcome changeFolder(const FtpJob& job, const QString& ftpCommand, const QString& target);
+    FtpOutcome download(const FtpJob& job);
+    FtpOutcome upload(const FtpJob& job);
+    FtpOutcome listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data);
+    FtpOutcome folderEntries(const FtpJob& job);
+
+    CurlRunner m_runner;
+    CURL* m_easy = nullptr;
+    char m_errorBuffer[CURL_ERROR_SIZE] = {};
+    FtpEndpoint m_endpoint;
+    QString m_folder;    // absolute server folder; empty = where the login put us
+    QString m_entryPath; // where the login put us, once known
+    curl_socket_t m_controlSocket = CURL_SOCKET_BAD;
+    bool m_inProxyReply = false;
+    std::vector<Exchange> m_exchanges;
+    const StateSink* m_states = nullptr;
+    const StopCheck* m_shouldStop = nullptr;
+    int m_lastState = 0;
+    quint64 m_linesSeen = 0;
+};

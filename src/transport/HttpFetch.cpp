@@ -1,0 +1,101 @@
+#include "HttpFetch.h"
+
+#include "UiMailbox.h"
+#include "app/Errors.h"
+
+#include <QEventLoop>
+#include <QUrl>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+size_t appendToArray(char* data, size_t size, size_t count, void* array)
+{
+    static_cast<QByteArray*>(array)->append(data, int(size * count));
+    return size * count;
+}
+
+constexpr long kMaxRedirects = 5;
+
+} // namespace
+
+struct HttpFetch::Shared
+{
+    QByteArray url;
+    QString endpoint;
+    NetworkOptions options;
+    std::atomic<bool> aborted{false};
+    CurlRunner runner;
+    // Written by the transfer thread before it reports, read after.
+    QByteArray body;
+    QString failure;
+
+    void transfer();
+};
+
+void HttpFetch::Shared::transfer()
+{
+    CURL* easy = curl_easy_init();
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, "Skiff");
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    ApplyNetworkOptions(easy, options);
+    const CURLcode code = runner.run(easy, [this] { return aborted.load(); });
+    if (code != CURLE_OK) {
+        body.clear();
+        failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
+    }
+    curl_easy_cleanup(easy);
+}
+
+HttpFetch::HttpFetch(const QString& url, const NetworkOptions& options)
+    : m_shared(std::make_shared<Shared>())
+{
+    EnsureCurlReady();
+    // Members and the site write addresses with blanks and other
+    // characters that an address may not hold as they are.
+    const QUrl address(url);
+    m_shared->url = address.toEncoded();
+    m_shared->endpoint = QStringLiteral("%1:%2").arg(address.host()).arg(address.port(80));
+    m_shared->options = options;
+}
+
+HttpFetch::~HttpFetch()
+{
+    abort();
+}
+
+void HttpFetch::abort()
+{
+    m_shared->aborted = true;
+    m_shared->runner.wakeup();
+}
+
+QByteArray HttpFetch::run()
+{
+    QEventLoop loop;
+    auto done = std::make_shared<UiMailbox>(&loop);
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread([shared = m_shared, done, finished] {
+        shared->transfer();
+        *finished = true;
+        done->post([] {});
+    }).detach();
+    // The posted call wakes the loop; the loop ends once the transfer has.
+    while (!*finished && !m_shared->aborted)
+        loop.processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    done->close();
+    if (!*finished)
+        throw SkiffError(QStringLiteral("The download of %1 was cancelled.")
+                             .arg(QString::fromUtf8(m_shared->url)));
+    if (!m_shared->failure.isEmpty())
+        throw SkiffError(m_shared->failure);
+    return m_shared->body;
+}

@@ -1,0 +1,264 @@
+#include "Inet.h"
+
+#include "CurlSupport.h"
+#include "FtpWorker.h"
+#include "HttpFetch.h"
+#include "SiteConfig.h"
+#include "app/Errors.h"
+#include "app/SiteText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QList>
+#include <QPointer>
+#include <QQueue>
+#include <QScopeGuard>
+
+// The window-system side of the component: the queue of commands, the last
+// response and the states as the window sees them. The FTP session itself
+// runs on the worker's thread.
+class InetEngine
+{
+public:
+    explicit InetEngine(Inet& owner) : m_owner(owner) {}
+    // The worker goes with its members (it stops reporting first); a fetch
+    // still waiting further up the stack is told to give up.
+    ~InetEngine()
+    {
+        for (const auto& fetch : m_fetches)
+            fetch->abort();
+    }
+
+    void execute(const QString& operation);
+    bool stillExecuting() const { return m_current != 0 || !m_queue.isEmpty(); }
+    void cancel();
+    QByteArray httpGet(const QString& url);
+    QVariant nextChunk(int size, int dataType);
+
+    QString responseInfo;
+
+private:
+    FtpJob makeJob(const QString& operation) const;
+    QString proxy() const;
+    void dispatch(FtpJob job);
+    void startNext();
+    void onState(quint64 job, int state);
+    void onDone(quint64 job, const FtpOutcome& outcome);
+
+    Inet& m_owner;
+    std::unique_ptr<FtpWorker> m_worker;
+    QQueue<FtpJob> m_queue;
+    quint64 m_lastJob = 0;
+    quint64 m_current = 0; // the job on the worker whose outcome is awaited
+    bool m_busy = false;   // between the first command and Idle
+    QList<std::shared_ptr<HttpFetch>> m_fetches;
+
+    QByteArray m_response;
+    QString m_responseText;
+    bool m_responseDecoded = false;
+    int m_bytesRead = 0;
+    int m_charactersRead = 0;
+};
+
+QString InetEngine::proxy() const
+{
+    return m_owner.AccessType == icNamedProxy ? m_owner.Proxy : QString();
+}
+
+FtpJob InetEngine::makeJob(const QString& operation) const
+{
+    // Local names count from the working directory as it is now, not as it
+    // may be when the command gets its turn.
+    const QDir here = QDir::current();
+    FtpJob job;
+    job.command = ParseFtpCommand(operation, [&here](const QString& name) {
+        return QFileInfo(here.absoluteFilePath(name)).isFile();
+    });
+    if (job.command.kind == FtpCommand::Download)
+        job.localPath = here.absoluteFilePath(job.command.second);
+    else if (job.command.kind == FtpCommand::Upload)
+        job.localPath = here.absoluteFilePath(job.command.first);
+    job.endpoint.host = m_owner.Host.isEmpty() ? SiteConfig::Host() : m_owner.Host;
+    job.endpoint.port = m_owner.RemotePort != 0 ? m_owner.RemotePort : SiteConfig::FtpPort();
+    job.endpoint.userName = m_owner.UserName;
+    job.endpoint.password = m_owner.Password;
+    job.endpoint.network = NetworkOptions::FromEnvironment(proxy());
+    return job;
+}
+
+void InetEngine::execute(const QString& operation)
+{
+    // A line break would smuggle a second command to the server.
+    if (operation.trimmed().isEmpty() || operation.contains(QLatin1Char('\r')) ||
+        operation.contains(QLatin1Char('\n')))
+        throw SkiffError(QStringLiteral("Invalid FTP command: \"%1\"").arg(operation));
+    FtpJob job = makeJob(operation);
+    job.id = ++m_lastJob;
+    m_busy = true;
+    if (m_current == 0 && m_queue.isEmpty())
+        dispatch(std::move(job));
+    else
+        m_queue.enqueue(std::move(job));
+}
+
+void InetEngine::dispatch(FtpJob job)
+{
+    if (!m_worker) {
+        m_worker = std::make_unique<FtpWorker>(
+            &m_owner, [this](quint64 id, int state) { onState(id, state); },
+            [this](quint64 id, const FtpOutcome& outcome) { onDone(id, outcome); });
+    }
+    m_current = job.id;
+    m_worker->submit(std::move(job));
+}
+
+void InetEngine::startNext()
+{
+    if (m_current != 0)
+        return;
+    if (!m_queue.isEmpty()) {
+        dispatch(m_queue.dequeue());
+    } else if (m_busy) {
+        m_busy = false;
+        emit m_owner.Idle();
+    }
+}
+
+void InetEngine::onState(quint64 job, int state)
+{
+    if (job == m_current)
+        emit m_owner.StateChanged(state);
+}
+
+void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
+{
+    if (job != m_current)
+        return; // cancelled meanwhile
+    m_current = 0;
+    m_response = outcome.response;
+    m_responseText.clear();
+    m_responseDecoded = false;
+    m_bytesRead = 0;
+    m_charactersRead = 0;
+    if (!outcome.ok)
+        responseInfo = outcome.info;
+
+    // Handlers read this command's response while the state is delivered;
+    // the next command starts after them. Should a handler wait in an event
+    // loop of its own, the queued start keeps the queue moving meanwhile.
+    QPointer<Inet> alive(&m_owner);
+    if (!m_queue.isEmpty())
+        QMetaObject::invokeMethod(
+            &m_owner, [this] { startNext(); }, Qt::QueuedConnection);
+    emit m_owner.StateChanged(outcome.ok ? icResponseCompleted : icError);
+    if (alive)
+        startNext();
+}
+
+void InetEngine::cancel()
+{
+    m_queue.clear();
+    if (m_worker)
+        m_worker->cancelUpTo(m_lastJob);
+    m_current = 0;
+    for (const auto& fetch : m_fetches)
+        fetch->abort();
+    startNext();
+}
+
+QByteArray InetEngine::httpGet(const QString& url)
+{
+    auto fetch = std::make_shared<HttpFetch>(url, NetworkOptions::FromEnvironment(proxy()));
+    m_fetches.append(fetch);
+    // The component may be destroyed while the fetch waits.
+    QPointer<Inet> alive(&m_owner);
+    const auto forget = qScopeGuard([&] {
+        if (alive)
+            m_fetches.removeOne(fetch);
+    });
+    return fetch->run();
+}
+
+QVariant InetEngine::nextChunk(int size, int dataType)
+{
+    const int wanted = qMax(0, size);
+    if (dataType == icByteArray) {
+        const QByteArray part = m_response.mid(m_bytesRead, wanted);
+        m_bytesRead += part.size();
+        return part;
+    }
+    if (!m_responseDecoded) {
+        m_responseText = SiteText::Decode(m_response);
+        m_responseDecoded = true;
+    }
+    const QString part = m_responseText.mid(m_charactersRead, wanted);
+    m_charactersRead += part.size();
+    return part;
+}
+
+// --- Inet
+
+Inet::Inet(QObject* parent) : QObject(parent), m_engine(std::make_unique<InetEngine>(*this))
+{
+    EnsureCurlReady();
+}
+
+Inet::~Inet() = default;
+
+void Inet::Execute(const QString& operation)
+{
+    m_engine->execute(operation);
+}
+
+bool Inet::StillExecuting() const
+{
+    return m_engine->stillExecuting();
+}
+
+QVariant Inet::OpenURL(const QString& url, int dataType)
+{
+    const QByteArray body = m_engine->httpGet(url);
+    if (dataType == icByteArray)
+        return body;
+    return SiteText::Decode(body);
+}
+
+QString Inet::OpenURLText(const QString& url)
+{
+    return OpenURL(url, icString).toString();
+}
+
+QByteArray Inet::OpenURLBytes(const QString& url)
+{
+    return OpenURL(url, icByteArray).toByteArray();
+}
+
+QVariant Inet::GetChunk(int size, int dataType)
+{
+    return m_engine->nextChunk(size, dataType);
+}
+
+QString Inet::GetChunkText(int size)
+{
+    return GetChunk(size, icString).toString();
+}
+
+QString Inet::ResponseInfo() const
+{
+    return m_engine->responseInfo;
+}
+
+void Inet::Cancel()
+{
+    m_engine->cancel();
+}
+
+int Inet::ConnectTimeoutSeconds()
+{
+    return NetworkOptions::FromEnvironment(QString()).connectSeconds;
+}
+
+int Inet::StallTimeoutSeconds()
+{
+    return NetworkOptions::FromEnvironment(QString()).stallSeconds;
+}

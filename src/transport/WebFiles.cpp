@@ -1,0 +1,156 @@
+#include "WebFiles.h"
+
+#include "Inet.h"
+#include "SiteConfig.h"
+#include "Wait.h"
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/shrmodStrings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace modSkiff {
+namespace {
+
+const QString kBackup = QStringLiteral(".backup");
+
+// One handler per operation: a run-time error is shown with its own words
+// and the operation reports failure.
+bool ShowingErrors(const std::function<bool()>& operation)
+{
+    try {
+        return operation();
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), vbCritical);
+        return false;
+    }
+}
+
+void ExecuteAndWait(Inet& inet, const QString& command)
+{
+    inet.Execute(command);
+    Wait::UntilIdle(inet);
+}
+
+void UseFtpAccount(Inet& inet)
+{
+    inet.Password = SiteConfig::FtpPassword();
+    inet.UserName = SiteConfig::FtpUserName();
+}
+
+void UseProxyIfSet(Inet& inet)
+{
+    if (!ProxyServer.isEmpty()) {
+        inet.Proxy = ProxyServer;
+        inet.AccessType = icNamedProxy;
+    }
+}
+
+// Makes room for a fresh download: an empty copy is worth nothing, any
+// other becomes the one local backup.
+void SetAsideLocalCopy(const QString& localFile)
+{
+    const QFileInfo existing(localFile);
+    if (!existing.exists())
+        return;
+    if (existing.size() < 1) {
+        QFile::remove(localFile);
+        return;
+    }
+    const QString backup = localFile + kBackup;
+    if (QFileInfo::exists(backup))
+        QFile::remove(backup);
+    QFile::rename(localFile, backup);
+}
+
+void WriteWholeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+}
+
+} // namespace
+
+WebFileNames MapWebFileName(const QString& relativeName, bool createFolders)
+{
+    QString name = relativeName;
+    shrmodStrings::ReplaceTextKeepCase(name, {QStringLiteral("/"), QStringLiteral("\\")});
+    WebFileNames names;
+    names.localFile = QStringLiteral("WebPage/");
+    names.remoteFile = SiteConfig::SiteFolder();
+    names.address = SiteConfig::HttpBase();
+    while (name.contains(QLatin1Char('\\'))) {
+        QString folder;
+        shrmodStrings::SplitAt(name, QStringLiteral("\\"), folder, name);
+        names.localFile += folder + QLatin1Char('/');
+        names.remoteFile += folder + QLatin1Char('/');
+        names.address += folder + QLatin1Char('/');
+        if (createFolders)
+            QDir().mkpath(names.localFile);
+    }
+    names.localFile += name;
+    names.remoteFile += name;
+    names.address += name;
+    return names;
+}
+
+bool UploadWebFile(Inet& inet, const QString& relativeName)
+{
+    BusyPointer busy;
+    return ShowingErrors([&] {
+        const WebFileNames names = MapWebFileName(relativeName);
+        if (!QFileInfo(names.localFile).isFile()) {
+            MsgBox(names.localFile + QStringLiteral(" does not exist on the local hard drive."),
+                   vbCritical);
+            return false;
+        }
+        UseFtpAccount(inet);
+        UseProxyIfSet(inet);
+        inet.Host = SiteConfig::Host();
+        inet.Protocol = icFTP;
+        // Whether a backup was there to delete does not matter.
+        ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile + kBackup);
+        ExecuteAndWait(inet, QStringLiteral("rename ") + names.remoteFile + QLatin1Char(' ') +
+                                 names.remoteFile + kBackup);
+        ExecuteAndWait(inet, QStringLiteral("send ") + names.localFile + QLatin1Char(' ') +
+                                 names.remoteFile);
+        return true;
+    });
+}
+
+bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
+{
+    BusyPointer busy;
+    return ShowingErrors([&] {
+        const WebFileNames names = MapWebFileName(relativeName, true);
+        const bool toFile = contents == kSaveToFile;
+        if (toFile)
+            SetAsideLocalCopy(names.localFile);
+        UseProxyIfSet(inet);
+        inet.Protocol = icHTTP;
+        if (toFile)
+            WriteWholeFile(names.localFile, inet.OpenURLBytes(names.address));
+        else
+            contents = inet.OpenURLText(names.address);
+        return true;
+    });
+}
+
+bool DeleteWebFile(Inet& inet, const QString& relativeName)
+{
+    BusyPointer busy;
+    return ShowingErrors([&] {
+        const WebFileNames names = MapWebFileName(relativeName);
+        UseFtpAccount(inet);
+        UseProxyIfSet(inet);
+        inet.Protocol = icFTP;
+        ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
+        return true;
+    });
+}
+
+} // namespace modSkiff

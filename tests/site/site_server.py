@@ -1,0 +1,275 @@
+#!/usr/bin/python3
+"""The group's site on loopback: an FTP server with the group's one account
+and an HTTP server for the same folder, as the tests and the demo use them.
+
+    site_server.py --root DIR --password PW --ports-file F --log F
+                   [--http-log F] [--refuse-file F] [--ftp-port N] [--http-port N]
+
+DIR is the FTP root and holds users/tarnwardens/, which HTTP serves below
+/tarnwardens/. Once both servers listen, {"ftp": port, "http": port} is
+written to the ports file. Every FTP command line received is appended to the
+log (the password masked); every HTTP request line to the HTTP log.
+
+The refuse file is read at every upload and download: a line holding a base
+name makes uploads of that name fail with "550 Upload refused."; a line
+"stall:" + base name makes downloads of that name send a little data and then
+hang, as a broken connection would.
+
+Also works as a small HTTP proxy (absolute addresses and CONNECT to
+loopback), so proxy settings can be tried against it.
+
+Needs only the standard library and pyftpdlib. Stops on SIGTERM or SIGINT.
+"""
+
+import argparse
+import json
+import logging
+import mimetypes
+import os
+import select
+import signal
+import socket
+import sys
+import threading
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.log import config_logging
+from pyftpdlib.servers import ThreadedFTPServer
+
+SITE_URL_PREFIX = "/tarnwardens/"
+STALL_PREFIX = "stall:"
+LOOPBACK_HOSTS = ("127.0.0.1", "localhost", "::1")
+
+# Released at shutdown so that hanging downloads let their threads end.
+shutdown_event = threading.Event()
+
+
+class LineLog:
+    """A file that lines are appended to from many threads, each one on disk
+    at once so that a reader never misses a line that was already acted on."""
+
+    def __init__(self, path):
+        self._path = path
+        self._lock = threading.Lock()
+
+    def append(self, line):
+        if not self._path:
+            return
+        data = (line.replace("\r", " ").replace("\n", " ") + "\n").encode("utf-8", "replace")
+        with self._lock:
+            with open(self._path, "ab") as log:
+                log.write(data)
+                log.flush()
+
+
+class RefuseList:
+    """The names whose uploads fail and whose downloads hang, read anew on
+    every use so that a test can change them while the server runs."""
+
+    def __init__(self, path):
+        self._path = path
+
+    def _lines(self):
+        if not self._path:
+            return []
+        try:
+            with open(self._path, "r", encoding="utf-8", errors="replace") as f:
+                return [line.strip("\r\n") for line in f]
+        except OSError:
+            return []
+
+    def refuses_upload(self, name):
+        return name in [l for l in self._lines() if not l.startswith(STALL_PREFIX)]
+
+    def stalls_download(self, name):
+        return (STALL_PREFIX + name) in self._lines()
+
+
+class StallingProducer:
+    """Hands out one small piece of data, then waits until the server stops."""
+
+    def __init__(self):
+        self._sent = False
+
+    def more(self):
+        if not self._sent:
+            self._sent = True
+            return b"x" * 1024
+        shutdown_event.wait()
+        return b""
+
+
+def make_ftp_handler(ftp_log, refuse_list):
+    class SiteFTPHandler(FTPHandler):
+        banner = "Tarn Wardens site ready."
+        # Tests wait for the client's own time-outs, never for ours.
+        auth_failed_timeout = 0.2
+
+        def pre_process_command(self, line, cmd, arg):
+            if cmd == "PASS":
+                ftp_log.append("PASS ****")
+            else:
+                ftp_log.append(line)
+            return super().pre_process_command(line, cmd, arg)
+
+        def ftp_STOR(self, file, mode="w"):
+            if refuse_list.refuses_upload(os.path.basename(file)):
+                self.respond("550 Upload refused.")
+                return None
+            return super().ftp_STOR(file, mode)
+
+        def ftp_RETR(self, file):
+            if refuse_list.stalls_download(os.path.basename(file)) and os.path.isfile(file):
+                self.push_dtp_data(StallingProducer(), isproducer=True, cmd="RETR")
+                return file
+            return super().ftp_RETR(file)
+
+    return SiteFTPHandler
+
+
+def make_http_handler(site_folder, http_log):
+    class SiteHTTPHandler(BaseHTTPRequestHandler):
+        server_version = "TarnSite/1.0"
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, *args):
+            pass
+
+        def _site_file(self):
+            # Absolute addresses arrive when the server is used as a proxy.
+            path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+            if not path.startswith(SITE_URL_PREFIX):
+                return None
+            relative = path[len(SITE_URL_PREFIX):]
+            candidate = os.path.realpath(os.path.join(site_folder, relative))
+            root = os.path.realpath(site_folder)
+            if candidate != root and not candidate.startswith(root + os.sep):
+                return None
+            return candidate if os.path.isfile(candidate) else None
+
+        def _answer(self, with_body):
+            http_log.append("%s %s" % (self.command, self.path))
+            name = self._site_file()
+            if name is None:
+                body = ("<html><head><title>404 Not Found</title></head><body>"
+                        "<h1>Not Found</h1><p>The requested URL was not found on this "
+                        "server.</p></body></html>").encode("ascii")
+                status, kind = 404, "text/html"
+            else:
+                try:
+                    with open(name, "rb") as f:
+                        body = f.read()
+                except OSError:
+                    body, status, kind = b"", 403, "text/plain"
+                else:
+                    status = 200
+                    kind = mimetypes.guess_type(name)[0] or "application/octet-stream"
+            self.send_response(status)
+            self.send_header("Content-Type", kind)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            if with_body:
+                self.wfile.write(body)
+
+        def do_GET(self):
+            self._answer(True)
+
+        def do_HEAD(self):
+            self._answer(False)
+
+        def do_CONNECT(self):
+            http_log.append("%s %s" % (self.command, self.path))
+            host, _, port = self.path.rpartition(":")
+            if host.strip("[]") not in LOOPBACK_HOSTS or not port.isdigit():
+                self.send_error(403, "Only loopback tunnels")
+                return
+            try:
+                upstream = socket.create_connection((host.strip("[]"), int(port)), timeout=10)
+            except OSError:
+                self.send_error(502, "Cannot reach %s" % self.path)
+                return
+            self.send_response(200, "Connection established")
+            self.end_headers()
+            self._relay(self.connection, upstream)
+            self.close_connection = True
+
+        @staticmethod
+        def _relay(client, upstream):
+            upstream.settimeout(None)
+            sockets = [client, upstream]
+            try:
+                while not shutdown_event.is_set():
+                    readable, _, broken = select.select(sockets, [], sockets, 0.5)
+                    if broken:
+                        break
+                    for source in readable:
+                        data = source.recv(1 << 16)
+                        if not data:
+                            return
+                        (upstream if source is client else client).sendall(data)
+            except OSError:
+                pass
+            finally:
+                upstream.close()
+
+    return SiteHTTPHandler
+
+
+def write_ports_file(path, ftp_port, http_port):
+    temporary = path + ".tmp"
+    with open(temporary, "w") as f:
+        json.dump({"ftp": ftp_port, "http": http_port}, f)
+    os.replace(temporary, path)
+
+
+def main():
+    parser = argparse.ArgumentParser(description="The group's site on loopback.")
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--password", required=True)
+    parser.add_argument("--ports-file", required=True)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--http-log", default="")
+    parser.add_argument("--refuse-file", default="")
+    parser.add_argument("--ftp-port", type=int, default=0)
+    parser.add_argument("--http-port", type=int, default=0)
+    args = parser.parse_args()
+
+    root = os.path.abspath(args.root)
+    site_folder = os.path.join(root, "users", "tarnwardens")
+    if not os.path.isdir(site_folder):
+        sys.exit("site_server: %s has no users/tarnwardens folder" % root)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user("pell", args.password, root, perm="elradfmwMT")
+    handler = make_ftp_handler(LineLog(args.log), RefuseList(args.refuse_file))
+    handler.authorizer = authorizer
+    ftp_server = ThreadedFTPServer(("127.0.0.1", args.ftp_port), handler)
+    ftp_server.max_cons = 256
+
+    http_server = ThreadingHTTPServer(
+        ("127.0.0.1", args.http_port), make_http_handler(site_folder, LineLog(args.http_log)))
+    http_server.daemon_threads = True
+    threading.Thread(target=http_server.serve_forever, daemon=True).start()
+
+    def stop(signum, frame):
+        shutdown_event.set()
+        raise SystemExit(0)
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+
+    write_ports_file(args.ports_file, ftp_server.address[1], http_server.server_address[1])
+    config_logging(level=logging.WARNING)
+    try:
+        ftp_server.serve_forever(timeout=0.5, handle_exit=True)
+    finally:
+        shutdown_event.set()
+        http_server.shutdown()
+        http_server.server_close()
+
+
+if __name__ == "__main__":
+    main()

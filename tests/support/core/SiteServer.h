@@ -1,0 +1,67 @@
+#pragma once
+// The group's site on loopback for a test or a benchmark: a fresh
+// temporary site folder served over FTP and HTTP by tests/site/site_server.py.
+// Starting it points the program at it (SKIFF_HOST, SKIFF_FTP_PORT,
+// SKIFF_HTTP_PORT, SKIFF_FTP_PASSWORD, and SKIFF_NET_TIMEOUT=3 unless set).
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class SiteServer
+{
+public:
+    // The site starts with users/tarnwardens/ and its group folder qxg/,
+    // plus a copy of seedFolder when it exists (a folder holding
+    // users/tarnwardens/ is copied to the root, any other into the site
+    // folder).
+    explicit SiteServer(const QString& seedFolder = QString());
+    ~SiteServer();
+    SiteServer(const SiteServer&) = delete;
+    SiteServer& operator=(const SiteServer&) = delete;
+
+    // The demo's site, which tests may start from.
+    static QString DemoSite();
+
+    // Starts the server and waits until it listens; false with
+    // errorString() when it does not.
+    bool start();
+    void stop();
+    QString errorString() const { return m_error; }
+
+    int ftpPort() const { return m_ftpPort; }
+    int httpPort() const { return m_httpPort; }
+    QString password() const { return m_password; }
+    QString root() const { return m_root.path(); }
+    // A path on disk below the site folder users/tarnwardens/.
+    QString sitePath(const QString& relative = QString()) const;
+
+    void writeSiteFile(const QString& relative, const QByteArray& bytes) const;
+    QByteArray readSiteFile(const QString& relative) const;
+    bool siteFileExists(const QString& relative) const;
+
+    // FTP command lines received so far, in order ("PASS ****" masked).
+    QStringList ftpLog() const;
+    // Empties both logs.
+    void clearLog() const;
+    // HTTP request lines: method and path with query.
+    QStringList httpLog() const;
+    // Uploads of this base name are refused from now on.
+    void refuse(const QString& name) const;
+    // Downloads of this base name send a little and then hang.
+    void stall(const QString& name) const;
+
+private:
+    QString dataPath(const QString& name) const;
+    void appendToRefuseFile(const QString& line) const;
+
+    QTemporaryDir m_root;
+    QTemporaryDir m_data;
+    QProcess m_process;
+    QString m_password;
+    QString m_error;
+    int m_ftpPort = 0;
+    int m_httpPort = 0;
+};
