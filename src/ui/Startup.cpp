@@ -2,6 +2,8 @@
 
 #include "frmSetLocalDir.h"
 #include "Resources.h"
+#include "frmLogin.h"
+#include "frmMainMenu.h"
 #include "frmSplash.h"
 #include "services/DesktopServices.h"
 
@@ -34,8 +36,11 @@ bool enterLocalFolder()
 Steps ProgramSteps()
 {
     Steps steps;
-    steps.showLogin = [] {};
-    steps.showMainMenu = [] {};
+    steps.showLogin = [] {
+        frmLogin login;
+        login.exec();
+    };
+    steps.showMainMenu = [] { (new frmMainMenu)->show(); };
     return steps;
 }
 

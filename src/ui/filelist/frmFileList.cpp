@@ -1,0 +1,478 @@
+#include "frmFileList.h"
+
+#include "SplitterBar.h"
+
+#include "ui/frmSetLocalDir.h"
+#include "ui/widgets/ImageList.h"
+#include "ui/widgets/ListView.h"
+
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/Settings.h"
+#include "app/SiteText.h"
+#include "app/modSkiff.h"
+#include "transport/Inet.h"
+#include "transport/SiteConfig.h"
+#include "transport/TransferStatus.h"
+#include "transport/Wait.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+using namespace modSkiff;
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kIcons = QStringLiteral("Icons");
+constexpr int kCommandHeight = 26;
+constexpr int kResultsHeight = 84;
+constexpr int kGap = 3;
+
+bool settingIsYes(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return GetSetting(section, key, defaultValue) == QLatin1String("Yes");
+}
+
+} // namespace
+
+frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmFileList"));
+    setWindowTitle(QStringLiteral("Skiff - Tarn Wardens Longhall"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    imglstFileList = NewFileListImages(this);
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    buildToolbar();
+    picToolBar->setParent(client);
+
+    lvwFileList = new ListView(client);
+    lvwFileList->setObjectName(QStringLiteral("lvwFileList"));
+
+    picResize1 = new SplitterBar(client);
+    picResize1->setObjectName(QStringLiteral("picResize1"));
+
+    picPreview = new QLabel(client);
+    picPreview->setObjectName(QStringLiteral("picPreview"));
+    picPreview->setAlignment(Qt::AlignCenter);
+    picPreview->setFrameShape(QFrame::StyledPanel);
+    picPreview->setBackgroundRole(QPalette::Base);
+    picPreview->setAutoFillBackground(true);
+    txtPreview = new QPlainTextEdit(picPreview);
+    txtPreview->setObjectName(QStringLiteral("txtPreview"));
+    txtPreview->setReadOnly(true);
+
+    txtCommands = new QLineEdit(client);
+    txtCommands->setObjectName(QStringLiteral("txtCommands"));
+    txtCommands->setPlaceholderText(QStringLiteral("FTP command"));
+    txtResults = new QPlainTextEdit(client);
+    txtResults->setObjectName(QStringLiteral("txtResults"));
+    txtResults->setReadOnly(true);
+
+    inet = new Inet(this);
+    inet->setObjectName(QStringLiteral("inet"));
+
+    buildMenus();
+
+    connect(inet, &Inet::StateChanged, this, &frmFileList::inet_StateChanged);
+    connect(lvwFileList, &ListView::itemClick, this, &frmFileList::lvwFileList_ItemClick);
+    connect(lvwFileList, &ListView::mouseUp, this, &frmFileList::lvwFileList_MouseUp);
+    connect(lvwFileList, &ListView::columnClick, this,
+            [this](int column) { SortListByColumn(*lvwFileList, column); });
+    connect(picResize1, &SplitterBar::dropped, this, &frmFileList::picResize1_Dropped);
+    connect(txtCommands, &QLineEdit::returnPressed, this, &frmFileList::txtCommands_Return);
+
+    connect(cmdRefresh, &QToolButton::clicked, this, &frmFileList::UpdateFileList);
+    connect(mnuFileRefresh, &QAction::triggered, this, &frmFileList::UpdateFileList);
+    connect(cmdSetLocalFolder, &QToolButton::clicked, this, &frmFileList::ChangeLocalFolder);
+    connect(mnuFileSetLocalFolder, &QAction::triggered, this, &frmFileList::ChangeLocalFolder);
+    connect(cmdExplorer, &QToolButton::clicked, this, &frmFileList::Explore);
+    connect(mnuFileExplore, &QAction::triggered, this, &frmFileList::Explore);
+    connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
+    connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
+    connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+
+    resize(980, 600);
+    Form_Load();
+}
+
+frmFileList::~frmFileList() = default;
+
+void frmFileList::buildToolbar()
+{
+    picToolBar = new QWidget(this);
+    picToolBar->setObjectName(QStringLiteral("picToolBar"));
+    auto* layout = new QHBoxLayout(picToolBar);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+    auto add = [&](QToolButton*& button, const char* name, const QString& caption,
+                   const QString& picture) {
+        button = new QToolButton(picToolBar);
+        button->setObjectName(QLatin1String(name));
+        button->setText(caption);
+        button->setIcon(imglstFileList->icon(picture));
+        button->setIconSize(QSize(24, 24));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setAutoRaise(true);
+        button->setMinimumWidth(76);
+        layout->addWidget(button);
+    };
+    add(cmdExplorer, "cmdExplorer", QStringLiteral("Explorer"), QStringLiteral("options"));
+    add(cmdOptions, "cmdOptions", QStringLiteral("Options"), QStringLiteral("options"));
+    add(cmdRefresh, "cmdRefresh", QStringLiteral("Refresh"), QStringLiteral("refresh"));
+    add(cmdSetLocalFolder, "cmdSetLocalFolder", QStringLiteral("Set Local Folder"),
+        QStringLiteral("folder"));
+    add(cmdAddFile, "cmdAddFile", QStringLiteral("Add File(s)"), QStringLiteral("add"));
+    add(cmdCheckOut, "cmdCheckOut", QStringLiteral("Check Out"), QStringLiteral("open"));
+    add(cmdCheckIn, "cmdCheckIn", QStringLiteral("Check In"), QStringLiteral("unlocked"));
+    add(cmdGetLatestVersion, "cmdGetLatestVersion", QStringLiteral("Get Latest Version"),
+        QStringLiteral("old"));
+    layout->addStretch();
+}
+
+void frmFileList::buildMenus()
+{
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    auto item = [](QMenu* m, const char* name, const QString& caption) {
+        QAction* action = m->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    auto separator = [](QMenu* m, const char* name) {
+        m->addSeparator()->setObjectName(QLatin1String(name));
+    };
+
+    mnuFile = menu("mnuFile", QStringLiteral("&File"));
+    mnuFileRefresh = item(mnuFile, "mnuFileRefresh", QStringLiteral("&Refresh File List"));
+    mnuFileAddFiles = item(mnuFile, "mnuFileAddFiles", QStringLiteral("&Add Files..."));
+    mnuFileShowCheckedOutFiles =
+        item(mnuFile, "mnuFileShowCheckedOutFiles", QStringLiteral("Show &Checked Out Files..."));
+    mnuFileShowOutOfDate =
+        item(mnuFile, "mnuFileShowOutOfDate", QStringLiteral("&Show Out-of-date Files..."));
+    separator(mnuFile, "mnuFileBreak1");
+    mnuFileSetLocalFolder =
+        item(mnuFile, "mnuFileSetLocalFolder", QStringLiteral("Set &Local Folder..."));
+    mnuFileExplore = item(mnuFile, "mnuFileExplore", QStringLiteral("&Explore..."));
+    separator(mnuFile, "mnuFileBreak2");
+    mnuFileUsers = item(mnuFile, "mnuFileUsers", QStringLiteral("Edit &Users"));
+    separator(mnuFile, "mnuFileBreak3");
+    mnuFileExit = item(mnuFile, "mnuFileExit", QStringLiteral("E&xit"));
+
+    mnuEdit = menu("mnuEdit", QStringLiteral("&Edit"));
+    mnuEditSelectAll = item(mnuEdit, "mnuEditSelectAll", QStringLiteral("Select &All"));
+    mnuEditSelectNone = item(mnuEdit, "mnuEditSelectNone", QStringLiteral("Select &None"));
+
+    mnuView = menu("mnuView", QStringLiteral("&View"));
+    mnuViewToolbar = item(mnuView, "mnuViewToolbar", QStringLiteral("&Toolbar"));
+    mnuViewToolbar->setCheckable(true);
+    mnuViewOptions = item(mnuView, "mnuViewOptions", QStringLiteral("&Options..."));
+
+    mnuActions = menu("mnuActions", QStringLiteral("&Actions"));
+    mnuActionsOpenFile = item(mnuActions, "mnuActionsOpenFile", QStringLiteral("Open &File"));
+    mnuActionsReadOnly = item(mnuActions, "mnuActionsReadOnly",
+                              QStringLiteral("R&ead Only (Local File Attributes)"));
+    mnuActionsReadOnly->setCheckable(true);
+    separator(mnuActions, "mnuActionsBreak2");
+    mnuActionsGetLatestVersion =
+        item(mnuActions, "mnuActionsGetLatestVersion", QStringLiteral("&Get Latest Version"));
+    mnuActionsCheckIn = item(mnuActions, "mnuActionsCheckIn", QStringLiteral("Check &In..."));
+    mnuActionsCheckOut = item(mnuActions, "mnuActionsCheckOut", QStringLiteral("Check &Out"));
+    separator(mnuActions, "mnuActionsOwnerOptionsBreak");
+    mnuActionsChangeFileDescription = item(mnuActions, "mnuActionsChangeFileDescription",
+                                           QStringLiteral("&Change File Description..."));
+    mnuActionsDeleteFile =
+        item(mnuActions, "mnuActionsDeleteFile", QStringLiteral("&Remove File from Skiff"));
+    mnuActionsRelinquishControl = item(mnuActions, "mnuActionsRelinquishControl",
+                                       QStringLiteral("Relinquish Ownership of File"));
+    separator(mnuActions, "mnuActionsAdminOptionsBreak");
+    mnuActionsEditFileDetails = item(mnuActions, "mnuActionsEditFileDetails",
+                                     QStringLiteral("Manually Edit File Details..."));
+    mnuActions->setDefaultAction(mnuActionsOpenFile);
+}
+
+void frmFileList::Form_Load()
+{
+    inet->Host = SiteConfig::Host();
+    inet->Document = SiteConfig::SiteFolder();
+    inet->Password = SiteConfig::FtpPassword();
+    inet->UserName = SiteConfig::FtpUserName();
+    if (!ProxyServer.isEmpty()) {
+        inet->Proxy = ProxyServer;
+        inet->AccessType = icNamedProxy;
+    }
+    inet->Protocol = icFTP;
+
+    mnuFileUsers->setEnabled(CurrentLevel == 4);
+    mnuActionsEditFileDetails->setEnabled(CurrentLevel == 4);
+
+    const bool toolbar = Val(GetSetting(kSettings, QStringLiteral("ViewToolbar"), "-1")) != 0;
+    picToolBar->setVisible(toolbar);
+    mnuViewToolbar->setChecked(toolbar);
+
+    lvwFileList->setImageList(imglstFileList);
+    lvwFileList->addColumn(QStringLiteral("filename"), QStringLiteral("File Name"), 190);
+    lvwFileList->addColumn(QStringLiteral("owner"), QStringLiteral("Checked Out"), 90);
+    lvwFileList->addColumn(QStringLiteral("comment"), QStringLiteral("Last Updated By"), 210);
+    lvwFileList->addColumn(QStringLiteral("desc"), QStringLiteral("File Description"), 220);
+    lvwFileList->addColumn(QStringLiteral("author"), QStringLiteral("Owner"), 80);
+    lvwFileList->addColumn(QStringLiteral("ver"), QStringLiteral("Latest Version"), 95);
+    lvwFileList->addColumn(QStringLiteral("myver"), QStringLiteral("My Version"), 80);
+    lvwFileList->setView(int(Val(GetSetting(kIcons, QStringLiteral("/CurrentView"), "3"))));
+    LayoutWindow();
+}
+
+void frmFileList::LayoutWindow()
+{
+    QWidget* client = centralWidget();
+    const int width = client->width();
+    const int height = client->height();
+    int top = 0;
+    if (!picToolBar->isHidden()) {
+        const int toolbarHeight = picToolBar->sizeHint().height();
+        picToolBar->setGeometry(0, 0, width, toolbarHeight);
+        top = toolbarHeight;
+    }
+    const int bottom = qMax(top + 40, height - kCommandHeight - kResultsHeight - 2 * kGap);
+    const int paneHeight = bottom - top;
+    if (settingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes"))) {
+        const int bar = 6;
+        m_previewWidth = qBound(40, m_previewWidth, qMax(40, width - 120));
+        picPreview->setGeometry(width - m_previewWidth, top, m_previewWidth, paneHeight);
+        picResize1->setGeometry(width - m_previewWidth - bar, top, bar, paneHeight);
+        lvwFileList->setGeometry(0, top, width - m_previewWidth - bar, paneHeight);
+        txtPreview->setGeometry(0, 0, m_previewWidth, paneHeight);
+        picPreview->show();
+        picResize1->show();
+    } else {
+        picPreview->hide();
+        picResize1->hide();
+        lvwFileList->setGeometry(0, top, width, paneHeight);
+    }
+    txtCommands->setGeometry(0, bottom + kGap, width, kCommandHeight);
+    txtResults->setGeometry(0, bottom + 2 * kGap + kCommandHeight, width, kResultsHeight);
+}
+
+void frmFileList::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    LayoutWindow();
+}
+
+bool frmFileList::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        LayoutWindow();
+    return QMainWindow::event(event);
+}
+
+void frmFileList::mnuViewToolbar_Click()
+{
+    const bool show = picToolBar->isHidden();
+    picToolBar->setVisible(show);
+    SaveSetting(kSettings, QStringLiteral("ViewToolbar"), show ? "-1" : "0");
+    mnuViewToolbar->setChecked(show);
+    LayoutWindow();
+}
+
+void frmFileList::picResize1_Dropped(const QPoint& globalPos)
+{
+    const QPoint inList = lvwFileList->mapFromGlobal(globalPos);
+    const QPoint inPane = picPreview->mapFromGlobal(globalPos);
+    const bool onList = lvwFileList->rect().contains(inList);
+    const bool onPane = picPreview->isVisible() && picPreview->rect().contains(inPane);
+    if (!onList && !onPane)
+        return;
+    // The bar's centre comes to rest where it was dropped.
+    m_previewWidth =
+        m_previewWidth + lvwFileList->width() - (inList.x() - picResize1->width() / 2);
+    LayoutWindow();
+}
+
+void frmFileList::inet_StateChanged(int state)
+{
+    try {
+        QTextCursor cursor = txtResults->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        txtResults->setTextCursor(cursor);
+        const QString caption = TransferStatus::Caption(state);
+        if (!caption.isEmpty())
+            setWindowTitle(caption);
+        if (state == icResponseCompleted) {
+            GetChunkData.clear();
+            for (QString chunk = inet->GetChunkText(1024); !chunk.isEmpty();
+                 chunk = inet->GetChunkText(1024)) {
+                GetChunkData += chunk;
+                txtResults->insertPlainText(chunk);
+            }
+            txtResults->insertPlainText(QStringLiteral("\r\n"));
+        }
+    } catch (const SkiffError& error) {
+        MsgBox(QStringLiteral("*** communications error ***\r\n") +
+                   QString::number(error.number()) + QStringLiteral(": ") + error.description() +
+                   QStringLiteral("\r\n\r\nYou may need to restart Skiff."),
+               vbOKOnly);
+    }
+}
+
+void frmFileList::txtCommands_Return()
+{
+    inet->Execute(txtCommands->text());
+    txtCommands->selectAll();
+}
+
+void frmFileList::ExecuteAndWait(const QString& command)
+{
+    inet->Execute(command);
+    Wait::UntilIdle(*inet);
+}
+
+QString frmFileList::GetIcon(bool useStateIcon, const QString& state, const QString& fileName) const
+{
+    if (useStateIcon)
+        return state;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return state;
+    const QString key = imglstFileList->findKey(fileName.mid(dot), Qt::CaseInsensitive);
+    return key.isEmpty() ? state : key;
+}
+
+void frmFileList::SaveIcons()
+{
+    if (lvwFileList->view() != ListView::lvwSmallIcon)
+        return;
+    for (ListItem* item : lvwFileList->items()) {
+        const QPoint position = lvwFileList->itemPosition(item);
+        SaveSetting(kIcons, item->text().toLower(),
+                    QString::number(position.x()) + QLatin1Char(',') +
+                        QString::number(position.y()));
+    }
+}
+
+void frmFileList::LoadIcons()
+{
+    if (lvwFileList->view() != ListView::lvwSmallIcon)
+        return;
+    for (ListItem* item : lvwFileList->items()) {
+        const QString position = GetSetting(kIcons, item->text().toLower(), QString());
+        const qsizetype comma = position.indexOf(QLatin1Char(','));
+        if (comma < 0)
+            continue;
+        lvwFileList->setItemPosition(
+            item, QPoint(int(Val(position.left(comma))), int(Val(position.mid(comma + 1)))));
+    }
+}
+
+void frmFileList::lvwFileList_ItemClick(ListItem* item)
+{
+    if (!item || !settingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes")))
+        return;
+    ShowPreview(item->text());
+}
+
+void frmFileList::ShowPreview(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString extension = (dot < 0 ? fileName : fileName.mid(dot + 1)).toLower();
+    const QString missing = fileName + QStringLiteral(" does not exist on the local hard drive!");
+    picPreview->setPixmap(QPixmap());
+    if (extension == QLatin1String("gif") && QFile::exists(fileName)) {
+        QPixmap picture(fileName);
+        const QSize room = picPreview->contentsRect().size();
+        if (picture.width() > room.width() || picture.height() > room.height())
+            picture = picture.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        picPreview->setPixmap(picture);
+        txtPreview->hide();
+        return;
+    }
+    txtPreview->show();
+    if (extension == QLatin1String("gif")) {
+        txtPreview->setPlainText(missing);
+    } else if (extension == QLatin1String("txt")) {
+        QFile file(fileName);
+        txtPreview->setPlainText(file.open(QIODevice::ReadOnly) ? SiteText::Decode(file.readAll())
+                                                               : missing);
+    } else {
+        txtPreview->setPlainText(QStringLiteral("No Preview Availble: ") + fileName);
+    }
+}
+
+void frmFileList::lvwFileList_MouseUp(Qt::MouseButton button, const QPoint& globalPos)
+{
+    if (button != Qt::RightButton)
+        return;
+    mnuActions->popup(globalPos, mnuActionsOpenFile);
+}
+
+void frmFileList::ChangeLocalFolder()
+{
+    for (ListItem* item : lvwFileList->items()) {
+        if (item->subItem(QStringLiteral("owner")) == CurrentUser) {
+            MsgBox(QStringLiteral("You still have files checked out"), vbOKOnly);
+            return;
+        }
+    }
+    frmSetLocalDir chooser(this);
+    m_localDirChooser = &chooser;
+    chooser.exec();
+}
+
+void frmFileList::Explore() { ShellOpenFolder(LocalFolder); }
+
+void frmFileList::SelectAll()
+{
+    for (ListItem* item : lvwFileList->items())
+        item->setSelected(true);
+}
+
+void frmFileList::SelectNone()
+{
+    for (ListItem* item : lvwFileList->items())
+        item->setSelected(false);
+}
+
+void frmFileList::closeEvent(QCloseEvent* event)
+{
+    if (LastCountOfCheckedOutFiles > 0 &&
+        settingIsYes(kSettings, QStringLiteral("ShowCheckedOutFilesOnExit"), QStringLiteral("Yes"))) {
+        const int count = LastCountOfCheckedOutFiles;
+        const int answer = MsgBox(
+            QStringLiteral("You currently have ") + QString::number(count) +
+                QStringLiteral(" file") + (count >= 2 ? QStringLiteral("s") : QString()) +
+                QStringLiteral(" checked out.  Would you like to view the list of checked out "
+                               "files?\r\n\r\n<Yes> - View Checked Out Files\r\n<No> - Exit Skiff"),
+            vbYesNoCancel | vbQuestion);
+        if (answer != vbNo) {
+            event->ignore();
+            SetNormalPointer();
+            return;
+        }
+    }
+    {
+        BusyPointer busy;
+        SaveIcons();
+        SaveSetting(kIcons, QStringLiteral("/CurrentView"), QString::number(lvwFileList->view()));
+        inet->Execute(QStringLiteral("QUIT"));
+        Wait::UntilIdleAtMost(*inet, 5000);
+        if (m_localDirChooser)
+            m_localDirChooser->reject();
+    }
+    SetNormalPointer();
+    event->accept();
+}
