@@ -2,6 +2,8 @@
 
 #include "filelist/frmFileList.h"
 
+#include "WindowPlacement.h"
+
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
@@ -68,6 +70,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
+    CenterOnScreen(this);
     Form_Load();
 }
 

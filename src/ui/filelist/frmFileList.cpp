@@ -2,6 +2,7 @@
 
 #include "SplitterBar.h"
 
+#include "ui/WindowPlacement.h"
 #include "ui/frmSetLocalDir.h"
 #include "ui/widgets/ImageList.h"
 #include "ui/widgets/ListView.h"
@@ -104,7 +105,8 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
 
-    resize(980, 600);
+    resize(1000, 620);
+    CenterOnScreen(this);
     Form_Load();
 }
 
@@ -252,11 +254,12 @@ void frmFileList::LayoutWindow()
     const int paneHeight = bottom - top;
     if (settingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes"))) {
         const int bar = 6;
-        m_previewWidth = qBound(40, m_previewWidth, qMax(40, width - 120));
-        picPreview->setGeometry(width - m_previewWidth, top, m_previewWidth, paneHeight);
-        picResize1->setGeometry(width - m_previewWidth - bar, top, bar, paneHeight);
-        lvwFileList->setGeometry(0, top, width - m_previewWidth - bar, paneHeight);
-        txtPreview->setGeometry(0, 0, m_previewWidth, paneHeight);
+        // The member's width is kept; only what fits is shown.
+        const int pane = qBound(40, m_previewWidth, qMax(40, width - 120));
+        picPreview->setGeometry(width - pane, top, pane, paneHeight);
+        picResize1->setGeometry(width - pane - bar, top, bar, paneHeight);
+        lvwFileList->setGeometry(0, top, width - pane - bar, paneHeight);
+        txtPreview->setGeometry(0, 0, pane, paneHeight);
         picPreview->show();
         picResize1->show();
     } else {
@@ -300,7 +303,7 @@ void frmFileList::picResize1_Dropped(const QPoint& globalPos)
         return;
     // The bar's centre comes to rest where it was dropped.
     m_previewWidth =
-        m_previewWidth + lvwFileList->width() - (inList.x() - picResize1->width() / 2);
+        picPreview->width() + lvwFileList->width() - (inList.x() - picResize1->width() / 2);
     LayoutWindow();
 }
 

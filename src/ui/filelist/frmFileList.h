@@ -48,6 +48,18 @@ public:
     void SelectAll();
     void SelectNone();
 
+    // The operations on the selected rows (each in a source file of its own).
+    void CheckOut();
+    void CheckIn();
+    void GetLatestVersion();
+    void AddFiles();
+    void EnableOwnerOptions();
+    void ChangeFileDescription();
+    void DeleteFile();
+    void OpenFile();
+    void RelinquishControl();
+    void ToggleReadOnly();
+
     // Runs one FTP command and waits for it, letting window events run.
     void ExecuteAndWait(const QString& command);
 
@@ -124,6 +136,6 @@ private:
     // Adds a row for each listed record; the number of rows added.
     int AddRows(const QVector<FileRecord>& records, const RowMarkings& markings);
 
-    int m_previewWidth = 220;
+    int m_previewWidth = 260;
     QPointer<frmSetLocalDir> m_localDirChooser;
 };
