@@ -475,6 +475,10 @@ void frmFileList::closeEvent(QCloseEvent* event)
         Wait::UntilIdleAtMost(*inet, 5000);
         if (m_localDirChooser)
             m_localDirChooser->reject();
+        for (QWidget* window : {CheckInDialog.data(), AddFileWindow.data(), OptionsWindow.data(),
+                                OutdatedFilesWindow.data()})
+            if (window)
+                window->close();
     }
     SetNormalPointer();
     event->accept();

@@ -138,4 +138,13 @@ private:
 
     int m_previewWidth = 260;
     QPointer<frmSetLocalDir> m_localDirChooser;
+
+public:
+    // The windows this one opens; they close with it. The check-in dialog is
+    // kept (hidden) between check-ins so it remembers its comment and boxes.
+    QPointer<QWidget> CheckInDialog;
+    QPointer<QWidget> AddFileWindow;
+    QPointer<QWidget> OptionsWindow;
+    QPointer<QWidget> OutdatedFilesWindow;
+    QPointer<QWidget> CheckedOutFilesWindow;
 };
