@@ -91,4 +91,9 @@ void SaveSetting(const QString& section, const QString& key, const QString& valu
     store().setValue(fullKey(section, key), value);
 }
 
+bool SettingIsYes(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return GetSetting(section, key, defaultValue) == QLatin1String("Yes");
+}
+
 } // namespace modSkiff

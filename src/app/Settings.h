@@ -9,6 +9,9 @@ namespace modSkiff {
 
 QString GetSetting(const QString& section, const QString& key, const QString& defaultValue);
 void SaveSetting(const QString& section, const QString& key, const QString& value);
+// A yes/no option is on exactly when its stored text is "Yes": "yes" or
+// "YES", typed into the store by hand, count as off.
+bool SettingIsYes(const QString& section, const QString& key, const QString& defaultValue);
 
 // Where the store lives: by default "Skiff/Skiff.ini" in the user's config
 // folder. Tests point each member at a file of its own.
