@@ -1,11 +1,13 @@
 #include "frmMainMenu.h"
 
 #include "filelist/frmFileList.h"
+#include "filelist/frmOutdatedFiles.h"
 
 #include "WindowPlacement.h"
 
 #include "app/GlobalState.h"
 #include "app/Services.h"
+#include "app/Settings.h"
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
 #include "transport/Inet.h"
@@ -103,8 +105,13 @@ void frmMainMenu::cmdAdventure_Click()
     m_fileList->show();
     m_fileList->raise();
     Wait::DoEvents();
-    if (m_fileList)
-        m_fileList->UpdateFileList();
+    if (!m_fileList)
+        return;
+    m_fileList->UpdateFileList();
+    if (m_fileList && m_fileList->LastCountOfOutdatedFiles > 0 &&
+        modSkiff::SettingIsYes(QStringLiteral("Settings"),
+                               QStringLiteral("ShowOutdatedFilesOnStartup"), QStringLiteral("Yes")))
+        frmOutdatedFiles::ShowFor(*m_fileList);
 }
 
 void frmMainMenu::resizeEvent(QResizeEvent* event)

@@ -1,6 +1,8 @@
 #include "frmFileList.h"
 
 #include "SplitterBar.h"
+#include "frmCheckedOutFiles.h"
+#include "frmOutdatedFiles.h"
 
 #include "ui/WindowPlacement.h"
 #include "ui/frmSetLocalDir.h"
@@ -35,11 +37,6 @@ const QString kIcons = QStringLiteral("Icons");
 constexpr int kCommandHeight = 26;
 constexpr int kResultsHeight = 84;
 constexpr int kGap = 3;
-
-bool settingIsYes(const QString& section, const QString& key, const QString& defaultValue)
-{
-    return GetSetting(section, key, defaultValue) == QLatin1String("Yes");
-}
 
 } // namespace
 
@@ -104,6 +101,10 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+    connect(mnuFileShowCheckedOutFiles, &QAction::triggered, this,
+            [this] { frmCheckedOutFiles::ShowFor(*this); });
+    connect(mnuFileShowOutOfDate, &QAction::triggered, this,
+            [this] { frmOutdatedFiles::ShowFor(*this); });
 
     resize(1000, 620);
     CenterOnScreen(this);
@@ -252,7 +253,7 @@ void frmFileList::LayoutWindow()
     }
     const int bottom = qMax(top + 40, height - kCommandHeight - kResultsHeight - 2 * kGap);
     const int paneHeight = bottom - top;
-    if (settingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes"))) {
+    if (SettingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes"))) {
         const int bar = 6;
         // The member's width is kept; only what fits is shown.
         const int pane = qBound(40, m_previewWidth, qMax(40, width - 120));
@@ -384,7 +385,7 @@ void frmFileList::LoadIcons()
 
 void frmFileList::lvwFileList_ItemClick(ListItem* item)
 {
-    if (!item || !settingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes")))
+    if (!item || !SettingIsYes(kSettings, QStringLiteral("ShowPreviewPane"), QStringLiteral("Yes")))
         return;
     ShowPreview(item->text());
 }
@@ -453,7 +454,7 @@ void frmFileList::SelectNone()
 void frmFileList::closeEvent(QCloseEvent* event)
 {
     if (LastCountOfCheckedOutFiles > 0 &&
-        settingIsYes(kSettings, QStringLiteral("ShowCheckedOutFilesOnExit"), QStringLiteral("Yes"))) {
+        SettingIsYes(kSettings, QStringLiteral("ShowCheckedOutFilesOnExit"), QStringLiteral("Yes"))) {
         const int count = LastCountOfCheckedOutFiles;
         const int answer = MsgBox(
             QStringLiteral("You currently have ") + QString::number(count) +
@@ -463,6 +464,8 @@ void frmFileList::closeEvent(QCloseEvent* event)
             vbYesNoCancel | vbQuestion);
         if (answer != vbNo) {
             event->ignore();
+            if (answer == vbYes)
+                frmCheckedOutFiles::ShowFor(*this);
             SetNormalPointer();
             return;
         }

@@ -1,0 +1,36 @@
+#include "frmCheckedOutFiles.h"
+
+#include "OpenOnce.h"
+#include "frmFileList.h"
+
+#include "ui/widgets/ListItem.h"
+
+#include "app/GlobalState.h"
+
+frmCheckedOutFiles::frmCheckedOutFiles(frmFileList& fileList)
+    : MarkedFilesWindow(fileList, QStringLiteral("Files Currently Checked Out"),
+                        "lvwCheckedOutFiles", "cmdCheckInAll",
+                        QStringLiteral("Check In All Files Marked Above"))
+{
+    setObjectName(QStringLiteral("frmCheckedOutFiles"));
+    lvwCheckedOutFiles = m_list;
+    cmdCheckInAll = m_action;
+    Form_Load();
+}
+
+frmCheckedOutFiles* frmCheckedOutFiles::ShowFor(frmFileList& fileList)
+{
+    return OpenOnce<frmCheckedOutFiles>(fileList.CheckedOutFilesWindow,
+                                        [&fileList] { return new frmCheckedOutFiles(fileList); });
+}
+
+bool frmCheckedOutFiles::IsListed(const ListItem& row) const
+{
+    // Exactly the holder's spelling: the check-in passes over any other.
+    return row.subItem(QStringLiteral("owner")) == modSkiff::CurrentUser;
+}
+
+void frmCheckedOutFiles::RunAction(frmFileList& fileList)
+{
+    fileList.CheckIn();
+}

@@ -1,0 +1,37 @@
+#include "frmOutdatedFiles.h"
+
+#include "OpenOnce.h"
+#include "frmFileList.h"
+
+#include "ui/widgets/ListItem.h"
+
+#include "app/modSkiff.h"
+
+frmOutdatedFiles::frmOutdatedFiles(frmFileList& fileList)
+    : MarkedFilesWindow(fileList, QStringLiteral("New/Updated Files"), "lvwUpdatedFiles",
+                        "cmdGetLatesVersionAll",
+                        QStringLiteral("Get the Latest Version of Files Marked Above"))
+{
+    setObjectName(QStringLiteral("frmOutdatedFiles"));
+    lvwUpdatedFiles = m_list;
+    cmdGetLatesVersionAll = m_action;
+    Form_Load();
+}
+
+frmOutdatedFiles* frmOutdatedFiles::ShowFor(frmFileList& fileList)
+{
+    return OpenOnce<frmOutdatedFiles>(fileList.OutdatedFilesWindow,
+                                      [&fileList] { return new frmOutdatedFiles(fileList); });
+}
+
+bool frmOutdatedFiles::IsListed(const ListItem& row) const
+{
+    // As numbers, in either direction: "2.0" is version 2, "" is 0.
+    using modSkiff::Val;
+    return Val(row.subItem(QStringLiteral("ver"))) != Val(row.subItem(QStringLiteral("myver")));
+}
+
+void frmOutdatedFiles::RunAction(frmFileList& fileList)
+{
+    fileList.GetLatestVersion();
+}
