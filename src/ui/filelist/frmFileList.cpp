@@ -2,6 +2,7 @@
 
 #include "SplitterBar.h"
 #include "frmCheckedOutFiles.h"
+#include "frmOptions.h"
 #include "frmOutdatedFiles.h"
 
 #include "ui/WindowPlacement.h"
@@ -101,6 +102,9 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+    connect(cmdOptions, &QToolButton::clicked, this, [this] { frmOptions::ShowFor(*this, false); });
+    connect(mnuViewOptions, &QAction::triggered, this,
+            [this] { frmOptions::ShowFor(*this, true); });
     connect(mnuFileShowCheckedOutFiles, &QAction::triggered, this,
             [this] { frmCheckedOutFiles::ShowFor(*this); });
     connect(mnuFileShowOutOfDate, &QAction::triggered, this,

@@ -1,0 +1,351 @@
+// The options dialog of the shared files window: what it reads from the
+// settings store, what it writes back (and what it leaves alone), when it
+// rebuilds the list, and how it is opened and closed.
+
+#include "ScriptedServices.h"
+#include "SharedFilesFixture.h"
+
+#include "app/GlobalState.h"
+#include "app/Settings.h"
+#include "ui/filelist/frmOptions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace modSkiff;
+
+namespace {
+
+// Stands for "never stored" when reading a setting back.
+const QString kAbsent = QStringLiteral("<absent>");
+
+QString stored(const QString& section, const QString& key)
+{
+    return GetSetting(section, key, kAbsent);
+}
+
+frmOptions* optionsOf(const Member& member)
+{
+    return qobject_cast<frmOptions*>(member.window()->OptionsWindow.data());
+}
+
+} // namespace
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+    SiteServer* m_site = nullptr;
+
+    // How often the shared files window fetched the control file since the log was cleared.
+    int controlFileFetches() const
+    {
+        int count = 0;
+        for (const QString& line : m_site->ftpLog())
+            count += line.startsWith("RETR ") && line.endsWith("_files.txt");
+        return count;
+    }
+
+    // A member with the shared files window open on a small site, and the
+    // options dialog opened from the toolbar button.
+    frmOptions* openOptions(Member& member)
+    {
+        if (!member.window() && !member.open())
+            return nullptr;
+        member.window()->cmdOptions->click();
+        return optionsOf(member);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_site = new SiteServer;
+        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
+    }
+    void cleanupTestCase() { delete m_site; }
+    void init()
+    {
+        // Version 0 is what a member without a local copy holds, so the two
+        // files that are not Ann's read as up to date.
+        PublishControlFile(*m_site, {RecordLine("mine.txt", 2, "Ann"), RecordLine("other.txt", 0),
+                                     RecordLine("held.txt", 0, "Bob")});
+    }
+
+    void boxesShowTheStoredValuesAndCaptions()
+    {
+        Member ann;
+        ScriptedServices services;
+        SaveSetting("Icons", "/ShowOutOfDateAsRed", "yes");
+        SaveSetting("Icons", "/ShowUnavailableAsYellow", "Yes");
+        SaveSetting("Settings", "ShowPreviewPane", "YES");
+        SaveSetting("Settings", "NoReadOnly", "Yes");
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options && options->isVisible());
+        QCOMPARE(options->windowTitle(), QStringLiteral("Options"));
+        QVERIFY(!options->isModal());
+        // From the toolbar the dialog is a window of its own.
+        QCOMPARE(options->parentWidget(), nullptr);
+
+        const QList<std::tuple<QCheckBox*, const char*, QString, bool>> boxes = {
+            {options->chkShowOutOfDateAsRed, "chkShowOutOfDateAsRed",
+             "Show out-of-date files as a &Red Circle", false},
+            {options->chkShowUpToDateAsBlue, "chkShowUpToDateAsBlue",
+             "Show up-to-date files as a &Blue Circle", false},
+            {options->chkShowCheckedOutAsGreen, "chkShowCheckedOutAsGreen",
+             "Show checked out files as a &Green Circle", false},
+            {options->chkShowUnavailableAsYellow, "chkShowUnavailableAsYellow",
+             "Show unavailable files as an &Yellow Circle", true},
+            {options->chkShowOutdatedFilesOnStartup, "chkShowOutdatedFilesOnStartup",
+             "Show Out-of-date Files On Startup", true},
+            {options->chkShowCheckedOutFilesOnExit, "chkShowCheckedOutFilesOnExit",
+             "Show Checked Out Files On Exit", true},
+            {options->chkShowPreviewPane, "chkShowPreviewPane", "Show Preview Pane", false},
+            {options->chkNoReadOnly, "chkNoReadOnly", "Never Mark Local Files as Read Only", true},
+        };
+        for (const auto& [box, name, caption, ticked] : boxes) {
+            QCOMPARE(box->objectName(), QLatin1String(name));
+            QCOMPARE(box->text(), caption);
+            QVERIFY2(box->isChecked() == ticked, name);
+        }
+        for (int index = 0; index < 4; ++index)
+            QCOMPARE(std::get<0>(boxes[index])->parentWidget(), options->fraIcons);
+        QCOMPARE(options->fraIcons->title(), QStringLiteral("Icons"));
+        QCOMPARE(options->fraListViewCurrentView->title(), QStringLiteral("List Style"));
+        QCOMPARE(options->optList->text(), QStringLiteral("&List"));
+        QCOMPARE(options->optSmallIcons->text(), QStringLiteral("Small &Icons"));
+        QCOMPARE(options->optDetails->text(), QStringLiteral("&Details"));
+        QVERIFY(options->optDetails->isChecked());
+        QCOMPARE(options->cmdOK->text(), QStringLiteral("&OK"));
+        QCOMPARE(options->cmdCancel->text(), QStringLiteral("&Cancel"));
+    }
+
+    void unchangedBoxesAreNotRewritten()
+    {
+        Member ann;
+        ScriptedServices services;
+        SaveSetting("Icons", "/ShowOutOfDateAsRed", "yes");
+        SaveSetting("Settings", "ShowPreviewPane", "yes");
+        SaveSetting("Settings", "NoReadOnly", "YES");
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        QVERIFY(!options->chkShowOutOfDateAsRed->isChecked());
+        m_site->clearLog();
+        options->cmdOK->click();
+
+        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed"), QStringLiteral("yes"));
+        QCOMPARE(stored("Settings", "ShowPreviewPane"), QStringLiteral("yes"));
+        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("YES"));
+        for (const char* key :
+             {"/ShowUpToDateAsBlue", "/ShowCheckedOutAsGreen", "/ShowUnavailableAsYellow"})
+            QCOMPARE(stored("Icons", key), kAbsent);
+        for (const char* key : {"ShowOutdatedFilesOnStartup", "ShowCheckedOutFilesOnExit"})
+            QCOMPARE(stored("Settings", key), kAbsent);
+        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("3"));
+        QVERIFY(!NoReadOnly);
+        QCOMPARE(controlFileFetches(), 0);
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+    }
+
+    // OK and the window's close box save alike; Cancel and Escape save nothing.
+    void closingSavesUnlessCancelled_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("OK") << "OK" << true;
+        QTest::newRow("close box") << "close" << true;
+        QTest::newRow("Cancel") << "Cancel" << false;
+        QTest::newRow("Escape") << "Escape" << false;
+    }
+    void closingSavesUnlessCancelled()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, saved);
+        Member ann;
+        ScriptedServices services;
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        options->chkShowUpToDateAsBlue->setChecked(true);
+        options->chkShowOutdatedFilesOnStartup->setChecked(false);
+        options->optList->setChecked(true);
+        m_site->clearLog();
+        if (how == "OK")
+            options->cmdOK->click();
+        else if (how == "close")
+            QVERIFY(options->close());
+        else if (how == "Cancel")
+            options->cmdCancel->click();
+        else
+            QTest::keyClick(options, Qt::Key_Escape);
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+
+        QCOMPARE(stored("Icons", "/ShowUpToDateAsBlue"), saved ? "Yes" : kAbsent);
+        QCOMPARE(stored("Settings", "ShowOutdatedFilesOnStartup"), saved ? "No" : kAbsent);
+        QCOMPARE(stored("Icons", "/CurrentView"), saved ? "2" : kAbsent);
+        QCOMPARE(ann.list()->view(), saved ? 2 : 3);
+        QCOMPARE(controlFileFetches(), saved ? 1 : 0);
+        // The rebuilt list shows the up-to-date file with its marking.
+        QCOMPARE(ann.row("other.txt")->smallIcon(), saved ? "unlocked" : ".txt");
+    }
+
+    void cancelCountsForOneOpeningOnly()
+    {
+        Member ann;
+        ScriptedServices services;
+        frmOptions* first = openOptions(ann);
+        QVERIFY(first);
+        first->chkShowCheckedOutAsGreen->setChecked(true);
+        first->chkShowPreviewPane->setChecked(false);
+        first->cmdCancel->click();
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
+
+        // Opened from the menu the dialog belongs to the shared files window.
+        ann.window()->mnuViewOptions->trigger();
+        frmOptions* second = optionsOf(ann);
+        QVERIFY(second && second->isVisible());
+        QCOMPARE(second->parentWidget(), ann.window());
+        QVERIFY(!second->chkShowCheckedOutAsGreen->isChecked());
+        QVERIFY(second->chkShowPreviewPane->isChecked());
+        // One dialog at a time.
+        ann.window()->cmdOptions->click();
+        QCOMPARE(optionsOf(ann), second);
+
+        second->chkShowCheckedOutAsGreen->setChecked(true);
+        second->cmdOK->click();
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), QStringLiteral("Yes"));
+        QCOMPARE(stored("Settings", "ShowPreviewPane"), kAbsent);
+        QCOMPARE(ann.row("mine.txt")->smallIcon(), QStringLiteral("open"));
+    }
+
+    // Only a changed icon box rebuilds the list.
+    void rebuildsOnlyForIconBoxes_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("fetches");
+        QTest::newRow("list style") << "style" << 0;
+        QTest::newRow("preview pane") << "preview" << 0;
+        QTest::newRow("red circle") << "red" << 1;
+        QTest::newRow("yellow circle") << "yellow" << 1;
+    }
+    void rebuildsOnlyForIconBoxes()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, fetches);
+        Member ann;
+        ScriptedServices services;
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        if (change == "style")
+            options->optSmallIcons->setChecked(true);
+        else if (change == "preview")
+            options->chkShowPreviewPane->setChecked(false);
+        else if (change == "red")
+            options->chkShowOutOfDateAsRed->setChecked(false);
+        else
+            options->chkShowUnavailableAsYellow->setChecked(true);
+        m_site->clearLog();
+        options->cmdOK->click();
+        QCOMPARE(controlFileFetches(), fetches);
+        if (change == "style") {
+            QCOMPARE(ann.list()->view(), 1);
+            QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("1"));
+        }
+        if (change == "preview") {
+            QCOMPARE(stored("Settings", "ShowPreviewPane"), QStringLiteral("No"));
+            ann.window()->LayoutWindow();
+            QVERIFY(ann.window()->picPreview->isHidden());
+        }
+        if (change == "yellow")
+            QCOMPARE(ann.row("held.txt")->smallIcon(), QStringLiteral("locked"));
+    }
+
+    void largeIconsOpenAsListStyle()
+    {
+        Member ann;
+        ScriptedServices services;
+        QVERIFY(ann.open());
+        ann.list()->setView(0);
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        QVERIFY(options->optList->isChecked());
+        QVERIFY(!options->optSmallIcons->isChecked() && !options->optDetails->isChecked());
+        options->cmdOK->click();
+        QCOMPARE(ann.list()->view(), 2);
+        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("2"));
+
+        ann.list()->setView(1);
+        options = openOptions(ann);
+        QVERIFY(options && options->optSmallIcons->isChecked());
+        options->optDetails->setChecked(true);
+        options->cmdOK->click();
+        QCOMPARE(ann.list()->view(), 3);
+        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("3"));
+    }
+
+    void smallIconPositionsSurviveTheDialog()
+    {
+        Member ann;
+        ScriptedServices services;
+        QVERIFY(ann.open());
+        ann.list()->setView(1);
+        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(140, 90));
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        // Opening the dialog saved the positions.
+        QCOMPARE(stored("Icons", "other.txt"), QStringLiteral("140,90"));
+        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(0, 0));
+        options->cmdOK->click();
+        QCOMPARE(ann.list()->itemPosition(ann.row("other.txt")), QPoint(140, 90));
+    }
+
+    void neverReadOnlyFollowsTheBox()
+    {
+        Member ann;
+        ScriptedServices services;
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options && !options->chkNoReadOnly->isChecked());
+        options->chkNoReadOnly->setChecked(true);
+        options->cmdOK->click();
+        QVERIFY(NoReadOnly);
+        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("Yes"));
+
+        options = openOptions(ann);
+        QVERIFY(options && options->chkNoReadOnly->isChecked());
+        options->chkNoReadOnly->setChecked(false);
+        options->cmdOK->click();
+        QVERIFY(!NoReadOnly);
+        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("No"));
+
+        // A stored "yes" is not "Yes": the flag stays off.
+        SaveSetting("Settings", "NoReadOnly", "yes");
+        NoReadOnly = true;
+        options = openOptions(ann);
+        QVERIFY(options);
+        options->cmdOK->click();
+        QVERIFY(!NoReadOnly);
+    }
+
+    void closingTheSharedFilesWindowAppliesAnOpenDialog()
+    {
+        Member ann;
+        ScriptedServices services;
+        SaveSetting("Settings", "ShowCheckedOutFilesOnExit", "No");
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        options->chkShowPreviewPane->setChecked(false);
+        QPointer<frmFileList> window = ann.window();
+        QVERIFY(window->close());
+        QCOMPARE(stored("Settings", "ShowPreviewPane"), QStringLiteral("No"));
+        QTRY_VERIFY(window.isNull());
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
