@@ -1,6 +1,7 @@
 #include "FtpSession.h"
 
 #include "FolderListing.h"
+#include "app/modSkiff.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,8 +103,7 @@ public:
     bool open(QString* problem)
     {
         // A read-only copy is the member's, kept from being overwritten.
-        const QFileInfo target(m_target);
-        if (target.exists() && !target.isWritable()) {
+        if (QFileInfo::exists(m_target) && modSkiff::IsReadOnly(m_target)) {
             *problem = QStringLiteral("the file is read-only");
             return false;
         }
