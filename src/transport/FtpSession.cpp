@@ -1,17 +1,14 @@
 #include "FtpSession.h"
 
 #include "FolderListing.h"
-#include "app/modSkiff.h"
+#include "Inet.h"
+#include "PartFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -81,65 +78,6 @@ FtpOutcome localFailure(const QString& reason)
 {
     return {false, reason.toUtf8(), reason};
 }
-
-// A download in the making: a new file beside the target that takes the
-// target's name only once complete, so a failure leaves no partial file and
-// the previous file as it was. (QSaveFile would also force every byte to
-// disk first, which costs a third of the speed on a large file.)
-class PartFile
-{
-public:
-    explicit PartFile(const QString& target) : m_target(target) {}
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
-    ~PartFile()
-    {
-        if (!m_committed && m_file.isOpen()) {
-            m_file.close();
-            m_file.remove();
-        }
-    }
-
-    bool open(QString* problem)
-    {
-        // A read-only copy is the member's, kept from being overwritten.
-        if (QFileInfo::exists(m_target) && modSkiff::IsReadOnly(m_target)) {
-            *problem = QStringLiteral("the file is read-only");
-            return false;
-        }
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            m_file.setFileName(
-                QStringLiteral("%1.%2.part")
-                    .arg(m_target)
-                    .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-            if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-                return true;
-        }
-        *problem = m_file.errorString();
-        return false;
-    }
-
-    QIODevice* device() { return &m_file; }
-
-    bool commit(QString* problem)
-    {
-        m_file.close();
-        // Takes the place of an existing file in one step.
-        if (std::rename(QFile::encodeName(m_file.fileName()).constData(),
-                        QFile::encodeName(m_target).constData()) != 0) {
-            *problem = QString::fromLocal8Bit(std::strerror(errno));
-            m_file.remove();
-            return false;
-        }
-        m_committed = true;
-        return true;
-    }
-
-private:
-    QString m_target;
-    QFile m_file;
-    bool m_committed = false;
-};
 
 // --- libcurl callbacks
 
@@ -223,9 +161,9 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
     switch (command.kind) {
     case FtpCommand::Quit:
         if (m_easy) {
-            state(9);
+            state(icDisconnecting);
             close();
-            state(10);
+            state(icDisconnected);
         }
         outcome.ok = true;
         break;
@@ -286,12 +224,7 @@ FtpOutcome FtpSession::runQuoted(const FtpJob& job, const QStringList& commands)
 {
     CURL* easy = prepare(job, QString());
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    for (const QString& command : commands)
-        quote.add(kKeepGoing + command);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy, commands);
     if (code != CURLE_OK)
         return failure(easy, code);
     QByteArray replies;
@@ -332,10 +265,7 @@ FtpOutcome FtpSession::download(const FtpJob& job)
     CURL* easy = prepare(job, QString::fromLatin1(urlPathOf(job.command.first)));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeToDevice);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.device());
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
     if (!file.commit(&problem))
@@ -357,10 +287,7 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, readFromDevice);
     curl_easy_setopt(easy, CURLOPT_READDATA, static_cast<QIODevice*>(&file));
     curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -374,10 +301,7 @@ FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QBy
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, ftpCommand.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &data);
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -449,14 +373,20 @@ bool FtpSession::needsFolderRestored() const
     return ::poll(&control, 1, 0) != 0;
 }
 
-CURLcode FtpSession::perform(CURL* easy, curl_slist* quote)
+CURLcode FtpSession::perform(CURL* easy, const QStringList& commands)
 {
     m_exchanges.clear();
     m_inProxyReply = false;
     m_errorBuffer[0] = '\0';
-    if (quote)
-        curl_easy_setopt(easy, CURLOPT_QUOTE, quote);
+    // libcurl sends these after the login and before the transfer.
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    for (const QString& command : commands)
+        quote.add(kKeepGoing + command);
+    curl_easy_setopt(easy, CURLOPT_QUOTE, quote.list());
     const CURLcode code = m_runner.run(easy, *m_shouldStop, [this] { return m_linesSeen; });
+    curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
     if (m_entryPath.isEmpty()) {
         const char* entryPath = nullptr;
         if (curl_easy_getinfo(easy, CURLINFO_FTP_ENTRY_PATH, &entryPath) == CURLE_OK && entryPath)
@@ -514,7 +444,7 @@ void FtpSession::state(int value)
 
 void FtpSession::onResolving()
 {
-    state(1);
+    state(icHostResolvingHost);
 }
 
 void FtpSession::onSocketOpened(curl_socket_t socket)
@@ -524,8 +454,8 @@ void FtpSession::onSocketOpened(curl_socket_t socket)
     if (m_controlSocket != CURL_SOCKET_BAD)
         return;
     m_controlSocket = socket;
-    state(2);
-    state(3);
+    state(icHostResolved);
+    state(icConnecting);
 }
 
 void FtpSession::onSocketClosed(curl_socket_t socket)
@@ -548,8 +478,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
             return;
         }
         m_exchanges.push_back({text, 0, 0, {}});
-        state(5);
-        state(6);
+        state(icRequesting);
+        state(icRequestSent);
         return;
     }
     if (m_inProxyReply) {
@@ -558,7 +488,7 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         return;
     }
     if (m_exchanges.empty()) {
-        state(4); // the greeting of a new connection
+        state(icConnected); // the greeting of a new connection
         m_exchanges.push_back({});
     }
     int code = 0;
@@ -579,8 +509,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         numbered && code == exchange->opening && (text.size() == 3 || text.at(3) == ' ');
     if (final) {
         exchange->code = code;
-        state(8);
+        state(icResponseReceived);
     } else {
-        state(7);
+        state(icReceivingResponse);
     }
 }
