@@ -555,6 +555,26 @@ private slots:
                      qPrintable(error.description()));
         }
         QVERIFY(thrown);
+
+        // A page cut off half way is an error, not a shorter page.
+        QTcpServer breaking;
+        QVERIFY(breaking.listen(QHostAddress::LocalHost));
+        connect(&breaking, &QTcpServer::newConnection, [&] {
+            QTcpSocket* client = breaking.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, [client] {
+                client->write("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly this");
+                client->disconnectFromHost();
+            });
+        });
+        try {
+            inet->OpenURLText(QStringLiteral("http://127.0.0.1:%1/x").arg(breaking.serverPort()));
+            QFAIL("no error for a broken page");
+        } catch (const SkiffError& error) {
+            QVERIFY2(error.description().startsWith(
+                         QStringLiteral("The connection to 127.0.0.1:%1 broke off")
+                             .arg(breaking.serverPort())),
+                     qPrintable(error.description()));
+        }
     }
 
     void httpRunsWhileAnFtpCommandWaits()
