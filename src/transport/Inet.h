@@ -67,6 +67,7 @@ public:
     int RemotePort = 0; // 0 = the site's configured FTP port
 
     // Starts one FTP command; a command given while another runs waits its turn.
+    // Refuses an empty text or one holding a line break with SkiffError.
     void Execute(const QString& operation);
     bool StillExecuting() const;
 
