@@ -77,6 +77,8 @@ public:
     QVariant OpenURL(const QString& url, int dataType = icString);
     QString OpenURLText(const QString& url);
     QByteArray OpenURLBytes(const QString& url);
+    // The HTTP status of the last OpenURL's answer (404 for a missing page).
+    int HttpStatus() const;
 
     // The next part of the last completed response; "" (or an empty array)
     // once it has all been read.
