@@ -104,6 +104,8 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+    connect(cmdAddFile, &QToolButton::clicked, this, &frmFileList::AddFiles);
+    connect(mnuFileAddFiles, &QAction::triggered, this, &frmFileList::AddFiles);
 
     resize(1000, 620);
     CenterOnScreen(this);
