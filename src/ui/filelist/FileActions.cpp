@@ -7,7 +7,6 @@
 
 #include "ui/widgets/ListView.h"
 
-#include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
@@ -63,31 +62,27 @@ QString WithoutDoubleQuotes(QString text)
 
 void frmFileList::EnableOwnerOptions()
 {
-    try {
-        const ListItem* item = lvwFileList->selectedItem();
-        bool describe = false;
-        bool relinquish = false;
-        if (!item) {
-            mnuActionsReadOnly->setEnabled(false);
+    const ListItem* item = lvwFileList->selectedItem();
+    bool describe = false;
+    bool relinquish = false;
+    if (!item) {
+        mnuActionsReadOnly->setEnabled(false);
+    } else {
+        // Administrators see the local mark like everybody, and may give
+        // up the ownership of their own files like everybody.
+        mnuActionsReadOnly->setEnabled(true);
+        mnuActionsReadOnly->setChecked(IsReadOnly(LocalFolder + item->text()));
+        if (CurrentLevel == 4) {
+            describe = true;
+            relinquish = OwnsFile(item);
         } else {
-            // Administrators see the local mark like everybody, and may give
-            // up the ownership of their own files like everybody.
-            mnuActionsReadOnly->setEnabled(true);
-            mnuActionsReadOnly->setChecked(IsReadOnly(LocalFolder + item->text()));
-            if (CurrentLevel == 4) {
-                describe = true;
-                relinquish = OwnsFile(item);
-            } else {
-                describe = CurrentLevel == 3 && MayUseOwnerOptions(item);
-                relinquish = describe && !item->subItem(kOwner).isEmpty();
-            }
+            describe = CurrentLevel == 3 && MayUseOwnerOptions(item);
+            relinquish = describe && !item->subItem(kOwner).isEmpty();
         }
-        mnuActionsChangeFileDescription->setEnabled(describe);
-        mnuActionsDeleteFile->setEnabled(describe);
-        mnuActionsRelinquishControl->setEnabled(relinquish);
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
     }
+    mnuActionsChangeFileDescription->setEnabled(describe);
+    mnuActionsDeleteFile->setEnabled(describe);
+    mnuActionsRelinquishControl->setEnabled(relinquish);
     SetNormalPointer();
 }
 
@@ -98,29 +93,25 @@ void frmFileList::ChangeFileDescription()
         return;
     const QString name = item->text();
     const QString key = item->key();
-    try {
-        if (!MayUseOwnerOptions(item)) {
-            MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
-                       QStringLiteral(" has permission to change ") + name +
-                       QStringLiteral("'s description."),
-                   vbOKOnly);
-            return;
-        }
-        const QString description = WithoutDoubleQuotes(InputBox(
-            QStringLiteral("Please enter a new description for the following file:\r\n\r\n") + name,
-            QString(), item->subItem(QStringLiteral("desc"))));
-        if (description.isEmpty())
-            return;
-        BusyPointer busy;
-        FileDetailsValues values;
-        values.pvarDesc = description;
-        // The waits let the list be rebuilt meanwhile: find the row again.
-        if (UpdateFileDetails(name, false, values, false, true, true))
-            if (ListItem* row = lvwFileList->findItem(key))
-                row->setSubItem(QStringLiteral("desc"), description);
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
+    if (!MayUseOwnerOptions(item)) {
+        MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
+                   QStringLiteral(" has permission to change ") + name +
+                   QStringLiteral("'s description."),
+               vbOKOnly);
+        return;
     }
+    const QString description = WithoutDoubleQuotes(InputBox(
+        QStringLiteral("Please enter a new description for the following file:\r\n\r\n") + name,
+        QString(), item->subItem(QStringLiteral("desc"))));
+    if (description.isEmpty())
+        return;
+    BusyPointer busy;
+    FileDetailsValues values;
+    values.pvarDesc = description;
+    // The waits let the list be rebuilt meanwhile: find the row again.
+    if (UpdateFileDetails(name, false, values, false, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            row->setSubItem(QStringLiteral("desc"), description);
 }
 
 void frmFileList::DeleteFile()
@@ -130,28 +121,24 @@ void frmFileList::DeleteFile()
         return;
     const QString name = item->text();
     const QString key = item->key();
-    try {
-        if (!MayUseOwnerOptions(item)) {
-            MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
-                       QStringLiteral(" has permission to remove ") + name + QLatin1Char('.'),
-                   vbOKOnly);
-            return;
-        }
-        const int answer =
-            MsgBox(QStringLiteral("Are you sure you want to remove ") + name +
-                       QStringLiteral(" from Skiff?\r\n\r\nNOTE: This will not delete ") + name +
-                       QStringLiteral(" from your local computer nor will it delete ") + name +
-                       QStringLiteral(" from the computer of any other Skiff user."),
-                   vbYesNo | vbDefaultButton2 | vbExclamation);
-        if (answer != vbYes)
-            return;
-        BusyPointer busy;
-        if (UpdateFileDetails(name, false, {}, true, true, true))
-            if (ListItem* row = lvwFileList->findItem(key))
-                lvwFileList->removeItem(row);
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
+    if (!MayUseOwnerOptions(item)) {
+        MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
+                   QStringLiteral(" has permission to remove ") + name + QLatin1Char('.'),
+               vbOKOnly);
+        return;
     }
+    const int answer =
+        MsgBox(QStringLiteral("Are you sure you want to remove ") + name +
+                   QStringLiteral(" from Skiff?\r\n\r\nNOTE: This will not delete ") + name +
+                   QStringLiteral(" from your local computer nor will it delete ") + name +
+                   QStringLiteral(" from the computer of any other Skiff user."),
+               vbYesNo | vbDefaultButton2 | vbExclamation);
+    if (answer != vbYes)
+        return;
+    BusyPointer busy;
+    if (UpdateFileDetails(name, false, {}, true, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            lvwFileList->removeItem(row);
 }
 
 void frmFileList::RelinquishControl()
@@ -161,25 +148,21 @@ void frmFileList::RelinquishControl()
         return;
     const QString name = item->text();
     const QString key = item->key();
-    try {
-        if (!IsCurrentUser(item->subItem(kOwner))) {
-            MsgBox(QStringLiteral("Sorry, you do not have control ") + name + QLatin1Char('.'),
-                   vbOKOnly);
-            return;
-        }
-        if (MsgBox(QStringLiteral("Are you sure you want to relinquish control of ") + name +
-                       QLatin1Char('?'),
-                   vbYesNo | vbDefaultButton2 | vbQuestion) != vbYes)
-            return;
-        BusyPointer busy;
-        FileDetailsValues values;
-        values.pvarAuthor = QString();
-        if (UpdateFileDetails(name, false, values, false, true, true))
-            if (ListItem* row = lvwFileList->findItem(key))
-                row->setSubItem(kOwner, QString());
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
+    if (!IsCurrentUser(item->subItem(kOwner))) {
+        MsgBox(QStringLiteral("Sorry, you do not have control ") + name + QLatin1Char('.'),
+               vbOKOnly);
+        return;
     }
+    if (MsgBox(QStringLiteral("Are you sure you want to relinquish control of ") + name +
+                   QLatin1Char('?'),
+               vbYesNo | vbDefaultButton2 | vbQuestion) != vbYes)
+        return;
+    BusyPointer busy;
+    FileDetailsValues values;
+    values.pvarAuthor = QString();
+    if (UpdateFileDetails(name, false, values, false, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            row->setSubItem(kOwner, QString());
 }
 
 void frmFileList::OpenFile()

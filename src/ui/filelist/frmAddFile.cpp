@@ -149,8 +149,9 @@ void frmAddFile::cmdDeleteFiles_Click()
                               "from your local hard drive?"),
                vbYesNo | vbCritical) != vbYes)
         return;
+    const QStringList names = SelectedNames();
     QStringList failed;
-    for (const QString& name : SelectedNames()) {
+    for (const QString& name : names) {
         QFile file(name);
         if (!file.remove())
             failed << name + QStringLiteral(" (") + file.errorString() + QLatin1Char(')');
@@ -159,7 +160,8 @@ void frmAddFile::cmdDeleteFiles_Click()
         MsgBox(QStringLiteral("These files could not be deleted from your local hard drive:") +
                    QStringLiteral("\r\n\r\n") + failed.join(QStringLiteral("\r\n")),
                vbExclamation);
-    ShowDone(QStringLiteral("files deleted from local drive"));
+    if (failed.size() < names.size())
+        ShowDone(QStringLiteral("files deleted from local drive"));
     FillAddFileList();
 }
 
