@@ -104,6 +104,8 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+    connect(cmdCheckOut, &QToolButton::clicked, this, &frmFileList::CheckOut);
+    connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
 
     resize(1000, 620);
     CenterOnScreen(this);
