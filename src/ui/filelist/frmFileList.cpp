@@ -106,6 +106,8 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
     connect(cmdCheckOut, &QToolButton::clicked, this, &frmFileList::CheckOut);
     connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
+    connect(cmdCheckIn, &QToolButton::clicked, this, &frmFileList::CheckIn);
+    connect(mnuActionsCheckIn, &QAction::triggered, this, &frmFileList::CheckIn);
 
     resize(1000, 620);
     CenterOnScreen(this);
