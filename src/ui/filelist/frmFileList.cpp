@@ -108,6 +108,8 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
     connect(cmdCheckIn, &QToolButton::clicked, this, &frmFileList::CheckIn);
     connect(mnuActionsCheckIn, &QAction::triggered, this, &frmFileList::CheckIn);
+    connect(cmdGetLatestVersion, &QToolButton::clicked, this, &frmFileList::GetLatestVersion);
+    connect(mnuActionsGetLatestVersion, &QAction::triggered, this, &frmFileList::GetLatestVersion);
 
     resize(1000, 620);
     CenterOnScreen(this);
