@@ -159,6 +159,10 @@ QString DescribeFailure(const TransferFailure& failure, const NetworkOptions& op
             return QStringLiteral("The transfer with %1 stalled: nothing arrived for %2 seconds")
                 .arg(where)
                 .arg(options.stallSeconds);
+        if (detail.contains(QLatin1String("response timeout"), Qt::CaseInsensitive))
+            return QStringLiteral("The server at %1 did not answer within %2 seconds")
+                .arg(where)
+                .arg(options.stallSeconds);
         return QStringLiteral("The server at %1 did not answer in time (%2)").arg(where, detail);
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:

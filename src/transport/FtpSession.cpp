@@ -1,11 +1,12 @@
 #include "FtpSession.h"
 
 #include "FolderListing.h"
+#include "Inet.h"
+#include "PartFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <poll.h>
@@ -160,9 +161,9 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
     switch (command.kind) {
     case FtpCommand::Quit:
         if (m_easy) {
-            state(9);
+            state(icDisconnecting);
             close();
-            state(10);
+            state(icDisconnected);
         }
         outcome.ok = true;
         break;
@@ -223,12 +224,7 @@ FtpOutcome FtpSession::runQuoted(const FtpJob& job, const QStringList& commands)
 {
     CURL* easy = prepare(job, QString());
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    for (const QString& command : commands)
-        quote.add(kKeepGoing + command);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy, commands);
     if (code != CURLE_OK)
         return failure(easy, code);
     QByteArray replies;
@@ -261,25 +257,20 @@ FtpOutcome FtpSession::changeFolder(const FtpJob& job, const QString& ftpCommand
 
 FtpOutcome FtpSession::download(const FtpJob& job)
 {
-    // The download goes to a temporary file beside the target and takes
-    // its name only once complete: a failure leaves no partial file and
-    // the previous file as it was.
-    QSaveFile file(job.localPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return localFailure(QStringLiteral("Cannot write the local file %1: %2")
-                                .arg(job.localPath, file.errorString()));
+    PartFile file(job.localPath);
+    QString problem;
+    if (!file.open(&problem))
+        return localFailure(
+            QStringLiteral("Cannot write the local file %1: %2").arg(job.localPath, problem));
     CURL* easy = prepare(job, QString::fromLatin1(urlPathOf(job.command.first)));
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeToDevice);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, static_cast<QIODevice*>(&file));
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.device());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
-    if (!file.commit())
-        return localFailure(QStringLiteral("Cannot write the local file %1: %2")
-                                .arg(job.localPath, file.errorString()));
+    if (!file.commit(&problem))
+        return localFailure(
+            QStringLiteral("Cannot write the local file %1: %2").arg(job.localPath, problem));
     return {true, {}, {}};
 }
 
@@ -296,10 +287,7 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, readFromDevice);
     curl_easy_setopt(easy, CURLOPT_READDATA, static_cast<QIODevice*>(&file));
     curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -313,10 +301,7 @@ FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QBy
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, ftpCommand.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &data);
-    CommandList quote;
-    if (needsFolderRestored())
-        quote.add(QStringLiteral("CWD ") + m_folder);
-    const CURLcode code = perform(easy, quote.list());
+    const CURLcode code = perform(easy);
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -388,14 +373,20 @@ bool FtpSession::needsFolderRestored() const
     return ::poll(&control, 1, 0) != 0;
 }
 
-CURLcode FtpSession::perform(CURL* easy, curl_slist* quote)
+CURLcode FtpSession::perform(CURL* easy, const QStringList& commands)
 {
     m_exchanges.clear();
     m_inProxyReply = false;
     m_errorBuffer[0] = '\0';
-    if (quote)
-        curl_easy_setopt(easy, CURLOPT_QUOTE, quote);
+    // libcurl sends these after the login and before the transfer.
+    CommandList quote;
+    if (needsFolderRestored())
+        quote.add(QStringLiteral("CWD ") + m_folder);
+    for (const QString& command : commands)
+        quote.add(kKeepGoing + command);
+    curl_easy_setopt(easy, CURLOPT_QUOTE, quote.list());
     const CURLcode code = m_runner.run(easy, *m_shouldStop, [this] { return m_linesSeen; });
+    curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
     if (m_entryPath.isEmpty()) {
         const char* entryPath = nullptr;
         if (curl_easy_getinfo(easy, CURLINFO_FTP_ENTRY_PATH, &entryPath) == CURLE_OK && entryPath)
@@ -453,7 +444,7 @@ void FtpSession::state(int value)
 
 void FtpSession::onResolving()
 {
-    state(1);
+    state(icHostResolvingHost);
 }
 
 void FtpSession::onSocketOpened(curl_socket_t socket)
@@ -463,8 +454,8 @@ void FtpSession::onSocketOpened(curl_socket_t socket)
     if (m_controlSocket != CURL_SOCKET_BAD)
         return;
     m_controlSocket = socket;
-    state(2);
-    state(3);
+    state(icHostResolved);
+    state(icConnecting);
 }
 
 void FtpSession::onSocketClosed(curl_socket_t socket)
@@ -487,8 +478,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
             return;
         }
         m_exchanges.push_back({text, 0, 0, {}});
-        state(5);
-        state(6);
+        state(icRequesting);
+        state(icRequestSent);
         return;
     }
     if (m_inProxyReply) {
@@ -497,7 +488,7 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         return;
     }
     if (m_exchanges.empty()) {
-        state(4); // the greeting of a new connection
+        state(icConnected); // the greeting of a new connection
         m_exchanges.push_back({});
     }
     int code = 0;
@@ -518,8 +509,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         numbered && code == exchange->opening && (text.size() == 3 || text.at(3) == ' ');
     if (final) {
         exchange->code = code;
-        state(8);
+        state(icResponseReceived);
     } else {
-        state(7);
+        state(icReceivingResponse);
     }
 }

@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -81,7 +82,10 @@ private:
 
     CURL* prepare(const FtpJob& job, const QString& urlPath);
     bool needsFolderRestored() const;
-    CURLcode perform(CURL* easy, curl_slist* quote);
+    // Runs the transfer set up on the handle, after the given FTP commands
+    // (whose refusal does not end the run) and, on a new connection, a
+    // return to the session's folder.
+    CURLcode perform(CURL* easy, const QStringList& commands = {});
     FtpOutcome failure(CURL* easy, CURLcode code) const;
     const Exchange* lastFinishedExchange() const;
     const Exchange* exchangeFor(const QString& command) const;

@@ -30,6 +30,7 @@ struct HttpFetch::Shared
     CurlRunner runner;
     // Written by the transfer thread before it reports, read after.
     QByteArray body;
+    long status = 0;
     QString failure;
 
     void transfer();
@@ -52,6 +53,7 @@ void HttpFetch::Shared::transfer()
         body.clear();
         failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
     }
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(easy);
 }
 
@@ -99,3 +101,5 @@ QByteArray HttpFetch::run()
         throw SkiffError(m_shared->failure);
     return m_shared->body;
 }
+
+int HttpFetch::status() const { return int(m_shared->status); }

@@ -22,6 +22,8 @@ public:
     // Throws SkiffError when the server cannot be reached, stops answering
     // or breaks off, and when the fetch was aborted.
     QByteArray run();
+    // The HTTP status of the answer (200, 404, ...); 0 before one came.
+    int status() const;
     // Ends a running fetch soon; from the caller's thread, e.g. from an
     // event handled while run() waits.
     void abort();

@@ -33,6 +33,7 @@ public:
     bool stillExecuting() const { return m_current != 0 || !m_queue.isEmpty(); }
     void cancel();
     QByteArray httpGet(const QString& url);
+    int httpStatus() const { return m_httpStatus; }
     QVariant nextChunk(int size, int dataType);
 
     QString responseInfo;
@@ -52,6 +53,7 @@ private:
     quint64 m_current = 0; // the job on the worker whose outcome is awaited
     bool m_busy = false;   // between the first command and Idle
     QList<std::shared_ptr<HttpFetch>> m_fetches;
+    int m_httpStatus = 0;
 
     QByteArray m_response;
     QString m_responseText;
@@ -176,7 +178,10 @@ QByteArray InetEngine::httpGet(const QString& url)
         if (alive)
             m_fetches.removeOne(fetch);
     });
-    return fetch->run();
+    m_httpStatus = 0;
+    const QByteArray body = fetch->run();
+    m_httpStatus = fetch->status();
+    return body;
 }
 
 QVariant InetEngine::nextChunk(int size, int dataType)
@@ -222,6 +227,8 @@ QVariant Inet::OpenURL(const QString& url, int dataType)
         return body;
     return SiteText::Decode(body);
 }
+
+int Inet::HttpStatus() const { return m_engine->httpStatus(); }
 
 QString Inet::OpenURLText(const QString& url)
 {

@@ -67,6 +67,7 @@ public:
     int RemotePort = 0; // 0 = the site's configured FTP port
 
     // Starts one FTP command; a command given while another runs waits its turn.
+    // Refuses an empty text or one holding a line break with SkiffError.
     void Execute(const QString& operation);
     bool StillExecuting() const;
 
@@ -76,6 +77,8 @@ public:
     QVariant OpenURL(const QString& url, int dataType = icString);
     QString OpenURLText(const QString& url);
     QByteArray OpenURLBytes(const QString& url);
+    // The HTTP status of the last OpenURL's answer (404 for a missing page).
+    int HttpStatus() const;
 
     // The next part of the last completed response; "" (or an empty array)
     // once it has all been read.

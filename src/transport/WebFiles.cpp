@@ -6,6 +6,7 @@
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
+#include "app/SiteText.h"
 #include "app/shrmodStrings.h"
 
 #include <QDir>
@@ -128,14 +129,27 @@ bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
     return ShowingErrors([&] {
         const WebFileNames names = MapWebFileName(relativeName, true);
         const bool toFile = contents == kSaveToFile;
-        if (toFile)
-            SetAsideLocalCopy(names.localFile);
         UseProxyIfSet(inet);
         inet.Protocol = icHTTP;
-        if (toFile)
-            WriteWholeFile(names.localFile, inet.OpenURLBytes(names.address));
-        else
-            contents = inet.OpenURLText(names.address);
+        // The page is fetched before the local copy is touched, so a missing
+        // page never costs the member the copy they have.
+        const QByteArray body = inet.OpenURLBytes(names.address);
+        if (inet.HttpStatus() >= 400) {
+            // A missing text (a group message, an access list) is simply
+            // absent; a file the member asked for is worth a word.
+            if (toFile)
+                MsgBox(names.address + QStringLiteral(" could not be downloaded: the server "
+                                                      "answered ") +
+                           QString::number(inet.HttpStatus()) + QLatin1Char('.'),
+                       vbCritical);
+            return false;
+        }
+        if (toFile) {
+            SetAsideLocalCopy(names.localFile);
+            WriteWholeFile(names.localFile, body);
+        } else {
+            contents = SiteText::Decode(body);
+        }
         return true;
     });
 }

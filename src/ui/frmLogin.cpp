@@ -1,5 +1,6 @@
 #include "frmLogin.h"
 
+#include "WindowPlacement.h"
 #include "frmSplash.h"
 
 #include "app/Errors.h"
@@ -121,6 +122,7 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent)
         txtProxyPort->setText(port);
     }
     chkProxyServer_Click();
+    CenterOnScreen(this);
     txtUserName->setFocus();
 }
 

@@ -1,5 +1,7 @@
 #include "frmSplash.h"
 
+#include "WindowPlacement.h"
+
 #include "app/modSkiff.h"
 
 #include <QFrame>
@@ -65,7 +67,9 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent)
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
     outer->addWidget(frame);
-    setFixedSize(sizeHint());
+    // Wide enough for the whole caption in the title bar.
+    setFixedSize(sizeHint().expandedTo(QSize(500, 250)));
+    CenterOnScreen(this);
 
     g_current = this;
 }

@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 #include "app/Errors.h"
 #include "app/SiteText.h"
+#include "app/modSkiff.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "transport/Wait.h"
@@ -197,6 +198,9 @@ private slots:
         QCOMPARE(Run(*inet, QStringLiteral("TYPE I")).state, 12);
         QCOMPARE(Run(*inet, QStringLiteral("size five.txt")).response, QStringLiteral("213 5\r\n"));
         QVERIFY(Run(*inet, QStringLiteral("NOOP")).response.startsWith(QStringLiteral("200")));
+        // Nonsense is the server's to refuse; the session goes on.
+        QCOMPARE(Run(*inet, QStringLiteral("BOGUS words")).state, 11);
+        QVERIFY(inet->ResponseInfo().startsWith(QStringLiteral("500 ")));
 
         QCOMPARE(Run(*inet, QStringLiteral("mkdir new folder")).state, 12);
         QVERIFY(QFileInfo(m_site->sitePath(QStringLiteral("qxg/new folder"))).isDir());
@@ -217,6 +221,12 @@ private slots:
         QCOMPARE(m_site->readSiteFile(QStringLiteral("qxg/put.txt")), QByteArray("put"));
         QCOMPARE(Run(*inet, QStringLiteral("recv five.txt five.txt")).state, 12);
         QCOMPARE(m_env->readLocal(QStringLiteral("five.txt")), QByteArray("12345"));
+
+        m_env->writeLocal(QString::fromUtf8("\u00e9t\u00e9.txt"), "summer");
+        QCOMPARE(Run(*inet, QString::fromUtf8("send \u00e9t\u00e9.txt \u00e9t\u00e9.txt")).state,
+                 12);
+        QCOMPARE(m_site->readSiteFile(QString::fromUtf8("qxg/\u00e9t\u00e9.txt")),
+                 QByteArray("summer"));
 
         QCOMPARE(Run(*inet, QStringLiteral("close")).state, 12);
         QCOMPARE(m_site->ftpLog().last(), QStringLiteral("QUIT"));
@@ -294,6 +304,15 @@ private slots:
                  11);
         QCOMPARE(m_env->readLocal(QStringLiteral("keep.txt")), QByteArray("precious"));
         QCOMPARE(QDir(m_env->localFolder()).entryList(QDir::Files), before);
+
+        // A read-only copy is the member's: a download does not replace it.
+        m_site->writeSiteFile(QStringLiteral("qxg/new.txt"), "new");
+        modSkiff::SetReadOnly(m_env->localPath(QStringLiteral("keep.txt")), true, true);
+        QCOMPARE(Run(*inet, QStringLiteral("get /users/tarnwardens/qxg/new.txt keep.txt")).state,
+                 11);
+        QVERIFY(inet->ResponseInfo().contains(QStringLiteral("read-only")));
+        modSkiff::SetReadOnly(m_env->localPath(QStringLiteral("keep.txt")), false, true);
+        QCOMPARE(m_env->readLocal(QStringLiteral("keep.txt")), QByteArray("precious"));
 
         // A download that stalls half way ends in an error within the
         // time-out (libcurl judges the speed over the last five seconds, so
@@ -423,6 +442,9 @@ private slots:
         } else {
             QVERIFY(ticks > 10); // the event loop kept running while we waited
             QCOMPARE(recorder.completions.value(0).response, inet->ResponseInfo());
+            QCOMPARE(
+                inet->ResponseInfo(),
+                QStringLiteral("The server at %1 did not answer within 2 seconds").arg(endpoint));
         }
     }
 
@@ -533,6 +555,26 @@ private slots:
                      qPrintable(error.description()));
         }
         QVERIFY(thrown);
+
+        // A page cut off half way is an error, not a shorter page.
+        QTcpServer breaking;
+        QVERIFY(breaking.listen(QHostAddress::LocalHost));
+        connect(&breaking, &QTcpServer::newConnection, [&] {
+            QTcpSocket* client = breaking.nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, [client] {
+                client->write("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nonly this");
+                client->disconnectFromHost();
+            });
+        });
+        try {
+            inet->OpenURLText(QStringLiteral("http://127.0.0.1:%1/x").arg(breaking.serverPort()));
+            QFAIL("no error for a broken page");
+        } catch (const SkiffError& error) {
+            QVERIFY2(error.description().startsWith(
+                         QStringLiteral("The connection to 127.0.0.1:%1 broke off")
+                             .arg(breaking.serverPort())),
+                     qPrintable(error.description()));
+        }
     }
 
     void httpRunsWhileAnFtpCommandWaits()

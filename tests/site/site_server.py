@@ -4,6 +4,7 @@ and an HTTP server for the same folder, as the tests and the demo use them.
 
     site_server.py --root DIR --password PW --ports-file F --log F
                    [--http-log F] [--refuse-file F] [--ftp-port N] [--http-port N]
+                   [--exit-with-parent]
 
 DIR is the FTP root and holds users/tarnwardens/, which HTTP serves below
 /tarnwardens/. Once both servers listen, {"ftp": port, "http": port} is
@@ -18,7 +19,9 @@ hang, as a broken connection would.
 Also works as a small HTTP proxy (absolute addresses and CONNECT to
 loopback), so proxy settings can be tried against it.
 
-Needs only the standard library and pyftpdlib. Stops on SIGTERM or SIGINT.
+Needs only the standard library and pyftpdlib. Stops on SIGTERM or SIGINT,
+and with --exit-with-parent also when the process that started it ends (so
+a crashed test leaves no server behind).
 """
 
 import argparse
@@ -218,6 +221,13 @@ def make_http_handler(site_folder, http_log):
     return SiteHTTPHandler
 
 
+def stop_when_orphaned(parent):
+    while not shutdown_event.wait(1.0):
+        if os.getppid() != parent:
+            os.kill(os.getpid(), signal.SIGTERM)
+            return
+
+
 def write_ports_file(path, ftp_port, http_port):
     temporary = path + ".tmp"
     with open(temporary, "w") as f:
@@ -235,6 +245,7 @@ def main():
     parser.add_argument("--refuse-file", default="")
     parser.add_argument("--ftp-port", type=int, default=0)
     parser.add_argument("--http-port", type=int, default=0)
+    parser.add_argument("--exit-with-parent", action="store_true")
     args = parser.parse_args()
 
     root = os.path.abspath(args.root)
@@ -260,6 +271,8 @@ def main():
 
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGINT, stop)
+    if args.exit_with_parent:
+        threading.Thread(target=stop_when_orphaned, args=(os.getppid(),), daemon=True).start()
 
     write_ports_file(args.ports_file, ftp_server.address[1], http_server.server_address[1])
     config_logging(level=logging.WARNING)

@@ -209,7 +209,12 @@ bool frmFileList::UpdateFileList()
         }
         const QString name = ControlFile::FileName();
         ExecuteAndWait(QStringLiteral("get ") + name + QStringLiteral(".backup ") + name);
-        ExecuteAndWait(QStringLiteral("send ") + name + QStringLiteral(".backup ") + name);
+        // The copy this member kept before their last change goes up. A member
+        // who never changed the control file has none: the server's backup,
+        // just fetched, goes up instead, or the question would only come back.
+        const QString restored =
+            QFile::exists(ControlFile::BackupName()) ? ControlFile::BackupName() : name;
+        ExecuteAndWait(QStringLiteral("send ") + restored + QLatin1Char(' ') + name);
     }
 
     LoadIcons();

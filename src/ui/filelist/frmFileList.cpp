@@ -104,6 +104,22 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
     connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
+    connect(cmdAddFile, &QToolButton::clicked, this, &frmFileList::AddFiles);
+    connect(mnuFileAddFiles, &QAction::triggered, this, &frmFileList::AddFiles);
+    connect(mnuActions, &QMenu::aboutToShow, this, &frmFileList::EnableOwnerOptions);
+    connect(mnuActionsOpenFile, &QAction::triggered, this, &frmFileList::OpenFile);
+    connect(mnuActionsReadOnly, &QAction::triggered, this, &frmFileList::ToggleReadOnly);
+    connect(mnuActionsChangeFileDescription, &QAction::triggered, this,
+            &frmFileList::ChangeFileDescription);
+    connect(mnuActionsDeleteFile, &QAction::triggered, this, &frmFileList::DeleteFile);
+    connect(mnuActionsRelinquishControl, &QAction::triggered, this,
+            &frmFileList::RelinquishControl);
+    connect(mnuActionsEditFileDetails, &QAction::triggered, this, &frmFileList::EditFileDetails);
+    connect(lvwFileList, &ListView::dblClick, this, &frmFileList::OpenFile);
+    connect(lvwFileList, &ListView::keyPress, this, [this](int key) {
+        if (key == Qt::Key_Return) // Enter on the keypad comes as Return too
+            OpenFile();
+    });
     connect(cmdCheckOut, &QToolButton::clicked, this, &frmFileList::CheckOut);
     connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
     connect(cmdCheckIn, &QToolButton::clicked, this, &frmFileList::CheckIn);
@@ -426,6 +442,7 @@ void frmFileList::lvwFileList_MouseUp(Qt::MouseButton button, const QPoint& glob
 {
     if (button != Qt::RightButton)
         return;
+    EnableOwnerOptions();
     mnuActions->popup(globalPos, mnuActionsOpenFile);
 }
 

@@ -59,6 +59,8 @@ public:
     void OpenFile();
     void RelinquishControl();
     void ToggleReadOnly();
+    // The administrator's editor of the selected file's record.
+    void EditFileDetails();
 
     // Runs one FTP command and waits for it, letting window events run.
     void ExecuteAndWait(const QString& command);

@@ -93,7 +93,8 @@ bool SiteServer::start()
                      QStringLiteral("--password"), m_password, QStringLiteral("--ports-file"),
                      portsFile, QStringLiteral("--log"), dataPath(QStringLiteral("ftp.log")),
                      QStringLiteral("--http-log"), dataPath(QStringLiteral("http.log")),
-                     QStringLiteral("--refuse-file"), dataPath(QStringLiteral("refuse.txt"))});
+                     QStringLiteral("--refuse-file"), dataPath(QStringLiteral("refuse.txt")),
+                     QStringLiteral("--exit-with-parent")});
     if (!m_process.waitForStarted()) {
         m_error = QStringLiteral("cannot start %1: %2").arg(kPython, m_process.errorString());
         return false;

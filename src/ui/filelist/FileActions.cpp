@@ -1,0 +1,224 @@
+// The smaller operations on the shared files: opening them, the local
+// read-only mark, and the owner's options (description, removal, giving up
+// ownership) with the rule of who may use them.
+
+#include "frmEditFileDetails.h"
+#include "frmFileList.h"
+
+#include "ui/widgets/ListView.h"
+
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/modSkiff.h"
+#include "app/shrmodStrings.h"
+#include "store/SafeName.h"
+
+#include <QAction>
+
+using namespace modSkiff;
+
+namespace {
+
+const QString kOwner = QStringLiteral("author");
+const QString kHolder = QStringLiteral("owner");
+
+bool IsCurrentUser(const QString& nickname)
+{
+    return nickname.toLower() == CurrentUser.toLower();
+}
+
+// The owner, or anybody when the file has no owner.
+bool MayUseOwnerOptions(const ListItem* item)
+{
+    const QString owner = item->subItem(kOwner);
+    return owner.isEmpty() || IsCurrentUser(owner);
+}
+
+bool OwnsFile(const ListItem* item)
+{
+    const QString owner = item->subItem(kOwner);
+    return !owner.isEmpty() && IsCurrentUser(owner);
+}
+
+bool HasLatestVersion(const ListItem* item)
+{
+    return Val(item->subItem(QStringLiteral("myver"))) == Val(item->subItem(QStringLiteral("ver")));
+}
+
+bool RefusedLocalName(const QString& name)
+{
+    if (SafeName::IsSafeLocalName(name))
+        return false;
+    MsgBox(SafeName::RefusalMessage(name), vbCritical);
+    return true;
+}
+
+QString WithoutDoubleQuotes(QString text)
+{
+    return shrmodStrings::ReplaceTextKeepCase(text, {QStringLiteral("\""), QStringLiteral("'")});
+}
+
+} // namespace
+
+void frmFileList::EnableOwnerOptions()
+{
+    const ListItem* item = lvwFileList->selectedItem();
+    bool describe = false;
+    bool relinquish = false;
+    if (!item) {
+        mnuActionsReadOnly->setEnabled(false);
+    } else {
+        // Administrators see the local mark like everybody, and may give
+        // up the ownership of their own files like everybody.
+        mnuActionsReadOnly->setEnabled(true);
+        mnuActionsReadOnly->setChecked(IsReadOnly(LocalFolder + item->text()));
+        if (CurrentLevel == 4) {
+            describe = true;
+            relinquish = OwnsFile(item);
+        } else {
+            describe = CurrentLevel == 3 && MayUseOwnerOptions(item);
+            relinquish = describe && !item->subItem(kOwner).isEmpty();
+        }
+    }
+    mnuActionsChangeFileDescription->setEnabled(describe);
+    mnuActionsDeleteFile->setEnabled(describe);
+    mnuActionsRelinquishControl->setEnabled(relinquish);
+    SetNormalPointer();
+}
+
+void frmFileList::ChangeFileDescription()
+{
+    ListItem* item = lvwFileList->selectedItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    const QString key = item->key();
+    if (!MayUseOwnerOptions(item)) {
+        MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
+                   QStringLiteral(" has permission to change ") + name +
+                   QStringLiteral("'s description."),
+               vbOKOnly);
+        return;
+    }
+    const QString description = WithoutDoubleQuotes(InputBox(
+        QStringLiteral("Please enter a new description for the following file:\r\n\r\n") + name,
+        QString(), item->subItem(QStringLiteral("desc"))));
+    if (description.isEmpty())
+        return;
+    BusyPointer busy;
+    FileDetailsValues values;
+    values.pvarDesc = description;
+    // The waits let the list be rebuilt meanwhile: find the row again.
+    if (UpdateFileDetails(name, false, values, false, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            row->setSubItem(QStringLiteral("desc"), description);
+}
+
+void frmFileList::DeleteFile()
+{
+    ListItem* item = lvwFileList->selectedItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    const QString key = item->key();
+    if (!MayUseOwnerOptions(item)) {
+        MsgBox(QStringLiteral("Sorry, only ") + item->subItem(kOwner) +
+                   QStringLiteral(" has permission to remove ") + name + QLatin1Char('.'),
+               vbOKOnly);
+        return;
+    }
+    const int answer =
+        MsgBox(QStringLiteral("Are you sure you want to remove ") + name +
+                   QStringLiteral(" from Skiff?\r\n\r\nNOTE: This will not delete ") + name +
+                   QStringLiteral(" from your local computer nor will it delete ") + name +
+                   QStringLiteral(" from the computer of any other Skiff user."),
+               vbYesNo | vbDefaultButton2 | vbExclamation);
+    if (answer != vbYes)
+        return;
+    BusyPointer busy;
+    if (UpdateFileDetails(name, false, {}, true, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            lvwFileList->removeItem(row);
+}
+
+void frmFileList::RelinquishControl()
+{
+    ListItem* item = lvwFileList->selectedItem();
+    if (!item)
+        return;
+    const QString name = item->text();
+    const QString key = item->key();
+    if (!IsCurrentUser(item->subItem(kOwner))) {
+        MsgBox(QStringLiteral("Sorry, you do not have control ") + name + QLatin1Char('.'),
+               vbOKOnly);
+        return;
+    }
+    if (MsgBox(QStringLiteral("Are you sure you want to relinquish control of ") + name +
+                   QLatin1Char('?'),
+               vbYesNo | vbDefaultButton2 | vbQuestion) != vbYes)
+        return;
+    BusyPointer busy;
+    FileDetailsValues values;
+    values.pvarAuthor = QString();
+    if (UpdateFileDetails(name, false, values, false, true, true))
+        if (ListItem* row = lvwFileList->findItem(key))
+            row->setSubItem(kOwner, QString());
+}
+
+void frmFileList::OpenFile()
+{
+    const QList<ListItem*> rows = lvwFileList->selectedItems();
+    if (rows.isEmpty()) {
+        MsgBox(QStringLiteral("No Files Are Selected"), vbExclamation);
+        return;
+    }
+    if (rows.size() == 1) {
+        const ListItem* item = rows.first();
+        if (!HasLatestVersion(item)) {
+            MsgBox(QStringLiteral("You do not have the latest version of this file."), vbCritical);
+            return;
+        }
+        if (!IsCurrentUser(item->subItem(kHolder)) &&
+            MsgBox(QStringLiteral("You do not have ") + item->text() +
+                       QStringLiteral(" checked out.  You will not be able to save your changes "
+                                      "to this file."),
+                   vbOKCancel | vbInformation) != vbOK)
+            return;
+    } else if (MsgBox(QStringLiteral("Are you sure you want to open the ") +
+                          QString::number(rows.size()) + QStringLiteral(" selected files?"),
+                      vbYesNo | vbQuestion) == vbNo) {
+        return;
+    }
+    int notOpened = 0;
+    for (const ListItem* item : rows) {
+        if (!HasLatestVersion(item)) {
+            ++notOpened;
+            continue;
+        }
+        if (!RefusedLocalName(item->text()))
+            ShellOpenFile(LocalFolder + item->text());
+    }
+    if (notOpened > 0)
+        MsgBox(QString::number(notOpened) +
+                   QStringLiteral(" files were not opened because you do not have the latest "
+                                  "version of these files."),
+               vbInformation);
+}
+
+void frmFileList::ToggleReadOnly()
+{
+    const ListItem* item = lvwFileList->selectedItem();
+    if (!item || RefusedLocalName(item->text()))
+        return;
+    const QString path = LocalFolder + item->text();
+    // Forced: the member asked for this file, whatever the general choice.
+    SetReadOnly(path, !IsReadOnly(path), true);
+}
+
+void frmFileList::EditFileDetails()
+{
+    // On the heap, as the add window is.
+    auto* dialog = new frmEditFileDetails(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
+}
