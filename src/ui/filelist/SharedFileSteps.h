@@ -1,7 +1,7 @@
 #pragma once
-// Steps that check out, check in and get latest version share: finding a
-// shared file on the server, refusing names unfit for the local folder,
-// recording versions, and holding on to rows while transfers run.
+// Steps the operations on shared files share: finding a file on the server,
+// refusing names unfit for the local folder, recording versions, and
+// holding on to rows and the window while transfers run.
 
 #include <QList>
 #include <QObject>
