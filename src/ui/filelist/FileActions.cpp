@@ -80,6 +80,7 @@ void frmFileList::EnableOwnerOptions()
 
 void frmFileList::ChangeFileDescription()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
@@ -108,6 +109,7 @@ void frmFileList::ChangeFileDescription()
 
 void frmFileList::DeleteFile()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
@@ -135,6 +137,7 @@ void frmFileList::DeleteFile()
 
 void frmFileList::RelinquishControl()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
