@@ -19,6 +19,8 @@ declare -A versions=(
 for name in "${!versions[@]}"; do
   cp "$site/qxg/$name" "$demo/local/$name"
 done
+# Work of the member's own that is not shared yet (offered by Add Files).
+cp "$here/local/." "$demo/local/" -r
 # Out-of-date copies differ from the server's.
 head -n 6 "$site/qxg/chapter1.txt" > "$demo/local/chapter1.txt"
 head -n 8 "$site/qxg/ideas.txt" > "$demo/local/ideas.txt"

@@ -467,6 +467,29 @@ private slots:
         QTRY_VERIFY(!ann.window());
     }
 
+    void closingDuringARefreshWaitsForItsEnd()
+    {
+        ScriptedServices services;
+        Member ann("Ann");
+        PublishControlFile(*m_site, kFourFiles);
+        QVERIFY(ann.open());
+        frmFileList* window = ann.window();
+        services.answer(vbNo); // gamma.tar.txt is checked out: leave anyway
+        bool closeAsked = false;
+        // The member closes the window while the refresh waits for the server.
+        connect(window->inet, &Inet::StateChanged, window, [&] {
+            if (!closeAsked) {
+                closeAsked = true;
+                window->close();
+            }
+        });
+        QVERIFY(window->UpdateFileList());
+        QVERIFY(closeAsked);
+        QCOMPARE(window->lvwFileList->count(), 4);
+        QTRY_VERIFY(!ann.window());
+        QCOMPARE(services.shown.size(), 1);
+    }
+
     void changingTheLocalFolderNeedsNoFilesCheckedOut()
     {
         ScriptedServices services;

@@ -2,6 +2,7 @@
 // read-only mark, and the owner's options (description, removal, giving up
 // ownership) with the rule of who may use them.
 
+#include "SharedFileSteps.h"
 #include "frmEditFileDetails.h"
 #include "frmFileList.h"
 
@@ -11,7 +12,6 @@
 #include "app/Services.h"
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
-#include "store/SafeName.h"
 
 #include <QAction>
 
@@ -43,14 +43,6 @@ bool OwnsFile(const ListItem* item)
 bool HasLatestVersion(const ListItem* item)
 {
     return Val(item->subItem(QStringLiteral("myver"))) == Val(item->subItem(QStringLiteral("ver")));
-}
-
-bool RefusedLocalName(const QString& name)
-{
-    if (SafeName::IsSafeLocalName(name))
-        return false;
-    MsgBox(SafeName::RefusalMessage(name), vbCritical);
-    return true;
 }
 
 QString WithoutDoubleQuotes(QString text)
@@ -88,6 +80,7 @@ void frmFileList::EnableOwnerOptions()
 
 void frmFileList::ChangeFileDescription()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
@@ -116,6 +109,7 @@ void frmFileList::ChangeFileDescription()
 
 void frmFileList::DeleteFile()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
@@ -143,6 +137,7 @@ void frmFileList::DeleteFile()
 
 void frmFileList::RelinquishControl()
 {
+    SharedFileSteps::CloseAfterOperation closing(*this);
     ListItem* item = lvwFileList->selectedItem();
     if (!item)
         return;
@@ -195,7 +190,7 @@ void frmFileList::OpenFile()
             ++notOpened;
             continue;
         }
-        if (!RefusedLocalName(item->text()))
+        if (SharedFileSteps::AcceptLocalName(item->text()))
             ShellOpenFile(LocalFolder + item->text());
     }
     if (notOpened > 0)
@@ -208,7 +203,7 @@ void frmFileList::OpenFile()
 void frmFileList::ToggleReadOnly()
 {
     const ListItem* item = lvwFileList->selectedItem();
-    if (!item || RefusedLocalName(item->text()))
+    if (!item || !SharedFileSteps::AcceptLocalName(item->text()))
         return;
     const QString path = LocalFolder + item->text();
     // Forced: the member asked for this file, whatever the general choice.

@@ -3,6 +3,8 @@
 
 #include "frmFileList.h"
 
+#include "SharedFileSteps.h"
+
 #include "ui/widgets/ListView.h"
 
 #include "app/Errors.h"
@@ -157,6 +159,7 @@ bool frmFileList::UpdateFileList()
     markings.unavailableAsYellow = iconOption("/ShowUnavailableAsYellow", "No");
 
     BusyPointer busy;
+    SharedFileSteps::CloseAfterOperation closing(*this);
     lvwFileList->setEnabled(false);
     bool retried = false;
     for (;;) {

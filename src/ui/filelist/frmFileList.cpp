@@ -125,6 +125,12 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
         if (key == Qt::Key_Return) // Enter on the keypad comes as Return too
             OpenFile();
     });
+    connect(cmdCheckOut, &QToolButton::clicked, this, &frmFileList::CheckOut);
+    connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
+    connect(cmdCheckIn, &QToolButton::clicked, this, &frmFileList::CheckIn);
+    connect(mnuActionsCheckIn, &QAction::triggered, this, &frmFileList::CheckIn);
+    connect(cmdGetLatestVersion, &QToolButton::clicked, this, &frmFileList::GetLatestVersion);
+    connect(mnuActionsGetLatestVersion, &QAction::triggered, this, &frmFileList::GetLatestVersion);
 
     resize(1000, 620);
     CenterOnScreen(this);

@@ -1,0 +1,138 @@
+// Check out, check in and get latest version of 1, 10 and 50 files against
+// the local site: the FTP commands the server received per file and the wall
+// time per file, beside the number of commands the operations prescribe.
+
+#include "ModalDriver.h"
+#include "ScriptedServices.h"
+#include "SharedFilesFixture.h"
+
+#include "ui/filelist/frmCheckIn.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <cstdio>
+
+namespace {
+
+// The commands an operation chose; log-in, transfer modes and data
+// connections are the session's own.
+int CountCommands(const QStringList& log)
+{
+    static const QStringList session = {"USER", "PASS", "PWD",  "TYPE", "PASV", "EPSV", "EPRT",
+                                        "PORT", "SYST", "FEAT", "OPTS", "SIZE", "MDTM", "REST"};
+    int count = 0;
+    for (const QString& line : log)
+        count += !session.contains(line.section(QLatin1Char(' '), 0, 0).toUpper());
+    return count;
+}
+
+// Commands as the server logs them ("rename" arrives as RNFR and RNTO),
+// per file and for the whole operation, from the operations' steps. The
+// list rebuilt at the end costs QUIT, CWD and RETR; so does every fetch of
+// the control file, and its upload costs DELE, RNFR, RNTO and STOR.
+struct Prescribed
+{
+    int perFile;
+    int fixed;
+};
+// cd, ls, ls, get; then each record: fetch and upload; a fetch before and after.
+constexpr Prescribed kCheckOut{4 + 3 + 4, 3 + 3 + 3};
+// DELE, RNFR, RNTO, STOR, NLST, DELE; QUIT and cd twice, one fetch, one upload.
+constexpr Prescribed kCheckIn{6, 2 + 2 + 3 + 4 + 3};
+// cd, ls, ls, get.
+constexpr Prescribed kGetLatest{4, 3};
+
+struct Figures
+{
+    int logLines = 0;
+    int commands = 0;
+    double ms = 0;
+};
+
+template <typename Operation> Figures Measure(const SiteServer& site, Operation operation)
+{
+    site.clearLog();
+    QElapsedTimer timer;
+    timer.start();
+    operation();
+    Figures figures;
+    figures.ms = timer.nsecsElapsed() / 1e6;
+    const QStringList log = site.ftpLog();
+    figures.logLines = int(log.size());
+    figures.commands = CountCommands(log);
+    return figures;
+}
+
+void Print(const char* operation, int files, const Figures& figures, Prescribed prescribed)
+{
+    std::printf("%-12s %5d %9d %9d %10.1f %10d %10.1f %10.2f\n", operation, files, figures.logLines,
+                figures.commands, double(figures.commands) / files,
+                prescribed.perFile * files + prescribed.fixed, figures.ms, figures.ms / files);
+}
+
+QStringList Names(int files)
+{
+    QStringList names;
+    for (int i = 0; i < files; ++i)
+        names << QStringLiteral("chapter %1.txt").arg(i + 1, 2, 10, QLatin1Char('0'));
+    return names;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SiteServer site;
+    if (!site.start()) {
+        std::fprintf(stderr, "site server: %s\n", qPrintable(site.errorString()));
+        return 1;
+    }
+    ScriptedServices services;
+    const QByteArray content(8 * 1024, 'x');
+
+    std::printf("%-12s %5s %9s %9s %10s %10s %10s %10s\n", "operation", "files", "log lines",
+                "commands", "cmd/file", "prescribed", "ms", "ms/file");
+    for (const int files : {1, 10, 50}) {
+        QDir(site.sitePath(QStringLiteral("qxg"))).removeRecursively();
+        QDir().mkpath(site.sitePath(QStringLiteral("qxg")));
+        const QStringList names = Names(files);
+        QStringList records;
+        for (const QString& name : names) {
+            records << RecordLine(name, 3, QString(), QStringLiteral("Orrin"),
+                                  QStringLiteral("a chapter"), QStringLiteral("Orrin: draft"));
+            PublishSharedFile(site, name, content);
+        }
+        PublishControlFile(site, records);
+
+        Member ann(QStringLiteral("Ann"));
+        Member bob(QStringLiteral("Bob"));
+        if (!ann.open() || !bob.open()) {
+            std::fprintf(stderr, "the list did not open\n");
+            return 1;
+        }
+
+        ann.activate();
+        ann.select(names);
+        Print("check out", files, Measure(site, [&] { ann.window()->CheckOut(); }), kCheckOut);
+
+        for (const QString& name : names)
+            ann.env.writeLocal(name, content + "edited");
+        ann.select(names);
+        WhenShown<frmCheckIn>([](frmCheckIn* dialog) { dialog->cmdCheckInAll->click(); });
+        Print("check in", files, Measure(site, [&] { ann.window()->CheckIn(); }), kCheckIn);
+
+        bob.activate();
+        bob.select(names);
+        Print("get latest", files, Measure(site, [&] { bob.window()->GetLatestVersion(); }),
+              kGetLatest);
+        if (!services.shown.isEmpty()) {
+            std::fprintf(stderr, "unexpected message: %s\n", qPrintable(services.last().prompt));
+            return 1;
+        }
+    }
+    return 0;
+}
