@@ -13,13 +13,14 @@ cleanup() {
   [ -n "${SKIFF_KEEP_DEMO:-}" ] && echo "Demo folder kept: $demo" || rm -rf "$demo"
 }
 trap cleanup EXIT
+trap "exit 130" INT TERM
 
 "$SKIFF_ROOT/demo/seed.sh" "$demo"
 
 password="demo$(date +%s | tail -c 7)"
 /usr/bin/python3 "$SKIFF_ROOT/tests/site/site_server.py" --root "$demo/site" \
   --password "$password" --ports-file "$demo/ports.json" --log "$demo/ftp.log" \
-  --http-log "$demo/http.log" &
+  --http-log "$demo/http.log" --exit-with-parent &
 server_pid=$!
 for _ in $(seq 1 100); do [ -s "$demo/ports.json" ] && break; sleep 0.1; done
 [ -s "$demo/ports.json" ] || { echo "The demo site server did not start." >&2; exit 1; }
