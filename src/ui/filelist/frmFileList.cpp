@@ -348,9 +348,11 @@ void frmFileList::inet_StateChanged(int state)
             for (QString chunk = inet->GetChunkText(1024); !chunk.isEmpty();
                  chunk = inet->GetChunkText(1024)) {
                 GetChunkData += chunk;
-                txtResults->insertPlainText(chunk);
+                // The log shows replies line by line; CR LF would read as two breaks.
+                txtResults->insertPlainText(QString(chunk).replace(QLatin1String("\r\n"),
+                                                                    QLatin1String("\n")));
             }
-            txtResults->insertPlainText(QStringLiteral("\r\n"));
+            txtResults->insertPlainText(QStringLiteral("\n"));
         }
     } catch (const SkiffError& error) {
         MsgBox(QStringLiteral("*** communications error ***\r\n") +
