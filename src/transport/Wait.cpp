@@ -35,6 +35,12 @@ bool waitFor(Inet& inet, int milliseconds)
 
 void UntilIdle(Inet& inet) { waitFor(inet, -1); }
 
+void ExecuteAndWait(Inet& inet, const QString& command)
+{
+    inet.Execute(command);
+    UntilIdle(inet);
+}
+
 bool UntilIdleAtMost(Inet& inet, int milliseconds) { return waitFor(inet, milliseconds); }
 
 void DoEvents() { QCoreApplication::processEvents(); }

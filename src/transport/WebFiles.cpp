@@ -30,11 +30,6 @@ bool ShowingErrors(const std::function<bool()>& operation)
     }
 }
 
-void ExecuteAndWait(Inet& inet, const QString& command)
-{
-    inet.Execute(command);
-    Wait::UntilIdle(inet);
-}
 
 void UseFtpAccount(Inet& inet)
 {
@@ -113,14 +108,17 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         UseProxyIfSet(inet);
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
-        // Whether a backup was there to delete does not matter.
-        ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile + kBackup);
-        ExecuteAndWait(inet, QStringLiteral("rename ") + names.remoteFile + QLatin1Char(' ') +
-                                 names.remoteFile + kBackup);
-        ExecuteAndWait(inet, QStringLiteral("send ") + names.localFile + QLatin1Char(' ') +
-                                 names.remoteFile);
+        SendWithServerBackup(inet, names.localFile, names.remoteFile);
         return true;
     });
+}
+
+void SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
+{
+    Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + remoteFile + kBackup);
+    Wait::ExecuteAndWait(inet, QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') +
+                                   remoteFile + kBackup);
+    Wait::ExecuteAndWait(inet, QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
 }
 
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
@@ -162,7 +160,7 @@ bool DeleteWebFile(Inet& inet, const QString& relativeName)
         UseFtpAccount(inet);
         UseProxyIfSet(inet);
         inet.Protocol = icFTP;
-        ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
+        Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
         return true;
     });
 }

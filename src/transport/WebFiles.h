@@ -24,6 +24,10 @@ struct WebFileNames
 WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = false);
 
 bool UploadWebFile(Inet& inet, const QString& relativeName);
+// Uploads a local file so that the server keeps its previous copy under the
+// remote name followed by ".backup": "delete" the old backup (whether there
+// was one does not matter), "rename" the file to it, "send" the new copy.
+void SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
 bool DeleteWebFile(Inet& inet, const QString& relativeName);
 

@@ -16,6 +16,7 @@
 #include "store/FileState.h"
 #include "store/FileVersions.h"
 #include "transport/SiteConfig.h"
+#include "transport/WebFiles.h"
 
 #include <QFile>
 
@@ -92,13 +93,9 @@ bool frmFileList::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFil
                                                          : RecordChange::Update;
             RewriteControlFile(pstrFileName, change, values);
         }
-        if (pblnSaveControlFile) {
-            const QString name = ControlFile::FileName();
-            const QString backup = ControlFile::BackupName();
-            ExecuteAndWait(QStringLiteral("delete ") + backup);
-            ExecuteAndWait(QStringLiteral("rename ") + name + QLatin1Char(' ') + backup);
-            ExecuteAndWait(QStringLiteral("send ") + name + QLatin1Char(' ') + name);
-        }
+        // The connection is already in the group folder: names without paths.
+        if (pblnSaveControlFile)
+            SendWithServerBackup(*inet, ControlFile::FileName(), ControlFile::FileName());
     } catch (const SkiffError& error) {
         MsgBox(error.description(), vbCritical);
         return false;

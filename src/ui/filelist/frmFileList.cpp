@@ -370,8 +370,7 @@ void frmFileList::txtCommands_Return()
 
 void frmFileList::ExecuteAndWait(const QString& command)
 {
-    inet->Execute(command);
-    Wait::UntilIdle(*inet);
+    Wait::ExecuteAndWait(*inet, command);
 }
 
 QString frmFileList::GetIcon(bool useStateIcon, const QString& state, const QString& fileName) const
