@@ -17,6 +17,7 @@
 #include "store/LocalCopy.h"
 #include "store/clsFileDetails.h"
 #include "transport/SiteConfig.h"
+#include "transport/WebFiles.h"
 
 #include <optional>
 
@@ -162,9 +163,7 @@ void CheckInRun::Send()
             continue;
         const QString& name = entry.Name;
         const QString backup = name + QStringLiteral(".backup");
-        execute(QStringLiteral("delete ") + backup);
-        execute(QStringLiteral("rename ") + name + QLatin1Char(' ') + backup);
-        execute(QStringLiteral("send ") + name + QLatin1Char(' ') + name);
+        SendWithServerBackup(*m_window.inet, name, name);
         if (!IsListedOnServer(m_window, name)) {
             execute(QStringLiteral("rename ") + backup + QLatin1Char(' ') + name);
             throw SkiffError(QStringLiteral("Error sending ") + name +
