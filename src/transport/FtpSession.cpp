@@ -400,7 +400,7 @@ FtpOutcome FtpSession::failure(CURL* easy, CURLcode code) const
     // Where the server's refusal ended the run, its reply says it best.
     const Exchange* last = lastFinishedExchange();
     if (last && last->code >= 400 && code != CURLE_ABORTED_BY_CALLBACK)
-        return {false, last->reply, QString::fromUtf8(last->reply).trimmed()};
+        return {false, last->reply, QString::fromUtf8(last->reply).trimmed(), true};
     const QString endpoint = QStringLiteral("%1:%2").arg(m_endpoint.host).arg(m_endpoint.port);
     return localFailure(
         DescribeFailure(FailureOf(easy, code, m_errorBuffer, endpoint), m_endpoint.network));

@@ -46,6 +46,7 @@ struct FtpOutcome
     bool ok = false;
     QByteArray response; // listing, reply lines, or the reason of a failure
     QString info;        // the reason of a failure
+    bool refused = false; // the failure is the server's own reply, not a lost connection
 };
 
 class FtpSession

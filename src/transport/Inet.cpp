@@ -37,6 +37,7 @@ public:
     QVariant nextChunk(int size, int dataType);
 
     QString responseInfo;
+    bool lostConnection = false;
 
 private:
     FtpJob makeJob(const QString& operation) const;
@@ -144,6 +145,7 @@ void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
     m_charactersRead = 0;
     if (!outcome.ok)
         responseInfo = outcome.info;
+    lostConnection = !outcome.ok && !outcome.refused;
 
     // Handlers read this command's response while the state is delivered;
     // the next command starts after them. Should a handler wait in an event
@@ -249,6 +251,8 @@ QString Inet::GetChunkText(int size)
 {
     return GetChunk(size, icString).toString();
 }
+
+bool Inet::LastCommandLostTheServer() const { return m_engine->lostConnection; }
 
 QString Inet::ResponseInfo() const
 {

@@ -87,6 +87,10 @@ public:
 
     // The server's reply to the operation that failed last.
     QString ResponseInfo() const;
+    // Whether the last finished command failed without an answer from the
+    // server (refused or lost connection, time-out, broken transfer), as
+    // opposed to the server refusing it; ResponseInfo() then says why.
+    bool LastCommandLostTheServer() const;
 
     // Abandons the running operation and the queued ones.
     void Cancel();

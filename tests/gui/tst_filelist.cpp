@@ -266,6 +266,30 @@ private slots:
                  qPrintable(services.last().prompt));
     }
 
+    void unreachableServerIsAFailedFetchNotACorruptFile()
+    {
+        ScriptedServices services;
+        Member ann("Ann");
+        PublishControlFile(*m_site, kFourFiles);
+        QVERIFY(ann.open());
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        ann.window()->inet->RemotePort = probe.serverPort();
+        probe.close(); // nothing listens there any more
+        QVERIFY(!ann.window()->UpdateFileList());
+        QCOMPARE(services.shown.size(), 1);
+        QCOMPARE(services.last().icon(), int(vbCritical));
+        QVERIFY2(services.last().prompt.contains("Connection refused"),
+                 qPrintable(services.last().prompt));
+        QCOMPARE(services.endProgramCalls, 0);
+        QVERIFY(ann.window()->isVisible());
+        // Once the server is back, a refresh lists the files again.
+        ann.window()->inet->RemotePort = 0;
+        QVERIFY(ann.window()->UpdateFileList());
+        QCOMPARE(ann.list()->count(), 4);
+        QVERIFY(ann.list()->isEnabled());
+    }
+
     void newerReleaseClosesTheWindow()
     {
         ScriptedServices services;

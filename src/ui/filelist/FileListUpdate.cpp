@@ -15,6 +15,7 @@
 #include "store/ControlFile.h"
 #include "store/FileState.h"
 #include "store/FileVersions.h"
+#include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "transport/WebFiles.h"
 
@@ -71,6 +72,10 @@ bool frmFileList::GetFile(const QString& fileName)
         if (QFile::exists(fileName) && !QFile::remove(fileName))
             throw SkiffError(QStringLiteral("Permission denied: ") + fileName, 70);
         ExecuteAndWait(QStringLiteral("GET ") + fileName + QLatin1Char(' ') + fileName);
+        // A server that refuses the file leaves it missing, which the checks
+        // report; a server that cannot be reached is the component's error.
+        if (inet->LastCommandLostTheServer())
+            throw SkiffError(inet->ResponseInfo());
     } catch (const SkiffError& error) {
         MsgBox(error.description(), vbCritical);
         return false;
