@@ -14,6 +14,7 @@
 #include "app/shrmodStrings.h"
 
 #include <QAction>
+#include <functional>
 
 using namespace modSkiff;
 
@@ -78,6 +79,19 @@ void frmFileList::EnableOwnerOptions()
     SetNormalPointer();
 }
 
+// An owner's change to one record: fetched, changed and uploaded with the
+// busy pointer; on success the row, found again by its key because the
+// waits let the list be rebuilt meanwhile, shows the change.
+static void ChangeRecordOfRow(frmFileList& window, const QString& name, const QString& key,
+                              const FileDetailsValues& values, bool deleteRecord,
+                              const std::function<void(ListItem*)>& showChange)
+{
+    BusyPointer busy;
+    if (window.UpdateFileDetails(name, false, values, deleteRecord, true, true))
+        if (ListItem* row = window.lvwFileList->findItem(key))
+            showChange(row);
+}
+
 void frmFileList::ChangeFileDescription()
 {
     SharedFileSteps::CloseAfterOperation closing(*this);
@@ -98,13 +112,10 @@ void frmFileList::ChangeFileDescription()
         QString(), item->subItem(QStringLiteral("desc"))));
     if (description.isEmpty())
         return;
-    BusyPointer busy;
     FileDetailsValues values;
     values.pvarDesc = description;
-    // The waits let the list be rebuilt meanwhile: find the row again.
-    if (UpdateFileDetails(name, false, values, false, true, true))
-        if (ListItem* row = lvwFileList->findItem(key))
-            row->setSubItem(QStringLiteral("desc"), description);
+    ChangeRecordOfRow(*this, name, key, values, false,
+                      [&](ListItem* row) { row->setSubItem(QStringLiteral("desc"), description); });
 }
 
 void frmFileList::DeleteFile()
@@ -129,10 +140,8 @@ void frmFileList::DeleteFile()
                vbYesNo | vbDefaultButton2 | vbExclamation);
     if (answer != vbYes)
         return;
-    BusyPointer busy;
-    if (UpdateFileDetails(name, false, {}, true, true, true))
-        if (ListItem* row = lvwFileList->findItem(key))
-            lvwFileList->removeItem(row);
+    ChangeRecordOfRow(*this, name, key, {}, true,
+                      [this](ListItem* row) { lvwFileList->removeItem(row); });
 }
 
 void frmFileList::RelinquishControl()
@@ -152,12 +161,10 @@ void frmFileList::RelinquishControl()
                    QLatin1Char('?'),
                vbYesNo | vbDefaultButton2 | vbQuestion) != vbYes)
         return;
-    BusyPointer busy;
     FileDetailsValues values;
     values.pvarAuthor = QString();
-    if (UpdateFileDetails(name, false, values, false, true, true))
-        if (ListItem* row = lvwFileList->findItem(key))
-            row->setSubItem(kOwner, QString());
+    ChangeRecordOfRow(*this, name, key, values, false,
+                      [](ListItem* row) { row->setSubItem(kOwner, QString()); });
 }
 
 void frmFileList::OpenFile()
