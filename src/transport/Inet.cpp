@@ -38,6 +38,7 @@ public:
 
     QString responseInfo;
     bool lostConnection = false;
+    bool lastFailed = false;
 
 private:
     FtpJob makeJob(const QString& operation) const;
@@ -146,6 +147,7 @@ void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
     if (!outcome.ok)
         responseInfo = outcome.info;
     lostConnection = !outcome.ok && !outcome.refused;
+    lastFailed = !outcome.ok;
 
     // Handlers read this command's response while the state is delivered;
     // the next command starts after them. Should a handler wait in an event
@@ -253,6 +255,8 @@ QString Inet::GetChunkText(int size)
 }
 
 bool Inet::LastCommandLostTheServer() const { return m_engine->lostConnection; }
+
+bool Inet::LastCommandFailed() const { return m_engine->lastFailed; }
 
 QString Inet::ResponseInfo() const
 {

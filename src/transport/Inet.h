@@ -91,6 +91,8 @@ public:
     // server (refused or lost connection, time-out, broken transfer), as
     // opposed to the server refusing it; ResponseInfo() then says why.
     bool LastCommandLostTheServer() const;
+    // Whether the last finished command failed, for whatever reason.
+    bool LastCommandFailed() const;
 
     // Abandons the running operation and the queued ones.
     void Cancel();

@@ -108,17 +108,26 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         UseProxyIfSet(inet);
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
-        SendWithServerBackup(inet, names.localFile, names.remoteFile);
-        return true;
+        if (SendWithServerBackup(inet, names.localFile, names.remoteFile))
+            return true;
+        MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") +
+                   inet.ResponseInfo(),
+               vbCritical);
+        return false;
     });
 }
 
-void SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
+bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
 {
     Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + remoteFile + kBackup);
     Wait::ExecuteAndWait(inet, QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') +
                                    remoteFile + kBackup);
     Wait::ExecuteAndWait(inet, QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
+    if (!inet.LastCommandFailed())
+        return true;
+    Wait::ExecuteAndWait(inet, QStringLiteral("rename ") + remoteFile + kBackup +
+                                   QLatin1Char(' ') + remoteFile);
+    return false;
 }
 
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)

@@ -27,7 +27,9 @@ bool UploadWebFile(Inet& inet, const QString& relativeName);
 // Uploads a local file so that the server keeps its previous copy under the
 // remote name followed by ".backup": "delete" the old backup (whether there
 // was one does not matter), "rename" the file to it, "send" the new copy.
-void SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
+// When the send fails the previous copy is renamed back, so the server is
+// never left without the file; the result says whether the new copy arrived.
+bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
 bool DeleteWebFile(Inet& inet, const QString& relativeName);
 

@@ -124,6 +124,22 @@ private slots:
         QCOMPARE(inet.Protocol, int(icFTP));
     }
 
+    void aRefusedUploadPutsThePreviousServerCopyBack()
+    {
+        Inet inet;
+        m_site->writeSiteFile(QStringLiteral("news/kept.html"), "server copy");
+        writeMirror(QStringLiteral("news/kept.html"), "new copy");
+        m_site->refuse(QStringLiteral("kept.html"));
+        QVERIFY(!UploadWebFile(inet, QStringLiteral("news/kept.html")));
+        QCOMPARE(m_site->readSiteFile(QStringLiteral("news/kept.html")),
+                 QByteArray("server copy"));
+        QCOMPARE(m_services->shown.size(), 1);
+        QVERIFY2(m_services->last().prompt.startsWith(QStringLiteral(
+                     "/users/tarnwardens/news/kept.html could not be sent to the server: ")),
+                 qPrintable(m_services->last().prompt));
+        QCOMPARE(m_services->last().icon(), int(vbCritical));
+    }
+
     void uploadOfAMissingLocalFileSendsNothing()
     {
         Inet inet;

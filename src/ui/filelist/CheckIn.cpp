@@ -163,9 +163,11 @@ void CheckInRun::Send()
             continue;
         const QString& name = entry.Name;
         const QString backup = name + QStringLiteral(".backup");
-        SendWithServerBackup(*m_window.inet, name, name);
-        if (!IsListedOnServer(m_window, name)) {
-            execute(QStringLiteral("rename ") + backup + QLatin1Char(' ') + name);
+        // A send the server refused has already had its backup put back.
+        const bool sent = SendWithServerBackup(*m_window.inet, name, name);
+        if (!sent || !IsListedOnServer(m_window, name)) {
+            if (sent)
+                execute(QStringLiteral("rename ") + backup + QLatin1Char(' ') + name);
             throw SkiffError(QStringLiteral("Error sending ") + name +
                              QStringLiteral(", please try again."));
         }
