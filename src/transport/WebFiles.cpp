@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace modSkiff {
 namespace {
@@ -71,8 +72,29 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
+bool IsSafeSitePath(const QString& relativeName)
+{
+    const QStringList parts = relativeName.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    for (const QString& part : parts) {
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+            return false;
+        for (const QChar c : part) {
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return false;
+        }
+    }
+    return true;
+}
+
+QString UnsafeSitePathMessage(const QString& relativeName)
+{
+    return relativeName + QStringLiteral(" is not a valid name for a file of the web site.");
+}
+
 WebFileNames MapWebFileName(const QString& relativeName, bool createFolders)
 {
+    if (!IsSafeSitePath(relativeName))
+        throw SkiffError(UnsafeSitePathMessage(relativeName));
     QString name = relativeName;
     shrmodStrings::ReplaceTextKeepCase(name, {QStringLiteral("/"), QStringLiteral("\\")});
     WebFileNames names;

@@ -19,8 +19,19 @@ struct WebFileNames
     QString address;     // HTTP base + folders + name
 };
 
+// Site paths come from access lists, listings and news lists on the server,
+// which anybody holding the FTP account can write. A path is safe when it
+// stays inside the site (and so its mirror copy inside "WebPage"): not
+// empty, no empty, "." or ".." folder or file name between its separators
+// ("/" or "\"), no control characters.
+bool IsSafeSitePath(const QString& relativeName);
+// The message an operation shows when it refuses such a path.
+QString UnsafeSitePathMessage(const QString& relativeName);
+
 // The name mapping shared by the three operations; with createFolders the
 // local folders are made on the way (an existing folder is no error).
+// Throws SkiffError with UnsafeSitePathMessage for an unsafe path, before
+// anything is made.
 WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = false);
 
 bool UploadWebFile(Inet& inet, const QString& relativeName);

@@ -124,6 +124,37 @@ private slots:
         QCOMPARE(inet.Protocol, int(icFTP));
     }
 
+    void pathsLeavingTheSiteAreRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("parent") << QStringLiteral("../outside.html");
+        QTest::newRow("parent inside") << QStringLiteral("news/../../outside.html");
+        QTest::newRow("backslash parent") << QStringLiteral("news\\..\\..\\outside.html");
+        QTest::newRow("absolute") << QStringLiteral("/etc/outside.html");
+        QTest::newRow("empty folder") << QStringLiteral("news//outside.html");
+        QTest::newRow("folder only") << QStringLiteral("news/");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("control character") << QStringLiteral("news/a\x01.html");
+    }
+
+    void pathsLeavingTheSiteAreRefused()
+    {
+        QFETCH(QString, path);
+        Inet inet;
+        writeMirror(QStringLiteral("outside.html"), "mirror copy");
+        QString contents = kSaveToFile;
+        QVERIFY(!DownloadWebFile(inet, path, contents));
+        QVERIFY(!UploadWebFile(inet, path));
+        QVERIFY(!DeleteWebFile(inet, path));
+        QCOMPARE(m_services->prompts(),
+                 QStringList(3, path + QStringLiteral(" is not a valid name for a file of the "
+                                                      "web site.")));
+        QVERIFY(m_site->ftpLog().isEmpty());
+        QVERIFY(m_site->httpLog().isEmpty());
+        QVERIFY(!QFileInfo::exists(m_env->localPath(QStringLiteral("outside.html"))));
+        QCOMPARE(ReadFileBytes(mirror(QStringLiteral("outside.html"))), QByteArray("mirror copy"));
+    }
+
     void aRefusedUploadPutsThePreviousServerCopyBack()
     {
         Inet inet;
