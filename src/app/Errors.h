@@ -19,6 +19,11 @@ public:
 
     static SkiffError overflow() { return SkiffError(QStringLiteral("Overflow"), 6); }
     static SkiffError typeMismatch() { return SkiffError(QStringLiteral("Type mismatch"), 13); }
+    // What a file dialog that reports cancelling as an error says.
+    static SkiffError cancelSelected()
+    {
+        return SkiffError(QStringLiteral("Cancel was selected."), 32755);
+    }
 
 private:
     QString m_description;
