@@ -10,6 +10,7 @@ SKIFF_PACKAGES=(
   libcurl4-openssl-dev curl
   python3 python3-pyftpdlib
   xvfb xauth fonts-dejavu-core
+  dpkg-dev desktop-file-utils
 )
 
 skiff_as_root() {

@@ -14,8 +14,13 @@ QString ProgramFolder()
         QDir().mkpath(overridden);
         return QDir::cleanPath(QFileInfo(overridden).absoluteFilePath());
     }
+    // A program installed with its desktop entry lives among other
+    // programs and leaves nothing beside itself (even when run by root, who
+    // may write there); one run from its own folder keeps its files there.
     const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(exeFolder).isWritable())
+    const bool installed =
+        QFileInfo::exists(exeFolder + QLatin1String("/../share/applications/skiff.desktop"));
+    if (!installed && QFileInfo(exeFolder).isWritable())
         return exeFolder;
     const QString data =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Skiff";

@@ -110,6 +110,8 @@ int Main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Skiff"));
     QApplication::setApplicationVersion(QStringLiteral("2.0.3"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/skiff.svg")));
+    // Lets the desktop match the windows with the installed entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("skiff"));
     QApplication::setQuitOnLastWindowClosed(true);
     DesktopServices::Install();
 

@@ -1,0 +1,31 @@
+// Renders the program's picture at one size as a PNG, for the icon theme
+// folders of an installed program: render_icon <svg> <size> <png>.
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: render_icon <svg> <size> <png>\n");
+        return 2;
+    }
+    QGuiApplication app(argc, argv);
+    QSvgRenderer svg(QString::fromLocal8Bit(argv[1]));
+    const int size = QByteArray(argv[2]).toInt();
+    if (!svg.isValid() || size <= 0) {
+        std::fprintf(stderr, "render_icon: cannot render %s at %s\n", argv[1], argv[2]);
+        return 1;
+    }
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    svg.render(&painter);
+    painter.end();
+    return image.save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
+}
