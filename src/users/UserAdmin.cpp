@@ -17,14 +17,6 @@ QString LevelIconKey(unsigned char storedLevel)
     return QStringLiteral("level") + QString::number(int(ShownLevel(storedLevel)));
 }
 
-bool Enabling::operator==(const Enabling& other) const
-{
-    return userName == other.userName && password == other.password &&
-           lockedOut == other.lockedOut && readOnly == other.readOnly &&
-           fullAccess == other.fullAccess && administrator == other.administrator &&
-           apply == other.apply;
-}
-
 Enabling EnablingFor(bool privileged, const std::optional<UserRecord>& chosen,
                      const QString& currentUser)
 {
@@ -42,12 +34,6 @@ Enabling EnablingFor(bool privileged, const std::optional<UserRecord>& chosen,
         chosen->TrimmedName().compare(currentUser, Qt::CaseInsensitive) == 0;
     enabling.password = enabling.apply = own;
     return enabling;
-}
-
-bool NicknameEdit::operator==(const NicknameEdit& other) const
-{
-    return text == other.text && caret == other.caret &&
-           selectionLength == other.selectionLength;
 }
 
 bool IsNicknameCharacter(QChar c)

@@ -29,8 +29,6 @@ struct Enabling
     bool fullAccess = true;
     bool administrator = true;
     bool apply = true;
-
-    bool operator==(const Enabling& other) const;
 };
 
 // privileged: the signed-in member is one of the privileged members, who may
@@ -48,8 +46,6 @@ struct NicknameEdit
     QString text;
     int caret = 0;
     int selectionLength = 0;
-
-    bool operator==(const NicknameEdit& other) const;
 };
 
 // Only "0" to "9", "a" to "z" and "A" to "Z" stay. Walking from the first

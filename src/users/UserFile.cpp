@@ -37,8 +37,18 @@ UserRecord ClearRecord(UserRecord stored)
     return stored;
 }
 
-} // namespace
+QByteArray StoredBytes(const UserRecord& clear)
+{
+    UserRecord stored = UserRecord::FromClear(clear.Name, clear.Password, clear.Level);
+    // Complemented with the pads, as the format describes; the shared
+    // ScrambleUserRecord trims first and would leave the pads as blanks.
+    stored.Name = modSkiff::ScrambleText(stored.Name);
+    stored.Password = modSkiff::ScrambleText(stored.Password);
+    stored.Level = static_cast<unsigned char>(255 - clear.Level);
+    return stored.ToBytes();
+}
 
+// "/users/tarnwardens/qxg/_files.dat"
 QString RemotePath() { return SiteConfig::SiteFolder() + QStringLiteral("qxg/") + kFileName; }
 
 QString Address(const QString& userName, const QString& password)
@@ -46,6 +56,8 @@ QString Address(const QString& userName, const QString& password)
     return SiteConfig::HttpBase() + QStringLiteral("qxg/") + kFileName +
            QStringLiteral("?username=") + userName + QStringLiteral("&password=") + password;
 }
+
+} // namespace
 
 void Download(Inet& inet, const QString& userName, const QString& password,
               const QString& workingCopy)
@@ -98,17 +110,6 @@ void Write(const QString& workingCopy, int number, const UserRecord& clear)
         file.write(bytes) != bytes.size() || !file.flush())
         throw SkiffError(QStringLiteral("Cannot write ") + workingCopy + QStringLiteral(": ") +
                          file.errorString());
-}
-
-QByteArray StoredBytes(const UserRecord& clear)
-{
-    UserRecord stored = UserRecord::FromClear(clear.Name, clear.Password, clear.Level);
-    // Complemented with the pads, as the format describes; the shared
-    // ScrambleUserRecord trims first and would leave the pads as blanks.
-    stored.Name = modSkiff::ScrambleText(stored.Name);
-    stored.Password = modSkiff::ScrambleText(stored.Password);
-    stored.Level = static_cast<unsigned char>(255 - clear.Level);
-    return stored.ToBytes();
 }
 
 bool Upload(Inet& inet, const QString& workingCopy)

@@ -18,13 +18,8 @@ namespace UserFile {
 // The name of the user file in the group folder, and of the working copy.
 inline const QString kFileName = QStringLiteral("_files.dat");
 
-// "/users/tarnwardens/qxg/_files.dat"
-QString RemotePath();
-// The HTTP address of the user file with the two query values as given.
-QString Address(const QString& userName, const QString& password);
-
-// Downloads the site's user file in one request (through ProxyServer when it
-// is set) and writes it raw to workingCopy, replacing what was there. A
+// Downloads the site's user file in one request, with the two query values
+// as given (through ProxyServer when it is set), and writes it raw to workingCopy, replacing what was there. A
 // server that cannot be reached, an error page or a working copy that cannot
 // be written throws SkiffError saying so; the working copy is then left as
 // it was.
@@ -39,12 +34,9 @@ std::optional<UserRecord> Read(const QString& workingCopy, int number);
 // Writes a record with clear values as record number n: over that record, or
 // appended when n is one past the last. A missing copy, or a number further
 // out (the records in between would be garbage), throws SkiffError and
-// leaves the file unchanged.
+// leaves the file unchanged. The record is stored as the format describes:
+// each field padded with blanks, then every byte complemented (a pad is 223).
 void Write(const QString& workingCopy, int number, const UserRecord& clear);
-
-// A record with clear values as the file stores it: each field padded with
-// blanks to its width, then every byte complemented (a pad becomes 223).
-QByteArray StoredBytes(const UserRecord& clear);
 
 // Sends workingCopy over FTP as the site's user file on a fresh connection
 // ("QUIT" first), keeping the site's previous file as "_files.dat.backup".
