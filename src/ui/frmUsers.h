@@ -50,10 +50,6 @@ public:
     // Sends the working copy to the site, which keeps its previous user file
     // as a backup. True when the new user file arrived.
     bool UpdateServer();
-    // The local working copy of the user file.
-    QString WorkingCopy() const { return m_workingCopy; }
-    // Whether the site's user file was downloaded when the window opened.
-    bool Downloaded() const { return m_downloaded; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,8 +73,8 @@ private:
     unsigned char SelectedLevel() const;
     void DeleteWorkingCopy();
 
-    QString m_workingCopy;
-    bool m_downloaded = false;
+    QString m_workingCopy; // "_files.dat" in the local folder, by its full path
+    bool m_downloaded = false; // the site's user file arrived when the window opened
     bool m_filtering = false;
     bool m_updating = false;
     ListItem* m_chosen = nullptr; // the entry the boxes show
