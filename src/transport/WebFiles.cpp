@@ -32,20 +32,6 @@ bool ShowingErrors(const std::function<bool()>& operation)
 }
 
 
-void UseFtpAccount(Inet& inet)
-{
-    inet.Password = SiteConfig::FtpPassword();
-    inet.UserName = SiteConfig::FtpUserName();
-}
-
-void UseProxyIfSet(Inet& inet)
-{
-    if (!ProxyServer.isEmpty()) {
-        inet.Proxy = ProxyServer;
-        inet.AccessType = icNamedProxy;
-    }
-}
-
 // Makes room for a fresh download: an empty copy is worth nothing, any
 // other becomes the one local backup.
 void SetAsideLocalCopy(const QString& localFile)
@@ -71,6 +57,20 @@ void WriteWholeFile(const QString& path, const QByteArray& bytes)
 }
 
 } // namespace
+
+void UseFtpAccount(Inet& inet)
+{
+    inet.Password = SiteConfig::FtpPassword();
+    inet.UserName = SiteConfig::FtpUserName();
+}
+
+void UseProxyIfSet(Inet& inet)
+{
+    if (!ProxyServer.isEmpty()) {
+        inet.Proxy = ProxyServer;
+        inet.AccessType = icNamedProxy;
+    }
+}
 
 bool IsSafeSitePath(const QString& relativeName)
 {

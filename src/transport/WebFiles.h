@@ -34,6 +34,11 @@ QString UnsafeSitePathMessage(const QString& relativeName);
 // anything is made.
 WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = false);
 
+// Give the component the fixed FTP account; the proxy when ProxyServer is set
+// (otherwise the access type is not touched).
+void UseFtpAccount(Inet& inet);
+void UseProxyIfSet(Inet& inet);
+
 bool UploadWebFile(Inet& inet, const QString& relativeName);
 // Uploads a local file so that the server keeps its previous copy under the
 // remote name followed by ".backup": "delete" the old backup (whether there

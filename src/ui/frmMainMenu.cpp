@@ -4,6 +4,7 @@
 #include "filelist/frmOutdatedFiles.h"
 
 #include "WindowPlacement.h"
+#include "frmUsers.h"
 
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -70,6 +71,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet->setObjectName(QStringLiteral("inet"));
 
     connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
+    connect(cmdUsers, &QPushButton::clicked, this, [] { frmUsers::ShowUsers(); });
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
     CenterOnScreen(this);

@@ -7,6 +7,7 @@
 
 #include "ui/WindowPlacement.h"
 #include "ui/frmSetLocalDir.h"
+#include "ui/frmUsers.h"
 #include "ui/widgets/ImageList.h"
 #include "ui/widgets/ListView.h"
 
@@ -98,6 +99,7 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     connect(mnuFileSetLocalFolder, &QAction::triggered, this, &frmFileList::ChangeLocalFolder);
     connect(cmdExplorer, &QToolButton::clicked, this, &frmFileList::Explore);
     connect(mnuFileExplore, &QAction::triggered, this, &frmFileList::Explore);
+    connect(mnuFileUsers, &QAction::triggered, this, [] { frmUsers::ShowUsers(); });
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
     connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
     connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);

@@ -52,6 +52,8 @@ public:
     void refuse(const QString& name) const;
     // Downloads of this base name send a little and then hang.
     void stall(const QString& name) const;
+    // Forgets every refusal and stall.
+    void clearRefusals() const;
 
 private:
     QString dataPath(const QString& name) const;

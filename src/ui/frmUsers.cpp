@@ -1,0 +1,398 @@
+#include "frmUsers.h"
+
+#include "WindowPlacement.h"
+#include "filelist/OpenOnce.h"
+#include "widgets/ImageList.h"
+#include "widgets/ListView.h"
+
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/Windows1252.h"
+#include "app/modSkiff.h"
+#include "transport/Inet.h"
+#include "users/UserAdmin.h"
+#include "users/UserFile.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace modSkiff;
+using UserAdmin::EnablingFor;
+
+namespace {
+
+// Every handler runs through here: an error becomes a message, never an abort.
+template <typename Handler> void Guarded(Handler handler)
+{
+    try {
+        handler();
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), vbCritical);
+    }
+}
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+frmUsers* frmUsers::ShowUsers()
+{
+    static QPointer<QWidget> open;
+    return OpenOnce<frmUsers>(open, [] { return new frmUsers; });
+}
+
+frmUsers::frmUsers(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmUsers"));
+    setWindowTitle(QStringLiteral("Users"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    imglstUsers = NewUserImages(this);
+    lvwFileList = named(new ListView(this), "lvwFileList");
+    lvwFileList->setImageList(imglstUsers);
+    lvwFileList->setView(ListView::lvwList);
+    lvwFileList->setMultiSelect(false);
+    cmdNewUser = named(new QPushButton(QStringLiteral("New &User"), this), "cmdNewUser");
+    cmdClose = named(new QPushButton(QStringLiteral("Close"), this), "cmdClose");
+
+    fraUserInfo = named(new QGroupBox(QStringLiteral("User Information"), this), "fraUserInfo");
+    txtUserName = named(new QLineEdit(fraUserInfo), "txtUserName");
+    txtUserName->setMaxLength(UserRecord::NameLength);
+    lblUserName = named(new QLabel(QStringLiteral("User Name:"), fraUserInfo), "lblUserName");
+    lblUserName->setBuddy(txtUserName);
+    txtPassword = named(new QLineEdit(fraUserInfo), "txtPassword");
+    txtPassword->setMaxLength(UserRecord::PasswordLength);
+    txtPassword->setEchoMode(QLineEdit::Password);
+    lblPassword = named(new QLabel(QStringLiteral("Password:"), fraUserInfo), "lblPassword");
+    lblPassword->setBuddy(txtPassword);
+    optLockedOut = named(new QRadioButton(QStringLiteral("Locked Out"), fraUserInfo), "optLockedOut");
+    optReadOnly = named(new QRadioButton(QStringLiteral("Read Only"), fraUserInfo), "optReadOnly");
+    optFullAccess =
+        named(new QRadioButton(QStringLiteral("Full Access"), fraUserInfo), "optFullAccess");
+    optAdmin = named(new QRadioButton(QStringLiteral("Administrator"), fraUserInfo), "optAdmin");
+    cmdApplyToUser = named(new QPushButton(QStringLiteral("Apply Changes to User"), fraUserInfo),
+                           "cmdApplyToUser");
+    cmdWebAccess =
+        named(new QPushButton(QStringLiteral("Web Site Access"), fraUserInfo), "cmdWebAccess");
+
+    auto* boxes = new QGridLayout;
+    boxes->addWidget(lblUserName, 0, 0);
+    boxes->addWidget(txtUserName, 0, 1);
+    boxes->addWidget(lblPassword, 1, 0);
+    boxes->addWidget(txtPassword, 1, 1);
+    auto* levels = new QVBoxLayout;
+    levels->setContentsMargins(0, 6, 0, 6);
+    for (QRadioButton* option : {optLockedOut, optReadOnly, optFullAccess, optAdmin})
+        levels->addWidget(option);
+    auto* frame = new QVBoxLayout(fraUserInfo);
+    frame->addLayout(boxes);
+    frame->addLayout(levels);
+    frame->addStretch();
+    frame->addWidget(cmdApplyToUser);
+    frame->addWidget(cmdWebAccess);
+    // The list keeps its width while no member is being edited.
+    QSizePolicy framePolicy = fraUserInfo->sizePolicy();
+    framePolicy.setRetainSizeWhenHidden(true);
+    fraUserInfo->setSizePolicy(framePolicy);
+    fraUserInfo->setFixedWidth(250);
+    fraUserInfo->hide();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdNewUser);
+    buttons->addStretch();
+    buttons->addWidget(cmdClose);
+    auto* left = new QVBoxLayout;
+    left->addWidget(lvwFileList);
+    left->addLayout(buttons);
+    auto* window = new QHBoxLayout(this);
+    window->addLayout(left, 1);
+    window->addWidget(fraUserInfo);
+
+    inet = named(new Inet(this), "inet");
+
+    connect(lvwFileList, &ListView::itemClick, this, &frmUsers::lvwFileList_ItemClick);
+    connect(lvwFileList, &ListView::selectionChanged, this,
+            &frmUsers::lvwFileList_SelectionChanged);
+    connect(cmdNewUser, &QPushButton::clicked, this, &frmUsers::cmdNewUser_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdApplyToUser, &QPushButton::clicked, this, &frmUsers::cmdApplyToUser_Click);
+    connect(cmdWebAccess, &QPushButton::clicked, this, &frmUsers::cmdWebAccess_Click);
+    connect(txtUserName, &QLineEdit::textChanged, this, &frmUsers::txtUserName_Change);
+
+    setMinimumSize(440, 330);
+    resize(520, 380);
+    CenterOnScreen(this);
+    Form_Load();
+}
+
+frmUsers::~frmUsers() = default;
+
+void frmUsers::Form_Load()
+{
+    if (IsPrivilegedMember())
+        txtPassword->setEchoMode(QLineEdit::Normal);
+    // Held by its full path: the shared files window may change the working
+    // directory while this window is open.
+    m_workingCopy = QDir::current().absoluteFilePath(UserFile::kFileName);
+    try {
+        BusyPointer busy;
+        UserFile::Download(*inet, txtUserName->text(), txtPassword->text(), m_workingCopy);
+        m_downloaded = true;
+    } catch (const SkiffError& error) {
+        MsgBox(QStringLiteral("The user file could not be downloaded: ") + error.description() +
+                   QStringLiteral("\r\n\r\nThe list stays empty, and the site's user file will "
+                                  "not be changed from this window."),
+               vbCritical);
+    }
+    // Without the site's members there is nothing to change, and a member
+    // added now would go up as the whole user file.
+    cmdNewUser->setEnabled(m_downloaded);
+    if (m_downloaded)
+        Guarded([this] { FillUserList(); });
+}
+
+void frmUsers::FillUserList()
+{
+    const QList<UserRecord> records = UserFile::ReadAll(m_workingCopy);
+    m_chosen = nullptr;
+    lvwFileList->beginUpdate();
+    lvwFileList->clear();
+    for (const UserRecord& record : records)
+        lvwFileList->addItem(QString(), record.TrimmedName(),
+                             UserAdmin::LevelIconKey(record.Level));
+    lvwFileList->endUpdate();
+}
+
+void frmUsers::lvwFileList_ItemClick(ListItem*)
+{
+    Guarded([this] {
+        ListItem* selected = lvwFileList->selectedItem();
+        if (!selected)
+            return;
+        m_chosen = selected;
+        const std::optional<UserRecord> record =
+            UserFile::Read(m_workingCopy, selected->index() + 1);
+        // A member added but not applied yet has no record.
+        if (record)
+            ShowRecord(*record);
+        else
+            ShowNewUser();
+    });
+}
+
+void frmUsers::lvwFileList_SelectionChanged()
+{
+    // Moving the selection with the keyboard chooses too, so that "Apply
+    // Changes to User" never writes one member's boxes over another's record.
+    ListItem* selected = lvwFileList->selectedItem();
+    if (selected && selected != m_chosen)
+        lvwFileList_ItemClick(selected);
+}
+
+void frmUsers::ShowRecord(const UserRecord& record)
+{
+    // A stored nickname is shown as it is: a member whose nickname another
+    // tool gave other characters keeps it when only the password or level
+    // changes. Typing in the box filters it.
+    m_filtering = true;
+    txtUserName->setText(record.TrimmedName());
+    m_filtering = false;
+    txtPassword->setText(record.TrimmedPassword());
+    SelectLevel(record.Level);
+    ShowUserInfo(EnablingFor(IsPrivilegedMember(), record, CurrentUser));
+}
+
+void frmUsers::ShowNewUser()
+{
+    txtUserName->setText(QStringLiteral("New User"));
+    txtPassword->clear();
+    optFullAccess->setChecked(true);
+    ShowUserInfo(EnablingFor(IsPrivilegedMember(), std::nullopt, CurrentUser));
+}
+
+void frmUsers::ShowUserInfo(const UserAdmin::Enabling& enabling)
+{
+    txtUserName->setEnabled(enabling.userName);
+    txtPassword->setEnabled(enabling.password);
+    optLockedOut->setEnabled(enabling.lockedOut);
+    optReadOnly->setEnabled(enabling.readOnly);
+    optFullAccess->setEnabled(enabling.fullAccess);
+    optAdmin->setEnabled(enabling.administrator);
+    cmdApplyToUser->setEnabled(enabling.apply);
+    fraUserInfo->show();
+}
+
+void frmUsers::SelectLevel(unsigned char level)
+{
+    switch (UserAdmin::ShownLevel(level)) {
+    case UserAdmin::Administrator: optAdmin->setChecked(true); break;
+    case UserAdmin::FullAccess: optFullAccess->setChecked(true); break;
+    case UserAdmin::ReadOnly: optReadOnly->setChecked(true); break;
+    case UserAdmin::LockedOut: optLockedOut->setChecked(true); break;
+    }
+}
+
+unsigned char frmUsers::SelectedLevel() const
+{
+    if (optAdmin->isChecked())
+        return UserAdmin::Administrator;
+    if (optFullAccess->isChecked())
+        return UserAdmin::FullAccess;
+    if (optReadOnly->isChecked())
+        return UserAdmin::ReadOnly;
+    return UserAdmin::LockedOut;
+}
+
+void frmUsers::cmdNewUser_Click()
+{
+    Guarded([this] {
+        ListItem* item = lvwFileList->addItem(QString(), QStringLiteral("New User"),
+                                              QStringLiteral("level3"));
+        m_chosen = item;
+        item->setSelected(true);
+        item->ensureVisible();
+        ShowNewUser();
+        // Ready for the nickname to be typed over the placeholder.
+        txtUserName->setFocus();
+        txtUserName->selectAll();
+    });
+}
+
+void frmUsers::cmdApplyToUser_Click()
+{
+    Guarded([this] {
+        ListItem* selected = lvwFileList->selectedItem();
+        if (!selected)
+            return;
+        // A blank nickname would let anybody in who leaves the login boxes empty.
+        if (TrimSpaces(txtUserName->text()).isEmpty()) {
+            MsgBox(QStringLiteral("Please enter a user name."), vbExclamation);
+            return;
+        }
+        const QString password = txtPassword->text();
+        if (Windows1252::decode(Windows1252::encode(password)) != password) {
+            MsgBox(QStringLiteral("The password can only hold letters, digits and signs of the "
+                                  "Windows-1252 character set."),
+                   vbExclamation);
+            return;
+        }
+        const UserRecord record =
+            UserRecord::FromClear(txtUserName->text(), password, SelectedLevel());
+        // The file first: a write that fails leaves the entry as the file has it.
+        UserFile::Write(m_workingCopy, selected->index() + 1, record);
+        selected->setText(record.TrimmedName());
+        selected->setSmallIcon(UserAdmin::LevelIconKey(record.Level));
+        fraUserInfo->hide();
+    });
+}
+
+void frmUsers::cmdWebAccess_Click()
+{
+    Guarded([this] {
+        if (txtUserName->text().isEmpty())
+            return;
+        const QString folder = QStringLiteral("WebPage/qxg");
+        if (!QDir(LocalFolder).mkpath(folder))
+            throw SkiffError(QStringLiteral("Cannot create the folder ") + LocalFolder + folder);
+    });
+}
+
+void frmUsers::txtUserName_Change()
+{
+    if (m_filtering)
+        return;
+    m_filtering = true;
+    UserAdmin::NicknameEdit typed{txtUserName->text(), txtUserName->cursorPosition(), 0};
+    if (txtUserName->hasSelectedText()) {
+        typed.caret = txtUserName->selectionStart();
+        typed.selectionLength = txtUserName->selectionLength();
+    }
+    const UserAdmin::NicknameEdit kept = UserAdmin::FilterNickname(typed);
+    if (kept.text != typed.text) {
+        txtUserName->setText(kept.text);
+        if (kept.selectionLength > 0)
+            txtUserName->setSelection(kept.caret, kept.selectionLength);
+        else
+            txtUserName->setCursorPosition(kept.caret);
+    }
+    m_filtering = false;
+}
+
+bool frmUsers::UpdateServer()
+{
+    if (!m_downloaded) {
+        MsgBox(QStringLiteral("The user file was not downloaded when this window opened, so the "
+                              "site's user file has been left as it is."),
+               vbExclamation);
+        return false;
+    }
+    bool sent = false;
+    QString failure;
+    {
+        BusyPointer busy;
+        // The copy is being read for the upload; it must not change meanwhile.
+        m_updating = true;
+        setEnabled(false);
+        try {
+            sent = UserFile::Upload(*inet, m_workingCopy);
+            if (!sent)
+                failure = UserFile::kFileName +
+                          QStringLiteral(" could not be sent to the server: ") +
+                          inet->ResponseInfo() +
+                          QStringLiteral("\r\n\r\nThe site keeps its previous user file. Your "
+                                         "changes are kept: close the window again to send "
+                                         "them once more.");
+        } catch (const SkiffError& error) {
+            failure = error.description();
+        }
+        setEnabled(true);
+        m_updating = false;
+    }
+    if (!failure.isEmpty())
+        MsgBox(failure, vbCritical);
+    return sent;
+}
+
+void frmUsers::DeleteWorkingCopy()
+{
+    // A copy this window did not download is none of its business.
+    if (m_downloaded)
+        QFile::remove(m_workingCopy);
+}
+
+void frmUsers::closeEvent(QCloseEvent* event)
+{
+    if (m_updating) {
+        event->ignore();
+        return;
+    }
+    const int answer = MsgBox(QStringLiteral("Update Server with Changes?"), vbYesNoCancel | vbQuestion);
+    if (answer == vbCancel) {
+        event->ignore();
+        return;
+    }
+    // A copy that did not reach the site stays, and so does the window, so
+    // that nothing applied is lost.
+    if (answer == vbYes && !UpdateServer() && m_downloaded && QFileInfo::exists(m_workingCopy)) {
+        event->ignore();
+        return;
+    }
+    DeleteWorkingCopy();
+    event->accept();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QWidget>
+
+class ImageList;
+class Inet;
+class ListItem;
+class ListView;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+struct UserRecord;
+
+namespace UserAdmin {
+struct Enabling;
+}
+
+// User administration: the members of the user file, changed one by one in
+// a local working copy that goes back to the site when the window closes.
+class frmUsers : public QWidget
+{
+    Q_OBJECT
+public:
+    // Opens the window, or brings the open one to the front: two would share
+    // one working copy.
+    static frmUsers* ShowUsers();
+
+    explicit frmUsers(QWidget* parent = nullptr);
+    ~frmUsers() override;
+
+    ListView* lvwFileList;
+    ImageList* imglstUsers;
+    QPushButton* cmdNewUser;
+    QPushButton* cmdClose;
+    QGroupBox* fraUserInfo;
+    QLabel* lblUserName;
+    QLineEdit* txtUserName;
+    QLabel* lblPassword;
+    QLineEdit* txtPassword;
+    QRadioButton* optLockedOut;
+    QRadioButton* optReadOnly;
+    QRadioButton* optFullAccess;
+    QRadioButton* optAdmin;
+    QPushButton* cmdApplyToUser;
+    QPushButton* cmdWebAccess;
+    Inet* inet;
+
+    // Sends the working copy to the site, which keeps its previous user file
+    // as a backup. True when the new user file arrived.
+    bool UpdateServer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void FillUserList();
+    void lvwFileList_ItemClick(ListItem* item);
+    void lvwFileList_SelectionChanged();
+    void cmdNewUser_Click();
+    void cmdApplyToUser_Click();
+    void cmdWebAccess_Click();
+    void txtUserName_Change();
+
+    // The boxes as a member being added starts out.
+    void ShowNewUser();
+    void ShowRecord(const UserRecord& record);
+    // Enables what the administrator may change and shows the frame.
+    void ShowUserInfo(const UserAdmin::Enabling& enabling);
+    void SelectLevel(unsigned char level);
+    unsigned char SelectedLevel() const;
+    void DeleteWorkingCopy();
+
+    QString m_workingCopy; // "_files.dat" in the local folder, by its full path
+    bool m_downloaded = false; // the site's user file arrived when the window opened
+    bool m_filtering = false;
+    bool m_updating = false;
+    ListItem* m_chosen = nullptr; // the entry the boxes show
+};

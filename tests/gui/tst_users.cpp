@@ -1,0 +1,319 @@
+// User administration end to end: the real window against the local site
+// server, with user files built byte by byte.
+
+#include "ScriptedServices.h"
+#include "SiteServer.h"
+#include "StoredUsers.h"
+#include "TestEnv.h"
+
+#include "app/GlobalState.h"
+#include "ui/Resources.h"
+#include "ui/filelist/frmFileList.h"
+#include "ui/frmLogin.h"
+#include "ui/frmMainMenu.h"
+#include "ui/frmUsers.h"
+#include "ui/widgets/ListView.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QtTest>
+
+using namespace modSkiff;
+
+namespace {
+
+const QString kSiteUsers = QStringLiteral("qxg/_files.dat");
+const QString kQuestion = QStringLiteral("Update Server with Changes?");
+const QByteArray kOrrin = StoredUserRecord("Orrin", "lantern", 4);
+const QByteArray kKestrel = StoredUserRecord("Kestrel", "osprey", 4);
+const QByteArray kAnn = StoredUserRecord("Ann", "heron", 3);
+const QByteArray kPip = StoredUserRecord("Pip", "pebble", 2);
+const QByteArray kMordo = StoredUserRecord("Mordo", "cinder", 1);
+const QByteArray kMembers = kOrrin + kKestrel + kAnn + kPip + kMordo;
+
+// Clicks the entry at this position as the administrator would.
+void ClickEntry(const frmUsers& users, int index)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(
+        users.lvwFileList->findChild<QStackedWidget*>()->currentWidget());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(index, 0)).center());
+}
+
+// Name, password, the options from "Locked Out" to "Administrator", apply:
+// "x" usable, "-" not.
+QString Usable(const frmUsers& users)
+{
+    QString marks;
+    for (const QWidget* control : std::initializer_list<const QWidget*>{
+             users.txtUserName, users.txtPassword, users.optLockedOut, users.optReadOnly,
+             users.optFullAccess, users.optAdmin, users.cmdApplyToUser})
+        marks += control->isEnabled() ? QLatin1Char('x') : QLatin1Char('-');
+    return marks;
+}
+
+QList<frmUsers*> ShownUsersWindows()
+{
+    QList<frmUsers*> shown;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* users = qobject_cast<frmUsers*>(widget); users && users->isVisible())
+            shown << users;
+    }
+    return shown;
+}
+
+} // namespace
+
+class TestUsers : public QObject
+{
+    Q_OBJECT
+
+    SiteServer* m_site = nullptr;
+    QPointer<frmUsers> m_users;
+
+    frmUsers* open()
+    {
+        m_users = new frmUsers;
+        m_users->show();
+        return m_users;
+    }
+    // Closes the window with these answers; true when it closed.
+    bool closeWith(ScriptedServices& services, std::initializer_list<int> answers)
+    {
+        for (const int answer : answers)
+            services.answer(answer);
+        return m_users->close() && QTest::qWaitFor([this] { return m_users.isNull(); });
+    }
+    bool storedOnSite() const { return !m_site->ftpLog().filter("STOR").isEmpty(); }
+
+private slots:
+    void initTestCase()
+    {
+        InitResources();
+        m_site = new SiteServer;
+        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
+    }
+    void init()
+    {
+        m_site->writeSiteFile(kSiteUsers, kMembers);
+        m_site->clearRefusals();
+        m_site->clearLog();
+    }
+    void cleanup() { delete m_users; }
+    void cleanupTestCase() { delete m_site; }
+
+    void otherAdministratorsWorkWithinTheirRights()
+    {
+        TestEnv env(QStringLiteral("Kestrel"), 4);
+        ScriptedServices services;
+        frmUsers* users = open();
+        QCOMPARE(users->txtPassword->echoMode(), QLineEdit::Password);
+        QVERIFY(!users->fraUserInfo->isVisible());
+
+        ClickEntry(*users, 0);
+        QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("Orrin"));
+        QVERIFY(users->optAdmin->isChecked());
+        QCOMPARE(Usable(*users), QStringLiteral("-------"));
+
+        ClickEntry(*users, 1);
+        QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("Kestrel"));
+        QCOMPARE(Usable(*users), QStringLiteral("-x----x"));
+        users->txtPassword->setText(QStringLiteral("harrier"));
+        users->cmdApplyToUser->click();
+        QVERIFY(!users->fraUserInfo->isVisible());
+
+        ClickEntry(*users, 2);
+        QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("Ann"));
+        QCOMPARE(Usable(*users), QStringLiteral("-xxxx-x"));
+        QCOMPARE(env.readLocal("_files.dat"),
+                 kOrrin + StoredUserRecord("Kestrel", "harrier", 4) + kAnn + kPip + kMordo);
+
+        // The keyboard chooses too, so the boxes belong to the selected entry.
+        QTest::keyClick(users->lvwFileList->findChild<QStackedWidget*>()->currentWidget(), Qt::Key_Down);
+        QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("Pip"));
+
+        // "Web Site Access" needs a nickname in the box.
+        users->cmdNewUser->click();
+        users->txtUserName->clear();
+        users->cmdWebAccess->click();
+        QVERIFY(!QFileInfo::exists(env.localPath("WebPage")));
+        users->txtUserName->setText(QStringLiteral("Pip"));
+        users->cmdWebAccess->click();
+        QVERIFY(QFileInfo(env.localPath("WebPage/qxg")).isDir());
+
+        ClickEntry(*users, 5);
+        QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));
+        QCOMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("New User"));
+        QCOMPARE(users->lvwFileList->selectedItem()->index(), 5);
+        QCOMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));
+        QVERIFY(users->optFullAccess->isChecked());
+        QCOMPARE(Usable(*users), QStringLiteral("xxxxx-x"));
+
+        // No: the applied changes go with the working copy.
+        QVERIFY(closeWith(services, {vbNo}));
+        QCOMPARE(services.prompts(), QStringList{kQuestion});
+        QVERIFY(!QFileInfo::exists(env.localPath("_files.dat")));
+        QCOMPARE(m_site->readSiteFile(kSiteUsers), kMembers);
+        QVERIFY(!storedOnSite());
+    }
+
+    void aPrivilegedMemberChangesEverythingAndTheChangedMembersLogIn()
+    {
+        TestEnv env(QStringLiteral("Orrin"), 4);
+        ScriptedServices services;
+        frmUsers* users = open();
+        QCOMPARE(users->txtPassword->echoMode(), QLineEdit::Normal);
+        QStringList entries;
+        for (const ListItem* item : users->lvwFileList->items())
+            entries << item->text() + QLatin1Char(' ') + item->smallIcon();
+        QCOMPARE(entries, QStringList({"Orrin level4", "Kestrel level4", "Ann level3",
+                                       "Pip level2", "Mordo level1"}));
+
+        ClickEntry(*users, 3);
+        QTRY_COMPARE(users->txtPassword->text(), QStringLiteral("pebble"));
+        QCOMPARE(Usable(*users), QStringLiteral("xxxxxxx"));
+        users->txtUserName->setText(QStringLiteral("Pippa"));
+        users->optAdmin->click();
+        users->cmdApplyToUser->click();
+        QCOMPARE(users->lvwFileList->item(3)->text(), QStringLiteral("Pippa"));
+        QCOMPARE(users->lvwFileList->item(3)->smallIcon(), QStringLiteral("level4"));
+
+        ClickEntry(*users, 1);
+        QTRY_VERIFY(users->optAdmin->isChecked());
+        users->optFullAccess->click();
+        users->cmdApplyToUser->click();
+
+        // A new member, typed with a blank and an exclamation mark.
+        users->cmdNewUser->click();
+        QTest::keyClicks(users->txtUserName, QStringLiteral("Wren Finch!"));
+        QCOMPARE(users->txtUserName->text(), QStringLiteral("WrenFinch"));
+        QCOMPARE(users->txtUserName->cursorPosition(), 9);
+        users->txtPassword->setText(QStringLiteral("Marsh Reed"));
+        users->optReadOnly->click();
+        users->cmdApplyToUser->click();
+        const QByteArray expected = kOrrin + StoredUserRecord("Kestrel", "osprey", 3) + kAnn +
+                                    StoredUserRecord("Pippa", "pebble", 4) + kMordo +
+                                    StoredUserRecord("WrenFinch", "Marsh Reed", 2);
+
+        // Cancel keeps the window and every applied change.
+        QVERIFY(!closeWith(services, {vbCancel}));
+        QCOMPARE(env.readLocal("_files.dat"), expected);
+        QVERIFY(closeWith(services, {vbYes}));
+        QCOMPARE(services.prompts(), QStringList({kQuestion, kQuestion}));
+        QCOMPARE(services.last().style, vbYesNoCancel | vbQuestion);
+        QCOMPARE(m_site->readSiteFile(kSiteUsers).toHex(' '), expected.toHex(' '));
+        QCOMPARE(m_site->readSiteFile(kSiteUsers + ".backup"), kMembers);
+        QVERIFY(!QFileInfo::exists(env.localPath("_files.dat")));
+        // On a fresh connection, with full paths.
+        const QStringList log = m_site->ftpLog();
+        QCOMPARE(log.filter(QRegularExpression("^(USER|DELE|RNFR|RNTO|STOR) ")),
+                 QStringList({"USER pell", "DELE /users/tarnwardens/qxg/_files.dat.backup",
+                              "RNFR /users/tarnwardens/qxg/_files.dat",
+                              "RNTO /users/tarnwardens/qxg/_files.dat.backup",
+                              "STOR /users/tarnwardens/qxg/_files.dat"}));
+
+        for (const auto& [typed, password, stored, level] :
+             {std::tuple("wrenfinch", "marsh reed", "WrenFinch", 2),
+              std::tuple("PIPPA", "pebble", "Pippa", 4)}) {
+            frmLogin login;
+            login.txtUserName->setText(typed);
+            login.txtPassword->setText(password);
+            login.cmdOK->click();
+            QCOMPARE(CurrentUser, QString(stored));
+            QCOMPARE(int(CurrentLevel), level);
+        }
+    }
+
+    void aRefusedUploadKeepsTheSitesFileAndTheChanges()
+    {
+        TestEnv env(QStringLiteral("Orrin"), 4);
+        ScriptedServices services;
+        frmUsers* users = open();
+        ClickEntry(*users, 4);
+        QTRY_VERIFY(users->fraUserInfo->isVisible());
+        users->optReadOnly->click();
+        users->cmdApplyToUser->click();
+        const QByteArray changed = kOrrin + kKestrel + kAnn + kPip + StoredUserRecord("Mordo", "cinder", 2);
+
+        m_site->refuse(QStringLiteral("_files.dat"));
+        QVERIFY(!closeWith(services, {vbYes, vbOK}));
+        QCOMPARE(services.shown.size(), 2);
+        QVERIFY2(services.last().prompt.startsWith("_files.dat could not be sent to the server: "),
+                 qPrintable(services.last().prompt));
+        QCOMPARE(services.last().icon(), int(vbCritical));
+        QVERIFY(users->isEnabled());
+        QCOMPARE(m_site->readSiteFile(kSiteUsers), kMembers);
+        QCOMPARE(env.readLocal("_files.dat"), changed);
+
+        // Once the site takes it again, closing sends the kept changes.
+        m_site->clearRefusals();
+        QVERIFY(closeWith(services, {vbYes}));
+        QCOMPARE(m_site->readSiteFile(kSiteUsers), changed);
+    }
+
+    void aFailedDownloadLeavesTheListEmptyAndTheSiteAlone()
+    {
+        TestEnv env(QStringLiteral("Orrin"), 4);
+        ScriptedServices services;
+        QFile::remove(m_site->sitePath(kSiteUsers));
+        env.writeLocal("_files.dat", "left by an earlier session");
+        services.answer(vbOK);
+        frmUsers* users = open();
+        QVERIFY2(services.last().prompt.startsWith(
+                     "The user file could not be downloaded: the server answered 404."),
+                 qPrintable(services.last().prompt));
+        QCOMPARE(users->lvwFileList->count(), 0);
+        QVERIFY(!users->cmdNewUser->isEnabled());
+
+        QVERIFY(closeWith(services, {vbYes, vbOK}));
+        QCOMPARE(services.prompts().mid(1),
+                 QStringList({kQuestion, "The user file was not downloaded when this window "
+                                         "opened, so the site's user file has been left as it is."}));
+        QVERIFY(m_site->ftpLog().isEmpty());
+        QCOMPARE(env.readLocal("_files.dat"), QByteArray("left by an earlier session"));
+    }
+
+    void opensOnceFromBothPlacesWithItsCaptions()
+    {
+        TestEnv env(QStringLiteral("Kestrel"), 4);
+        ScriptedServices services;
+        frmMainMenu menu;
+        menu.cmdUsers->click();
+        QCOMPARE(ShownUsersWindows().size(), 1);
+        m_users = ShownUsersWindows().first();
+        auto files = std::make_unique<frmFileList>();
+        files->mnuFileUsers->trigger();
+        QCOMPARE(ShownUsersWindows(), QList<frmUsers*>{m_users.data()});
+
+        QCOMPARE(m_users->windowTitle(), QStringLiteral("Users"));
+        QCOMPARE(m_users->findChild<QGroupBox*>("fraUserInfo")->title(),
+                 QStringLiteral("User Information"));
+        QCOMPARE(m_users->lblUserName->text() + m_users->lblPassword->text(),
+                 QStringLiteral("User Name:Password:"));
+        const QList<QPair<const char*, const char*>> captions = {
+            {"cmdNewUser", "New &User"},      {"cmdClose", "Close"},
+            {"optLockedOut", "Locked Out"},   {"optReadOnly", "Read Only"},
+            {"optFullAccess", "Full Access"}, {"optAdmin", "Administrator"},
+            {"cmdApplyToUser", "Apply Changes to User"}, {"cmdWebAccess", "Web Site Access"}};
+        for (const auto& [name, caption] : captions)
+            QCOMPARE(m_users->findChild<QAbstractButton*>(name)->text(), QString(caption));
+
+        QVERIFY(closeWith(services, {vbNo}));
+        files->mnuFileUsers->trigger();
+        QCOMPARE(ShownUsersWindows().size(), 1);
+        m_users = ShownUsersWindows().first();
+        QVERIFY(closeWith(services, {vbNo}));
+        QCOMPARE(services.prompts(), QStringList({kQuestion, kQuestion}));
+    }
+};
+
+QTEST_MAIN(TestUsers)
+#include "tst_users.moc"
