@@ -28,6 +28,7 @@ constexpr int kRefusedShown = 10;
 void CopyOver(const QString& source, const QString& target)
 {
     const QString part = target + QStringLiteral(".part");
+    QDir().mkpath(QFileInfo(target).path());
     QFile::remove(part);
     QFile input(source);
     if (!input.copy(part))
@@ -71,8 +72,14 @@ void SiteExplorer::PrepareAccess()
     }
     QDir().mkpath(QStringLiteral("WebPage/qxg"));
     QString downloaded;
-    DownloadWebFile(m_inet, QStringLiteral("qxg/") + CurrentUser + QStringLiteral(".dat"),
-                    downloaded);
+    // The list is read under the nickname as the user file spells it, and
+    // written back in lower case. On a host that tells letter case apart
+    // those are two files; the lower-case one is read when the other is
+    // missing, so the member's own changes are found again.
+    const QString listed = QStringLiteral("qxg/") + CurrentUser + QStringLiteral(".dat");
+    if (!DownloadWebFile(m_inet, listed, downloaded) &&
+        listed != WebAccessList::SitePathOf(CurrentUser))
+        DownloadWebFile(m_inet, WebAccessList::SitePathOf(CurrentUser), downloaded);
     WebAccess = WebAccessList::Clean(downloaded);
     FullAccess = WebAccessList::IsFullAccess(WebAccess);
 
