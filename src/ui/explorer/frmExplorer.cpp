@@ -251,7 +251,6 @@ void frmExplorer::Do_ShowWebPage()
             tvwExplorer->setCurrentItem(root);
         }
         show();
-        raise();
         ListFolderFiles();
     });
 }
