@@ -70,6 +70,12 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     inet->setObjectName(QStringLiteral("inet"));
 
     imglistExplorer = NewExplorerImages(this);
+    // Folders show "folderclosed", and "folderopen" while selected.
+    for (const QSize size : {QSize(16, 16), QSize(32, 32)}) {
+        m_folderIcon.addPixmap(imglistExplorer->icon(QStringLiteral("folderclosed")).pixmap(size));
+        m_folderIcon.addPixmap(imglistExplorer->icon(QStringLiteral("folderopen")).pixmap(size),
+                               QIcon::Selected);
+    }
     BuildButtonBar();
 
     tvwExplorer = new QTreeWidget(this);
@@ -127,7 +133,8 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     connect(cmdExplorer, &QToolButton::clicked, this, &frmExplorer::cmdExplorer_Click);
     connect(cmdPreviewPAne, &QToolButton::clicked, this, &frmExplorer::cmdPreviewPAne_Click);
 
-    resize(1040, 640);
+    // Wide enough for the whole button row.
+    resize(qMax(1040, cmdPreviewPAne->geometry().right() + 1 + kRightMargin), 640);
     CenterOnScreen(this);
 }
 
@@ -244,7 +251,7 @@ void frmExplorer::Do_ShowWebPage()
             for (const WebAccessList::FolderStep& step : WebAccessList::TreeFolders(m_site.WebAccess))
                 AddFolderNode(step.parentKey, step.folder);
         }
-        root->setIcon(0, imglistExplorer->icon(QStringLiteral("folderclosed")));
+        root->setIcon(0, m_folderIcon);
         root->setExpanded(true);
         {
             const QSignalBlocker quiet(tvwExplorer);
@@ -263,7 +270,7 @@ void frmExplorer::AddFolderNode(const QString& parentKey, const QString& folder)
         return;
     auto* item = new QTreeWidgetItem(m_nodes.value(parentKey.toLower()), {node->text});
     item->setData(0, kKeyRole, node->key);
-    item->setIcon(0, imglistExplorer->icon(QStringLiteral("folderclosed")));
+    item->setIcon(0, m_folderIcon);
     m_nodes.insert(node->key.toLower(), item);
 }
 

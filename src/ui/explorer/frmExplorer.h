@@ -2,6 +2,7 @@
 
 #include "transport/SiteExplorer.h"
 
+#include <QIcon>
 #include <QWidget>
 #include <functional>
 
@@ -122,6 +123,7 @@ private:
                          const std::function<bool(const QString& sitePath)>& step);
 
     SiteExplorer m_site;
+    QIcon m_folderIcon;
     QHash<QString, QTreeWidgetItem*> m_nodes; // by key in lower case
     QTreeWidgetItem* ShownNode = nullptr;
     int m_treeWidth = 210;

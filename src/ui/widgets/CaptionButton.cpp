@@ -22,7 +22,15 @@ CaptionButton::CaptionButton(const QString& caption, const QIcon& icon, QWidget*
 
 QSize CaptionButton::sizeHint() const
 {
-    return QSize(kWidth, kMargin * 3 + kIcon + 2 * fontMetrics().lineSpacing());
+    // As narrow as the row allows while the caption takes two lines at most.
+    const QFontMetrics metrics = fontMetrics();
+    const int twoLines = 2 * metrics.lineSpacing();
+    int width = kWidth;
+    while (metrics.boundingRect(QRect(0, 0, width - 2 * kMargin, 1000), Qt::TextWordWrap, text())
+               .height() > twoLines &&
+           width < 4 * kWidth)
+        width += 4;
+    return QSize(width, kMargin * 3 + kIcon + twoLines);
 }
 
 void CaptionButton::paintEvent(QPaintEvent*)
