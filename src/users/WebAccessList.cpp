@@ -1,5 +1,7 @@
 #include "WebAccessList.h"
 
+#include "UserRecord.h"
+
 #include "app/shrmodStrings.h"
 #include "transport/WebFiles.h"
 
@@ -8,26 +10,7 @@ namespace {
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
-bool IsBlank(const QString& line)
-{
-    for (const QChar c : line) {
-        if (c != QLatin1Char(' '))
-            return false;
-    }
-    return true;
-}
-
-// The list's own Trim: spaces only, line ends stay.
-QString TrimSpaces(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
+bool IsBlank(const QString& line) { return TrimSpaces(line).isEmpty(); }
 
 } // namespace
 
