@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
@@ -138,41 +139,56 @@ int main(int argc, char** argv)
     QTest::qWait(200);
     const double hidden = skiffMegabytes();
 
-    std::printf("Listing a folder as an administrator (local site server, %s previews)\n",
+    // Best of three windows, each listing every folder once from the server
+    // and once more from its cache.
+    struct Figures
+    {
+        double listMs = 1e12;
+        double cachedMs = 1e12;
+        int commands = 0;
+    };
+    QList<Figures> figures(sizes.size());
+    for (int run = 0; run < 3; ++run) {
+        if (run > 0) {
+            delete window;
+            window = new frmExplorer;
+            window->Do_ShowWebPage();
+        }
+        QTreeWidgetItem* root = window->tvwExplorer->topLevelItem(0);
+        for (int i = 0; i < sizes.size(); ++i) {
+            const int files = sizes.at(i);
+            QTreeWidgetItem* node = childNamed(root, QStringLiteral("big%1").arg(files));
+            if (!node) {
+                std::fprintf(stderr, "no folder big%d in the tree\n", files);
+                return 1;
+            }
+            site.clearLog();
+            timer.restart();
+            window->tvwExplorer->setCurrentItem(node);
+            figures[i].listMs = std::min(figures[i].listMs, timer.nsecsElapsed() / 1e6);
+            figures[i].commands = int(site.ftpLog().size());
+            if (window->lvwExplorer->count() != files || node->childCount() != files / 10) {
+                std::fprintf(stderr, "big%d listed %d files and %d folders\n", files,
+                             window->lvwExplorer->count(), node->childCount());
+                return 1;
+            }
+            window->tvwExplorer->setCurrentItem(root);
+            timer.restart();
+            window->tvwExplorer->setCurrentItem(node);
+            figures[i].cachedMs = std::min(figures[i].cachedMs, timer.nsecsElapsed() / 1e6);
+            window->tvwExplorer->setCurrentItem(root);
+        }
+    }
+
+    std::printf("Listing a folder as an administrator (local site server, best of 3, %s previews)\n",
                 BrowserView::UsesWebEngine() ? "Qt WebEngine" : "QTextBrowser");
-    std::printf("%8s %8s %10s %12s %14s %18s %14s\n", "files", "folders", "FTP cmds",
-                "list+fill ms", "us per entry", "us per added entry", "cached ms");
-    QTreeWidgetItem* root = window->tvwExplorer->topLevelItem(0);
-    double previousMs = 0;
-    int previousEntries = 0;
-    for (const int files : sizes) {
-        QTreeWidgetItem* node = childNamed(root, QStringLiteral("big%1").arg(files));
-        if (!node) {
-            std::fprintf(stderr, "no folder big%d in the tree\n", files);
-            return 1;
-        }
-        site.clearLog();
-        timer.restart();
-        window->tvwExplorer->setCurrentItem(node);
-        const double ms = timer.nsecsElapsed() / 1e6;
-        const int commands = int(site.ftpLog().size());
-        const int entries = files + files / 10;
-        if (window->lvwExplorer->count() != files || node->childCount() != files / 10) {
-            std::fprintf(stderr, "big%d listed %d files and %d folders\n", files,
-                         window->lvwExplorer->count(), node->childCount());
-            return 1;
-        }
-        window->tvwExplorer->setCurrentItem(root);
-        timer.restart();
-        window->tvwExplorer->setCurrentItem(node);
-        const double cachedMs = timer.nsecsElapsed() / 1e6;
-        window->tvwExplorer->setCurrentItem(root);
-        const double marginal =
-            previousEntries ? (ms - previousMs) * 1000.0 / (entries - previousEntries) : 0.0;
-        std::printf("%8d %8d %10d %12.1f %14.1f %18.1f %14.1f\n", files, files / 10, commands, ms,
-                    ms * 1000.0 / entries, marginal, cachedMs);
-        previousMs = ms;
-        previousEntries = entries;
+    std::printf("%8s %8s %10s %12s %14s %12s %16s\n", "files", "folders", "FTP cmds",
+                "list+fill ms", "us per entry", "cached ms", "cached us/entry");
+    for (int i = 0; i < sizes.size(); ++i) {
+        const int entries = sizes.at(i) + sizes.at(i) / 10;
+        std::printf("%8d %8d %10d %12.1f %14.1f %12.1f %16.1f\n", sizes.at(i), sizes.at(i) / 10,
+                    figures[i].commands, figures[i].listMs, figures[i].listMs * 1000.0 / entries,
+                    figures[i].cachedMs, figures[i].cachedMs * 1000.0 / entries);
     }
 
     timer.restart();
