@@ -3,7 +3,8 @@
 # Builds one Qt Test executable and registers it with ctest. Every test runs
 # on the offscreen platform with its own settings and data folders under the
 # build tree, so a test can never read or change the settings of the person
-# running it, and tests never see each other's files.
+# running it, and tests never see each other's files. Chromium (the preview's
+# web engine) refuses to run as root inside its sandbox, which tests may be.
 function(skiff_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -15,5 +16,5 @@ function(skiff_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${ARG_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SKIFF_TEST_HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;SKIFF_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_LOGGING_RULES=qt.qpa.*=false")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SKIFF_TEST_HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;SKIFF_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_LOGGING_RULES=qt.qpa.*=false;QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox")
 endfunction()

@@ -255,6 +255,29 @@ def pictures():
     p["file-upload"] = page_with_badge("green", UP, lines=0)
     p["file-download"] = page_with_badge("blue", DOWN, lines=0)
     p["file-delete"] = page_with_badge("red", CROSS, lines=0)
+
+    # explorer buttons
+    p["file-edit"] = page_with_badge("gold", PENCIL)
+    p["file-editwith"] = page_with_badge("violet", PENCIL)
+    p["file-new"] = page_with_badge("green", STAR, lines=0)
+    p["file-replace"] = svg(page(lines=3) + turning_arrow(205, 75, centre=10.5, radius=3.2),
+                            [("page", "page"), ("blue", "blue")])
+    p["file-deleteserver"] = page_with_badge("red", CROSS)
+    s = outline("sky")
+    p["select-all"] = svg(
+        f'<rect x="0.5" y="0.5" width="15" height="15" fill="url(#sky)" fill-opacity="0.45" '
+        f'stroke="{s}" stroke-dasharray="1.5 1"/>'
+        + "".join(f'<path d="M3 {y} H5 M6.5 {y} H13" stroke="{outline("blue")}" '
+                  'stroke-width="1.4"/>' for y in (4, 8, 12)),
+        [("sky", "sky")])
+    p["preview"] = svg(
+        f'<rect x="0.5" y="1.5" width="15" height="13" rx="1" fill="#ffffff" stroke="{s}"/>'
+        f'<path d="M0.5 2.5 A1 1 0 0 1 1.5 1.5 H14.5 A1 1 0 0 1 15.5 2.5 V4.5 H0.5 Z" '
+        f'fill="url(#sky)" stroke="{s}"/>'
+        f'<rect x="2.5" y="6.5" width="5" height="6" fill="url(#grass)" stroke="{outline("grass")}" '
+        'stroke-width="0.8"/>'
+        f'<path d="M9.5 7.5 H13.5 M9.5 9.5 H13.5 M9.5 11.5 H12" stroke="{LINE}"/>',
+        [("sky", "sky"), ("grass", "grass")])
     return p
 
 

@@ -24,13 +24,52 @@ QByteArrayList linesOf(const QByteArray& listing)
     return lines;
 }
 
-QByteArray render(const QList<Entry>& entries)
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// One file of one folder: no separator of either kind, not the folder
+// itself or its parent, no control characters.
+bool isPlainName(const QByteArray& name)
+{
+    if (name.isEmpty() || name == "." || name == "..")
+        return false;
+    for (const char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '/' || c == '\\' || u < 0x20 || u == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+QByteArray withoutTrailingSlashes(QByteArray path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+// Some servers answer with paths: the listed path itself when one file was
+// listed, or the folder's path and the name. Any other path is not an entry
+// of the listed folder.
+QByteArray nameOf(const QByteArray& listed, const QByteArray& listedPath)
+{
+    if (!listed.contains('/'))
+        return listed;
+    const QByteArray path = withoutTrailingSlashes(listed);
+    const QByteArray base = path.mid(path.lastIndexOf('/') + 1);
+    const QByteArray asked = withoutTrailingSlashes(listedPath);
+    if (asked.isEmpty())
+        return QByteArray();
+    if (path == asked || path == asked + '/' + base)
+        return base;
+    return QByteArray();
+}
+
+QByteArray render(const QList<Entry>& entries, const QByteArray& listedPath)
 {
     QByteArray text;
     for (const Entry& entry : entries) {
-        // Some servers answer with paths; the explorer wants names.
-        QByteArray name = entry.name.mid(entry.name.lastIndexOf('/') + 1);
-        if (name.isEmpty() || name == "." || name == "..")
+        const QByteArray name = nameOf(entry.name, listedPath);
+        if (!isPlainName(name))
             continue;
         text += name;
         if (entry.folder)
@@ -52,10 +91,10 @@ QList<Word> wordsOf(const QByteArray& line)
     QList<Word> words;
     int at = 0;
     while (at < line.size()) {
-        while (at < line.size() && (line.at(at) == ' ' || line.at(at) == '\t'))
+        while (at < line.size() && isBlank(line.at(at)))
             ++at;
         const int start = at;
-        while (at < line.size() && line.at(at) != ' ' && line.at(at) != '\t')
+        while (at < line.size() && !isBlank(line.at(at)))
             ++at;
         if (at > start)
             words.append({line.mid(start, at - start), at});
@@ -63,13 +102,21 @@ QList<Word> wordsOf(const QByteArray& line)
     return words;
 }
 
-// What follows a word, less the one run of blanks that separates it.
-QByteArray restAfter(const QByteArray& line, const Word& word)
+// What follows a word, less all the blanks after it.
+QByteArray restAfterBlanks(const QByteArray& line, const Word& word)
 {
     int at = word.end;
-    while (at < line.size() && (line.at(at) == ' ' || line.at(at) == '\t'))
+    while (at < line.size() && isBlank(line.at(at)))
         ++at;
     return line.mid(at);
+}
+
+// What follows a word, less the one blank that separates it: ls pads its
+// columns before the name, never inside it, so a name's own leading blanks
+// survive.
+QByteArray restAfterOneBlank(const QByteArray& line, const Word& word)
+{
+    return line.mid(word.end + 1);
 }
 
 bool isNumber(const QByteArray& word)
@@ -79,6 +126,17 @@ bool isNumber(const QByteArray& word)
     return ok;
 }
 
+bool isDigits(const QByteArray& word, int from, int count)
+{
+    if (word.size() < from + count)
+        return false;
+    for (int i = from; i < from + count; ++i) {
+        if (word.at(i) < '0' || word.at(i) > '9')
+            return false;
+    }
+    return true;
+}
+
 bool isMonth(const QByteArray& word)
 {
     static const QByteArrayList months = {"jan", "feb", "mar", "apr", "may", "jun",
@@ -86,53 +144,98 @@ bool isMonth(const QByteArray& word)
     return months.contains(word.toLower());
 }
 
-bool isTimeOrYear(const QByteArray& word)
+// "10:00", "9:05" or "10:00:59" (servers that list full times).
+bool isClock(const QByteArray& word)
 {
-    return word.contains(':') || (word.size() == 4 && isNumber(word));
+    const int colon = word.indexOf(':');
+    return colon >= 1 && colon <= 2 && isDigits(word, 0, colon) && isDigits(word, colon + 1, 2) &&
+           (word.size() == colon + 3 || (word.size() == colon + 6 && word.at(colon + 3) == ':' &&
+                                         isDigits(word, colon + 4, 2)));
+}
+
+bool isYear(const QByteArray& word) { return word.size() == 4 && isDigits(word, 0, 4); }
+
+// "2024-01-05": the ISO dates of ls --time-style=long-iso and of some servers.
+bool isIsoDate(const QByteArray& word)
+{
+    return word.size() == 10 && isDigits(word, 0, 4) && word.at(4) == '-' &&
+           isDigits(word, 5, 2) && word.at(7) == '-' && isDigits(word, 8, 2);
+}
+
+// "-rw-r--r--", "drwxr-sr-x+", "lrwxrwxrwx.": a type and nine permission
+// letters, perhaps with a mark for extended attributes.
+bool isPermissions(const QByteArray& word)
+{
+    if (word.size() < 10 || word.size() > 11 || !QByteArray("-dlcbpsD").contains(word.at(0)))
+        return false;
+    for (int i = 1; i < 10; ++i) {
+        if (!QByteArray("-rwxsStTlL").contains(word.at(i)))
+            return false;
+    }
+    return word.size() == 10 || QByteArray("+@.").contains(word.at(10));
 }
 
 // "-rw-r--r-- 1 owner group 12 Jan 5 10:00 my file.txt": the name is what
 // follows the date, whatever the columns before it (some servers leave out
-// the group).
+// the group, devices list two numbers for the size).
 bool parseUnixLine(const QByteArray& line, Entry& entry)
 {
     const QList<Word> words = wordsOf(line);
-    if (words.size() < 5 || words.first().text.size() < 10)
+    if (words.size() < 5 || !isPermissions(words.first().text))
         return false;
     const char type = words.first().text.at(0);
-    for (int i = 1; i + 3 < words.size(); ++i) {
-        if (isMonth(words.at(i).text) && isNumber(words.at(i + 1).text) &&
-            isTimeOrYear(words.at(i + 2).text)) {
-            entry.name = restAfter(line, words.at(i + 2));
-            if (type == 'l' && entry.name.contains(" -> "))
-                entry.name.truncate(entry.name.indexOf(" -> "));
-            entry.folder = type == 'd';
-            return !entry.name.isEmpty();
-        }
+    for (int i = 1; i + 1 < words.size(); ++i) {
+        int last = -1; // the date's last word
+        if (i + 3 < words.size() && isMonth(words.at(i).text) && isNumber(words.at(i + 1).text) &&
+            (isClock(words.at(i + 2).text) || isYear(words.at(i + 2).text)))
+            last = i + 2;
+        else if (i + 2 < words.size() && isIsoDate(words.at(i).text) &&
+                 isClock(words.at(i + 1).text))
+            last = i + 1;
+        if (last < 0)
+            continue;
+        entry.name = restAfterOneBlank(line, words.at(last));
+        if (type == 'l' && entry.name.contains(" -> "))
+            entry.name.truncate(entry.name.indexOf(" -> "));
+        entry.folder = type == 'd';
+        return !entry.name.isEmpty();
     }
     return false;
 }
 
-// "01-05-20  10:00AM  <DIR>  news" or "01-05-20  10:00AM  1234 my file.txt".
+// "01-05-20  10:00AM  <DIR>  news" or "01-05-2020  22:00  1234 my file.txt".
 bool parseDosLine(const QByteArray& line, Entry& entry)
 {
     const QList<Word> words = wordsOf(line);
-    if (words.size() < 4 || words.at(0).text.count('-') != 2 || !words.at(1).text.contains(':'))
+    if (words.size() < 4)
         return false;
-    const QByteArray& sizeOrFolder = words.at(2).text;
-    if (sizeOrFolder.compare("<DIR>", Qt::CaseInsensitive) != 0 && !isNumber(sizeOrFolder))
+    const QByteArray& date = words.at(0).text;
+    if (date.count('-') != 2 && date.count('/') != 2)
         return false;
-    entry.folder = sizeOrFolder.compare("<DIR>", Qt::CaseInsensitive) == 0;
-    entry.name = restAfter(line, words.at(2));
+    int at = 1;
+    if (!words.at(at).text.contains(':'))
+        return false;
+    // "10:00 AM" with the blank some servers put before the half of the day.
+    const QByteArray half = words.at(at + 1).text.toUpper();
+    if (half == "AM" || half == "PM")
+        ++at;
+    if (at + 1 >= words.size())
+        return false;
+    const Word& sizeOrFolder = words.at(at + 1);
+    entry.folder = sizeOrFolder.text.compare("<DIR>", Qt::CaseInsensitive) == 0;
+    if (!entry.folder && !isNumber(sizeOrFolder.text))
+        return false;
+    entry.name = restAfterBlanks(line, sizeOrFolder);
     return !entry.name.isEmpty();
 }
 
 } // namespace
 
-QByteArray FromMlsd(const QByteArray& listing)
+QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath)
 {
     QList<Entry> entries;
     for (const QByteArray& line : linesOf(listing)) {
+        // The facts end at the first blank; the name is everything after it.
         const int space = line.indexOf(' ');
         if (space < 0)
             continue;
@@ -141,14 +244,14 @@ QByteArray FromMlsd(const QByteArray& listing)
             if (fact.toLower().startsWith("type="))
                 type = fact.mid(5).toLower();
         }
-        if (type == "cdir" || type == "pdir")
+        if (type.isEmpty() || type == "cdir" || type == "pdir")
             continue;
         entries.append({line.mid(space + 1), type == "dir"});
     }
-    return render(entries);
+    return render(entries, listedPath);
 }
 
-QByteArray FromList(const QByteArray& listing)
+QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath)
 {
     QList<Entry> entries;
     for (const QByteArray& line : linesOf(listing)) {
@@ -156,7 +259,21 @@ QByteArray FromList(const QByteArray& listing)
         if (parseUnixLine(line, entry) || parseDosLine(line, entry))
             entries.append(entry);
     }
-    return render(entries);
+    return render(entries, listedPath);
+}
+
+Entries ReadListingText(const QString& listingText)
+{
+    Entries entries;
+    for (const QString& line : listingText.split(QStringLiteral("\r\n"))) {
+        if (QString(line).remove(QLatin1Char(' ')).isEmpty())
+            continue;
+        if (line.endsWith(QLatin1Char('/')))
+            entries.folders.append(line.left(line.size() - 1));
+        else
+            entries.files.append(line);
+    }
+    return entries;
 }
 
 } // namespace FolderListing

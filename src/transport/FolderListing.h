@@ -2,15 +2,37 @@
 // A folder's entries as the explorer reads them: one name per line ended by
 // CR LF, subfolders with "/" after the name, the folder itself and its
 // parent left out. Names keep their bytes as the server sent them.
+//
+// Whatever the server sends is untrusted: a name that could not be the name
+// of one file of the listed folder (control characters, "\", "." or "..",
+// a path that does not lead into the listed folder) is dropped, so no
+// listing can make the explorer reach outside the site.
 
 #include <QByteArray>
+#include <QString>
+#include <QStringList>
 
 namespace FolderListing {
 
-// From an MLSD reply ("type=file;size=1; name" lines).
-QByteArray FromMlsd(const QByteArray& listing);
-// From a LIST reply in Unix ("drwxr-xr-x 2 o g 0 Jan 1 2020 name") or DOS
-// ("01-01-20 12:00PM <DIR> name") form. Lines in neither form are skipped.
-QByteArray FromList(const QByteArray& listing);
+// From an MLSD reply ("type=file;size=1; name" lines). listedPath is the
+// path the listing was asked for; servers that answer with paths instead of
+// names are understood when the path leads to it.
+QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath = QByteArray());
+// From a LIST reply in the forms of the common servers: Unix ls
+// ("drwxr-xr-x 2 o g 0 Jan 1 2020 name", with times or years, ISO dates,
+// with or without the group, symbolic links "name -> target") or DOS/IIS
+// ("01-01-20 12:00PM <DIR> name"). Lines in neither form are skipped.
+QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath = QByteArray());
+
+// A listing text read as the explorer reads it: lines separated by CR LF,
+// blank lines (after trimming spaces) skipped, a line ending with "/" a
+// subfolder (given here without the "/"), any other line a file. Names are
+// used as they stand, untrimmed.
+struct Entries
+{
+    QStringList folders;
+    QStringList files;
+};
+Entries ReadListingText(const QString& listingText);
 
 } // namespace FolderListing

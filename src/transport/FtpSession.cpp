@@ -313,7 +313,7 @@ FtpOutcome FtpSession::folderEntries(const FtpJob& job)
     QByteArray data;
     FtpOutcome outcome = listing(job, withArgument("MLSD", folder), data);
     if (outcome.ok) {
-        outcome.response = FolderListing::FromMlsd(data);
+        outcome.response = FolderListing::FromMlsd(data, folder.toUtf8());
         return outcome;
     }
     // Servers without MLSD, and folders it will not list, get a LIST.
@@ -322,7 +322,7 @@ FtpOutcome FtpSession::folderEntries(const FtpJob& job)
     data.clear();
     outcome = listing(job, withArgument("LIST", folder), data);
     if (outcome.ok)
-        outcome.response = FolderListing::FromList(data);
+        outcome.response = FolderListing::FromList(data, folder.toUtf8());
     return outcome;
 }
 

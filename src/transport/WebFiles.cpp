@@ -74,7 +74,8 @@ void UseProxyIfSet(Inet& inet)
 
 bool IsSafeSitePath(const QString& relativeName)
 {
-    const QStringList parts = relativeName.split(QRegularExpression(QStringLiteral("[/\\\\]")));
+    static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
+    const QStringList parts = relativeName.split(separators);
     for (const QString& part : parts) {
         if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
             return false;

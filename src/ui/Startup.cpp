@@ -105,6 +105,8 @@ QString CommandLine(int argc, char* argv[])
 
 int Main(int argc, char* argv[])
 {
+    // The preview's web engine shares its drawing contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     InitResources();
     QApplication::setApplicationName(QStringLiteral("Skiff"));

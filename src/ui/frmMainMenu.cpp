@@ -71,6 +71,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet->setObjectName(QStringLiteral("inet"));
 
     connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
+    connect(cmdWebPage, &QPushButton::clicked, this, &frmMainMenu::cmdWebPage_Click);
     connect(cmdUsers, &QPushButton::clicked, this, [] { frmUsers::ShowUsers(); });
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
@@ -114,6 +115,19 @@ void frmMainMenu::cmdAdventure_Click()
         modSkiff::SettingIsYes(QStringLiteral("Settings"),
                                QStringLiteral("ShowOutdatedFilesOnStartup"), QStringLiteral("Yes")))
         frmOutdatedFiles::ShowFor(*m_fileList);
+}
+
+// One explorer at a time: a second click brings the open one to the front.
+void frmMainMenu::cmdWebPage_Click()
+{
+    if (m_explorer) {
+        m_explorer->showNormal();
+        m_explorer->raise();
+        m_explorer->activateWindow();
+        return;
+    }
+    m_explorer = new frmExplorer;
+    m_explorer->Do_ShowWebPage();
 }
 
 void frmMainMenu::resizeEvent(QResizeEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "explorer/frmExplorer.h"
 #include "filelist/frmFileList.h"
 
 #include <QPointer>
@@ -37,6 +38,8 @@ protected:
 private:
     void Form_Load();
     void cmdAdventure_Click();
+    void cmdWebPage_Click();
 
     QPointer<frmFileList> m_fileList;
+    QPointer<frmExplorer> m_explorer;
 };

@@ -139,7 +139,7 @@ private slots:
             "-rw-r--r--   1 pell  group    12 Feb  2 11:11 /users/x/path.txt\r\n"
             "garbage line\r\n";
         QCOMPARE(FolderListing::FromList(unixStyle),
-                 QByteArray("news/\r\nmy  file.txt\r\nno group.txt\r\nlatest\r\npath.txt\r\n"));
+                 QByteArray("news/\r\nmy  file.txt\r\nno group.txt\r\nlatest\r\n"));
         const QByteArray dos = "01-05-24  10:00AM       <DIR>          images\r\n"
                                "01-05-24  10:01PM                 1234 index file.html\r\n"
                                "01-05-24  10:01PM                 nonsense\r\n";

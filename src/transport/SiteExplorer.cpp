@@ -1,0 +1,283 @@
+#include "SiteExplorer.h"
+
+#include "FolderListing.h"
+#include "Inet.h"
+#include "SiteConfig.h"
+#include "Wait.h"
+#include "WebFiles.h"
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/shrmodStrings.h"
+#include "users/WebAccessList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace modSkiff;
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+// A hostile list may name thousands of paths; the message names the first.
+constexpr int kRefusedShown = 10;
+
+// Replaces the mirror copy only once the new one is complete, so a failed
+// copy leaves the member's copy as it was.
+void CopyOver(const QString& source, const QString& target)
+{
+    const QString part = target + QStringLiteral(".part");
+    QDir().mkpath(QFileInfo(target).path());
+    QFile::remove(part);
+    QFile input(source);
+    if (!input.copy(part))
+        throw SkiffError(QStringLiteral("Cannot copy %1 to %2: %3")
+                             .arg(source, target, input.errorString()));
+    QFile::remove(target);
+    if (!QFile::rename(part, target)) {
+        QFile::remove(part);
+        throw SkiffError(QStringLiteral("Cannot replace %1.").arg(target));
+    }
+}
+
+// The local file, unless it is the mirror copy itself.
+void CopyIntoMirror(const QString& localFile, const QString& sitePath)
+{
+    const QString mirror = MapWebFileName(sitePath, true).localFile;
+    const QFileInfo chosen(localFile);
+    const QFileInfo copy(mirror);
+    if (copy.exists() && chosen.canonicalFilePath() == copy.canonicalFilePath())
+        return;
+    CopyOver(localFile, mirror);
+}
+
+bool HasSpace(const QString& name) { return name.contains(QLatin1Char(' ')); }
+
+void RefuseSpaces(const QString& name)
+{
+    MsgBox(name + QStringLiteral("\r\n\r\nSorry, spaces are not allows in files for the QX Web Site"),
+           vbOKOnly);
+}
+
+} // namespace
+
+SiteExplorer::SiteExplorer(Inet& inet) : m_inet(inet) {}
+
+void SiteExplorer::PrepareAccess()
+{
+    if (CurrentLevel == 4) {
+        FullAccess = true;
+        return;
+    }
+    QDir().mkpath(QStringLiteral("WebPage/qxg"));
+    QString downloaded;
+    // The list is read under the nickname as the user file spells it, and
+    // written back in lower case. On a host that tells letter case apart
+    // those are two files; the lower-case one is read when the other is
+    // missing, so the member's own changes are found again.
+    const QString listed = QStringLiteral("qxg/") + CurrentUser + QStringLiteral(".dat");
+    if (!DownloadWebFile(m_inet, listed, downloaded) &&
+        listed != WebAccessList::SitePathOf(CurrentUser))
+        DownloadWebFile(m_inet, WebAccessList::SitePathOf(CurrentUser), downloaded);
+    WebAccess = WebAccessList::Clean(downloaded);
+    FullAccess = WebAccessList::IsFullAccess(WebAccess);
+
+    const QStringList refused = WebAccessList::RefusedEntries(WebAccess);
+    if (refused.isEmpty())
+        return;
+    QStringList lines;
+    for (const QString& entry : refused.mid(0, kRefusedShown))
+        lines.append(UnsafeSitePathMessage(entry));
+    if (refused.size() > kRefusedShown)
+        lines.append(QStringLiteral("..."));
+    MsgBox(lines.join(kLineEnd), vbExclamation);
+}
+
+void SiteExplorer::ReadResponse(int state)
+{
+    if (state == icError) {
+        m_inet.Cancel();
+    } else if (state == icResponseCompleted) {
+        ListingText.clear();
+        for (QString chunk = m_inet.GetChunkText(1024); !chunk.isEmpty();
+             chunk = m_inet.GetChunkText(1024))
+            ListingText += chunk;
+    }
+}
+
+QString SiteExplorer::GetFolderListing(const QString& path)
+{
+    ListingText.clear();
+    m_inet.Protocol = icFTP;
+    m_inet.Host = SiteConfig::Host();
+    m_inet.UserName = SiteConfig::FtpUserName();
+    m_inet.Password = SiteConfig::FtpPassword();
+    if (!ProxyServer.isEmpty()) {
+        m_inet.Proxy = ProxyServer;
+        m_inet.AccessType = icNamedProxy;
+    }
+    Wait::UntilIdle(m_inet);
+    m_inet.Execute(QStringLiteral("LS ") + SiteConfig::SiteFolder() + path);
+    Wait::UntilIdle(m_inet);
+    return ListingText;
+}
+
+SiteExplorer::FolderContents SiteExplorer::ListFolder(const QString& nodeKey, QString& nodeTag,
+                                                      const QString& nickname)
+{
+    const QString currentKey = nodeKey.toLower();
+    FolderContents contents;
+    if (!FullAccess) {
+        const WebAccessList::FolderView view = WebAccessList::ViewOf(WebAccess, nodeKey, nickname);
+        contents.files = view.files;
+        contents.addFiles = view.addFiles;
+        contents.deleteFiles = view.deleteFiles;
+        return contents;
+    }
+    contents.addFiles = contents.deleteFiles = true;
+    if (nodeTag.isEmpty())
+        nodeTag = GetFolderListing(currentKey);
+    const FolderListing::Entries entries = FolderListing::ReadListingText(nodeTag);
+    contents.folders = entries.folders;
+    for (const QString& name : entries.files) {
+        if (IsSafeSitePath(currentKey + name))
+            contents.files.append(name);
+    }
+    return contents;
+}
+
+bool SiteExplorer::DeleteFromServer(const QString& key, const QString& name, QString& nodeTag)
+{
+    if (!DeleteWebFile(m_inet, key + name))
+        return false;
+    if (FullAccess) {
+        QStringList lines = nodeTag.split(kLineEnd);
+        for (QString& line : lines) {
+            if (line == name)
+                line.clear();
+        }
+        nodeTag = lines.join(kLineEnd);
+        shrmodStrings::ReplaceText(nodeTag, {kLineEnd + kLineEnd, kLineEnd});
+    } else {
+        WebAccess = WebAccessList::WithoutEntry(WebAccess, key + name);
+        SaveWebAccess();
+    }
+    return true;
+}
+
+bool SiteExplorer::AcceptNewName(const QString& key, const QString& name)
+{
+    if (HasSpace(name)) {
+        RefuseSpaces(name);
+        return false;
+    }
+    // A name is one file of the shown folder; a path in it could lead anywhere.
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
+        !IsSafeSitePath(key + name)) {
+        MsgBox(UnsafeSitePathMessage(name), vbCritical);
+        return false;
+    }
+    return true;
+}
+
+bool SiteExplorer::IsListedOnServer(const QString& key, const QString& name)
+{
+    if (!GetFolderListing(key + name).contains(name + kLineEnd))
+        return false;
+    MsgBox(key + name + QStringLiteral(" already exists on the server.  Try using the REPLACE button."),
+           vbOKOnly | vbCritical);
+    return true;
+}
+
+void SiteExplorer::RecordNewFile(const QString& key, const QString& name, QString& nodeTag)
+{
+    if (FullAccess) {
+        nodeTag += kLineEnd + name;
+    } else {
+        WebAccess = WebAccessList::WithEntry(WebAccess, key + name);
+        SaveWebAccess();
+    }
+}
+
+bool SiteExplorer::RegisterNewFile(const QString& key, const QString& name, QString& nodeTag)
+{
+    if (!AcceptNewName(key, name) || IsListedOnServer(key, name))
+        return false;
+    RecordNewFile(key, name, nodeTag);
+    return true;
+}
+
+bool SiteExplorer::AddToServer(const QString& key, const QString& localFile, QString& nodeTag)
+{
+    const QString name = QFileInfo(localFile).fileName();
+    if (!AcceptNewName(key, name) || IsListedOnServer(key, name))
+        return false;
+    CopyIntoMirror(localFile, key + name);
+    if (!UploadWebFile(m_inet, key + name))
+        return false;
+    RecordNewFile(key, name, nodeTag);
+    return true;
+}
+
+bool SiteExplorer::ReplaceOnServer(const QString& key, const QString& name,
+                                   const QString& localFile)
+{
+    const QString chosenName = QFileInfo(localFile).fileName();
+    if (HasSpace(chosenName)) {
+        RefuseSpaces(chosenName);
+        return false;
+    }
+    CopyIntoMirror(localFile, key + name);
+    return UploadWebFile(m_inet, key + name);
+}
+
+void SiteExplorer::DeleteLocalCopy(const QString& key, const QString& name)
+{
+    QFile copy(MapWebFileName(key + name).localFile);
+    if (copy.exists() && !copy.remove())
+        throw SkiffError(
+            QStringLiteral("Cannot delete %1: %2").arg(copy.fileName(), copy.errorString()));
+}
+
+void SiteExplorer::SaveWebAccess()
+{
+    const QString sitePath = WebAccessList::SitePathOf(CurrentUser);
+    QFile file(MapWebFileName(sitePath, true).localFile);
+    const QByteArray bytes = WebAccess.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw SkiffError(
+            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
+    file.close();
+    UploadWebFile(m_inet, sitePath);
+}
+
+QString SiteExplorer::MirrorIcon(const QString& key, const QString& name)
+{
+    // Relative to the working directory, the local folder.
+    const bool exists =
+        IsSafeSitePath(key + name) && QFileInfo(MapWebFileName(key + name).localFile).isFile();
+    return exists ? QStringLiteral("file") : QStringLiteral("filenotfound");
+}
+
+QString SiteExplorer::ExistingMirrorCopy(const QString& key, const QString& name)
+{
+    if (!IsSafeSitePath(key + name))
+        return QString();
+    const QString path = LocalFolder + MapWebFileName(key + name).localFile;
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+std::optional<SiteExplorer::FolderNode>
+SiteExplorer::NewFolderNode(const QString& parentKey, QString folder,
+                            const std::function<bool(const QString&)>& hasNode)
+{
+    if (folder.startsWith(QLatin1Char('.')))
+        return std::nullopt;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    const QString key = parentKey + folder;
+    if (!IsSafeSitePath(key.chopped(1)) || hasNode(key) || !hasNode(parentKey))
+        return std::nullopt;
+    return FolderNode{key, folder.chopped(1)};
+}
