@@ -178,3 +178,8 @@ void SiteServer::stall(const QString& name) const
 {
     appendToRefuseFile(QStringLiteral("stall:") + name);
 }
+
+void SiteServer::allowAll() const
+{
+    WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());
+}
