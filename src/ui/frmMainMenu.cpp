@@ -1,7 +1,9 @@
 #include "frmMainMenu.h"
 
 #include "filelist/frmFileList.h"
+#include "filelist/OpenOnce.h"
 #include "filelist/frmOutdatedFiles.h"
+#include "frmPostNews.h"
 
 #include "WindowPlacement.h"
 
@@ -70,6 +72,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet->setObjectName(QStringLiteral("inet"));
 
     connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
+    connect(cmdPostNews, &QPushButton::clicked, this, &frmMainMenu::cmdPostNews_Click);
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
     CenterOnScreen(this);
@@ -112,6 +115,11 @@ void frmMainMenu::cmdAdventure_Click()
         modSkiff::SettingIsYes(QStringLiteral("Settings"),
                                QStringLiteral("ShowOutdatedFilesOnStartup"), QStringLiteral("Yes")))
         frmOutdatedFiles::ShowFor(*m_fileList);
+}
+
+void frmMainMenu::cmdPostNews_Click()
+{
+    OpenOnce<frmPostNews>(m_postNews, [] { return new frmPostNews; });
 }
 
 void frmMainMenu::resizeEvent(QResizeEvent* event)

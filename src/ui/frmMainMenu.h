@@ -37,6 +37,8 @@ protected:
 private:
     void Form_Load();
     void cmdAdventure_Click();
+    void cmdPostNews_Click();
 
     QPointer<frmFileList> m_fileList;
+    QPointer<QWidget> m_postNews;
 };

@@ -44,6 +44,8 @@ public:
 
     // FTP command lines received so far, in order ("PASS ****" masked).
     QStringList ftpLog() const;
+    // The FTP command lines of one verb ("STOR", "DELE", ...), in order.
+    QStringList ftpCommands(const QString& verb) const;
     // Empties both logs.
     void clearLog() const;
     // HTTP request lines: method and path with query.
