@@ -240,6 +240,14 @@ void frmPostNews::cboWhichPage_Click()
 bool frmPostNews::BuildNewsPage(bool send)
 {
     CloseAfterOperation holdClose(*this);
+    // The waits for the site let the member click on; a second post or
+    // preview meanwhile would build the page twice.
+    cmdPost->setEnabled(false);
+    cmdPreview->setEnabled(false);
+    const auto enable = qScopeGuard([this] {
+        cmdPost->setEnabled(true);
+        cmdPreview->setEnabled(true);
+    });
     return NewsPosting::BuildNewsPage(
         *inet, {m_pagePath, m_templatePath, txtNews->toPlainText(), txtTimeZone->text()}, send);
 }

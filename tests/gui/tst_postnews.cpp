@@ -172,9 +172,10 @@ private slots:
                                                    "Kestrel,aNN\r\nLonely\r\n");
         frmPostNews& window = open();
         QCOMPARE(window.txtTimeZone->text(), "CET");
-        QCOMPARE(Pages(window), (QStringList{"Front Page", "Members' Corner", "Lonely"}));
+        QCOMPARE(Pages(window),
+                 (QStringList{"Front Page", "Members' Corner", "Events", "Lonely"}));
         QCOMPARE(window.cboWhichPage->currentIndex(), 0);
-        QCOMPARE(window.cboWhichPage->itemData(2, frmPostNews::PagePathRole).toString(), "");
+        QCOMPARE(window.cboWhichPage->itemData(3, frmPostNews::PagePathRole).toString(), "");
         QCOMPARE(window.txtNameGIF->text(), kAnnGif);
         QCOMPARE(Shown(window), AsDrawn(DemoFile(kAnnGif)));
         QVERIFY(window.isEnabled());
@@ -262,18 +263,22 @@ private slots:
         QCOMPARE(m_site->readSiteFile(kIndex), postedAt1507(kIndex));
     }
 
-    void closingDuringAPostWaitsForIt()
+    void closingOrPostingAgainDuringAPost()
     {
         frmPostNews& window = open();
         type("a\nb");
         bool sentBeforeClosing = true;
+        bool postable = true;
         QTimer::singleShot(0, &window, [&] {
             sentBeforeClosing = !m_site->ftpCommands("STOR").isEmpty();
+            // A second click meanwhile would post the item twice.
+            postable = m_window->cmdPost->isEnabled() || m_window->cmdPreview->isEnabled();
             m_window->close();
         });
         click(window.cmdPost);
         QTRY_VERIFY(!m_window);
         QVERIFY(!sentBeforeClosing);
+        QVERIFY(!postable);
         QCOMPARE(m_site->readSiteFile(kIndex), postedAt1507(kIndex));
     }
 
