@@ -52,6 +52,8 @@ void Replace(Inet& inet, const QString& sitePath)
     QDir::setCurrent(modSkiff::LocalFolder);
     if (chosen.isEmpty())
         throw SkiffError::cancelSelected();
+    // Busy only from here: the member chooses the picture with the usual pointer.
+    BusyPointer busy;
     const QString mirror = MirrorFile(sitePath);
     if (!SameFile(chosen.first(), mirror))
         MirrorFiles::Copy(chosen.first(), mirror);

@@ -16,8 +16,9 @@ QString SitePath(const QString& nickname);
 // nothing is ever shown.
 QString Fetch(Inet& inet, const QString& sitePath);
 
-// Asks for the new picture with the file dialog, puts it in the mirror (a
-// file chosen from the mirror itself stays as it is) and uploads it. The
+// Asks for the new picture with the file dialog, then, with the busy
+// pointer, puts it in the mirror (a file chosen from the mirror itself stays
+// as it is) and uploads it. The
 // local folder is the working directory again afterwards, even after an
 // error. Throws SkiffError, also when the member cancels the dialog.
 void Replace(Inet& inet, const QString& sitePath);

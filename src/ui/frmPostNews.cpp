@@ -305,15 +305,12 @@ void frmPostNews::cmdChangeGIF_Click()
 {
     CloseAfterOperation holdClose(*this);
     setEnabled(false);
-    {
-        BusyPointer busy;
-        try {
-            NameGif::Replace(*inet, txtNameGIF->text());
-        } catch (const SkiffError& error) {
-            MsgBox(error.description(), vbOKOnly);
-        }
-        LoadNameGIF();
+    try {
+        NameGif::Replace(*inet, txtNameGIF->text());
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), vbOKOnly);
     }
+    LoadNameGIF();
     setEnabled(true);
 }
 
