@@ -167,7 +167,9 @@ frmPostNews::frmPostNews(QWidget* parent) : QWidget(parent)
 
     resize(560, 460);
     CenterOnScreen(this);
-    // The member sees the window at once; it fills itself while the site answers.
+    // Read before anything else, as closing the window writes it back.
+    txtTimeZone->setText(GetSetting(kPostNews, kTimeZone, QStringLiteral("EST")));
+    // The member sees the window at once; it fills itself from the site.
     setEnabled(false);
     QTimer::singleShot(0, this, [this] { Guarded([this] { Form_Load(); }); });
 }
@@ -198,7 +200,6 @@ void frmPostNews::Form_Load()
         setEnabled(true);
         txtNews->setFocus();
     });
-    txtTimeZone->setText(GetSetting(kPostNews, kTimeZone, QStringLiteral("EST")));
     LoadNameGIF();
     QString list;
     if (!DownloadWebFile(*inet, NewsList::kFile, list))

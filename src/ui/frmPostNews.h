@@ -46,7 +46,8 @@ public:
     static constexpr int PagePathRole = Qt::UserRole;
     static constexpr int TemplatePathRole = Qt::UserRole + 1;
 
-    // Whether the opening steps (time zone, name picture, page list) are done.
+    // Whether the opening steps that ask the site (name picture, page list)
+    // are done.
     bool IsLoaded() const { return m_loaded; }
 
 protected:
