@@ -153,10 +153,20 @@ bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& r
     return false;
 }
 
-bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
+namespace {
+
+// What a download shows when it fails.
+enum class Report {
+    Usual,       // errors; a missing page only when it was to be saved
+    MissingText, // errors and a missing page in either mode
+    Nothing,
+};
+
+bool Download(Inet& inet, const QString& relativeName, QString& contents,
+              SiteText::Encoding* encoding, Report report)
 {
     BusyPointer busy;
-    return ShowingErrors([&] {
+    const auto operation = [&] {
         const WebFileNames names = MapWebFileName(relativeName, true);
         const bool toFile = contents == kSaveToFile;
         UseProxyIfSet(inet);
@@ -167,7 +177,7 @@ bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
         if (inet.HttpStatus() >= 400) {
             // A missing text (a group message, an access list) is simply
             // absent; a file the member asked for is worth a word.
-            if (toFile)
+            if (report == Report::MissingText || (toFile && report == Report::Usual))
                 MsgBox(names.address + QStringLiteral(" could not be downloaded: the server "
                                                       "answered ") +
                            QString::number(inet.HttpStatus()) + QLatin1Char('.'),
@@ -178,10 +188,41 @@ bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
             SetAsideLocalCopy(names.localFile);
             WriteWholeFile(names.localFile, body);
         } else {
-            contents = SiteText::Decode(body);
+            contents = SiteText::Decode(body, encoding);
         }
         return true;
-    });
+    };
+    if (report != Report::Nothing)
+        return ShowingErrors(operation);
+    try {
+        return operation();
+    } catch (const SkiffError&) {
+        return false;
+    }
+}
+
+} // namespace
+
+bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
+{
+    return Download(inet, relativeName, contents, nullptr, Report::Usual);
+}
+
+bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
+                     SiteText::Encoding& encoding)
+{
+    // Never the save-to-file marker: that mode is DownloadWebFile's.
+    QString text;
+    if (!Download(inet, relativeName, text, &encoding, Report::MissingText))
+        return false;
+    contents = text;
+    return true;
+}
+
+bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName)
+{
+    QString marker = kSaveToFile;
+    return Download(inet, relativeName, marker, nullptr, Report::Nothing);
 }
 
 bool DeleteWebFile(Inet& inet, const QString& relativeName)

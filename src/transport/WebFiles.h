@@ -3,6 +3,8 @@
 // below the web site's folder with "/" or "\" between folders. Every
 // operation returns false after showing its own message when it fails.
 
+#include "app/SiteText.h"
+
 #include <QString>
 
 class Inet;
@@ -47,6 +49,15 @@ bool UploadWebFile(Inet& inet, const QString& relativeName);
 // never left without the file; the result says whether the new copy arrived.
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
+// The text mode for a text that is changed and sent back: a page the server
+// does not have is reported like every other failure (the plain text mode
+// lets it pass quietly), and encoding receives the encoding the text came
+// in, so that the changed text can be written back in it.
+bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
+                     SiteText::Encoding& encoding);
+// The mirror mode for a file that may well be missing, such as a member's
+// picture: nothing at all is shown when the download fails.
+bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName);
 bool DeleteWebFile(Inet& inet, const QString& relativeName);
 
 } // namespace modSkiff

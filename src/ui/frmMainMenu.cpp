@@ -1,7 +1,9 @@
 #include "frmMainMenu.h"
 
 #include "filelist/frmFileList.h"
+#include "filelist/OpenOnce.h"
 #include "filelist/frmOutdatedFiles.h"
+#include "frmPostNews.h"
 
 #include "WindowPlacement.h"
 #include "frmUsers.h"
@@ -71,6 +73,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet->setObjectName(QStringLiteral("inet"));
 
     connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
+    connect(cmdPostNews, &QPushButton::clicked, this, &frmMainMenu::cmdPostNews_Click);
     connect(cmdWebPage, &QPushButton::clicked, this, &frmMainMenu::cmdWebPage_Click);
     connect(cmdUsers, &QPushButton::clicked, this, [] { frmUsers::ShowUsers(); });
 
@@ -115,6 +118,11 @@ void frmMainMenu::cmdAdventure_Click()
         modSkiff::SettingIsYes(QStringLiteral("Settings"),
                                QStringLiteral("ShowOutdatedFilesOnStartup"), QStringLiteral("Yes")))
         frmOutdatedFiles::ShowFor(*m_fileList);
+}
+
+void frmMainMenu::cmdPostNews_Click()
+{
+    OpenOnce<frmPostNews>(m_postNews, [] { return new frmPostNews; });
 }
 
 // One explorer at a time: a second click brings the open one to the front.

@@ -39,7 +39,9 @@ private:
     void Form_Load();
     void cmdAdventure_Click();
     void cmdWebPage_Click();
+    void cmdPostNews_Click();
 
     QPointer<frmFileList> m_fileList;
     QPointer<frmExplorer> m_explorer;
+    QPointer<QWidget> m_postNews;
 };

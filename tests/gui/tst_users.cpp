@@ -104,7 +104,7 @@ private slots:
     void init()
     {
         m_site->writeSiteFile(kSiteUsers, kMembers);
-        m_site->clearRefusals();
+        m_site->allowAll();
         m_site->clearLog();
     }
     void cleanup() { delete m_users; }
@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(env.readLocal("_files.dat"), changed);
 
         // Once the site takes it again, closing sends the kept changes.
-        m_site->clearRefusals();
+        m_site->allowAll();
         QVERIFY(closeWith(services, {vbYes}));
         QCOMPARE(m_site->readSiteFile(kSiteUsers), changed);
     }

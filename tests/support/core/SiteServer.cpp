@@ -179,7 +179,17 @@ void SiteServer::stall(const QString& name) const
     appendToRefuseFile(QStringLiteral("stall:") + name);
 }
 
-void SiteServer::clearRefusals() const
+QStringList SiteServer::ftpCommands(const QString& verb) const
+{
+    QStringList lines;
+    for (const QString& line : ftpLog()) {
+        if (line.startsWith(verb + QLatin1Char(' ')))
+            lines << line;
+    }
+    return lines;
+}
+
+void SiteServer::allowAll() const
 {
     WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());
 }

@@ -44,6 +44,8 @@ public:
 
     // FTP command lines received so far, in order ("PASS ****" masked).
     QStringList ftpLog() const;
+    // The FTP command lines of one verb ("STOR", "DELE", ...), in order.
+    QStringList ftpCommands(const QString& verb) const;
     // Empties both logs.
     void clearLog() const;
     // HTTP request lines: method and path with query.
@@ -52,8 +54,8 @@ public:
     void refuse(const QString& name) const;
     // Downloads of this base name send a little and then hang.
     void stall(const QString& name) const;
-    // Forgets every refusal and stall.
-    void clearRefusals() const;
+    // Lifts every refusal and stall.
+    void allowAll() const;
 
 private:
     QString dataPath(const QString& name) const;
