@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QPointer>
 
+#include <unistd.h>
+
 namespace Startup {
 namespace {
 
@@ -107,6 +109,11 @@ int Main(int argc, char* argv[])
 {
     // The preview's web engine shares its drawing contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine's sandbox cannot run as root and would end the whole
+    // program on the first preview; a member running as root gets previews
+    // without it rather than a crash.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     InitResources();
     QApplication::setApplicationName(QStringLiteral("Skiff"));
