@@ -7,6 +7,19 @@
 #include <QFile>
 
 namespace StartupSteps {
+namespace {
+
+// A plain text editor, a web page editor and a picture editor, as Debian
+// installs them (gnome-text-editor, bluefish, gimp); a member whose desktop
+// has others lists them with "Configure External Editors...".
+const char* const kDefaultEditors = "Text Editor\r\n"
+                                    "/usr/bin/gnome-text-editor\r\n"
+                                    "Bluefish HTML Editor\r\n"
+                                    "/usr/bin/bluefish\r\n"
+                                    "GIMP Image Editor\r\n"
+                                    "/usr/bin/gimp\r\n";
+
+} // namespace
 
 void PrepareExternalEditorsFile()
 {
@@ -17,12 +30,7 @@ void PrepareExternalEditorsFile()
         return;
     if (!file.open(QIODevice::WriteOnly))
         return; // a read-only program folder simply has no editors list yet
-    file.write("Notepad\r\n"
-               "C:\\WINDOWS\\NOTEPAD.EXE\r\n"
-               "Frontpage Express\r\n"
-               "\"C:\\Program Files\\Microsoft FrontPage Express\\BIN\\FPXPRESS.EXE\"\r\n"
-               "Paint Shop Pro\r\n"
-               "\"C:\\Program Files\\Paint Shop Pro\\Psp.exe\"\r\n");
+    file.write(kDefaultEditors);
 }
 
 void ReadNoReadOnly()

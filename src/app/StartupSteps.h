@@ -6,8 +6,8 @@
 
 namespace StartupSteps {
 
-// Sets ExternalEditorsFile beside the program and creates the file with its
-// six default lines when it is missing; an existing file is never touched.
+// Sets ExternalEditorsFile beside the program and creates the file with the
+// default editors when it is missing; an existing file is never touched.
 void PrepareExternalEditorsFile();
 // NoReadOnly is true exactly when Settings/NoReadOnly is "Yes".
 void ReadNoReadOnly();

@@ -157,8 +157,9 @@ namespace {
 
 // What a download shows when it fails.
 enum class Report {
-    Usual,       // errors; a missing page only when it was to be saved
-    MissingText, // errors and a missing page in either mode
+    Usual,          // errors; a missing page only when it was to be saved
+    MissingText,    // errors and a missing page in either mode
+    MissingIsEmpty, // errors; a page that is not there is an empty text
     Nothing,
 };
 
@@ -174,13 +175,21 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         // The page is fetched before the local copy is touched, so a missing
         // page never costs the member the copy they have.
         const QByteArray body = inet.OpenURLBytes(names.address);
-        if (inet.HttpStatus() >= 400) {
+        const int status = inet.HttpStatus();
+        if (report == Report::MissingIsEmpty && (status == 404 || status == 410)) {
+            contents.clear();
+            if (encoding)
+                *encoding = SiteText::Encoding::Utf8;
+            return true;
+        }
+        if (status >= 400) {
             // A missing text (a group message, an access list) is simply
             // absent; a file the member asked for is worth a word.
-            if (report == Report::MissingText || (toFile && report == Report::Usual))
+            if (report == Report::MissingText || report == Report::MissingIsEmpty ||
+                (toFile && report == Report::Usual))
                 MsgBox(names.address + QStringLiteral(" could not be downloaded: the server "
                                                       "answered ") +
-                           QString::number(inet.HttpStatus()) + QLatin1Char('.'),
+                           QString::number(status) + QLatin1Char('.'),
                        vbCritical);
             return false;
         }
@@ -201,6 +210,17 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
     }
 }
 
+bool DownloadText(Inet& inet, const QString& relativeName, QString& contents,
+                  SiteText::Encoding& encoding, Report report)
+{
+    // Never the save-to-file marker: that mode is DownloadWebFile's.
+    QString text;
+    if (!Download(inet, relativeName, text, &encoding, report))
+        return false;
+    contents = text;
+    return true;
+}
+
 } // namespace
 
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
@@ -211,12 +231,13 @@ bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
 bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
                      SiteText::Encoding& encoding)
 {
-    // Never the save-to-file marker: that mode is DownloadWebFile's.
-    QString text;
-    if (!Download(inet, relativeName, text, &encoding, Report::MissingText))
-        return false;
-    contents = text;
-    return true;
+    return DownloadText(inet, relativeName, contents, encoding, Report::MissingText);
+}
+
+bool DownloadEditableText(Inet& inet, const QString& relativeName, QString& contents,
+                          SiteText::Encoding& encoding)
+{
+    return DownloadText(inet, relativeName, contents, encoding, Report::MissingIsEmpty);
 }
 
 bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName)

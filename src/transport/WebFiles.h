@@ -55,6 +55,12 @@ bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
 // in, so that the changed text can be written back in it.
 bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
                      SiteText::Encoding& encoding);
+// The text mode of the internal editor: as DownloadWebText, except that a
+// file the server does not have (HTTP 404 or 410) comes back as an empty
+// UTF-8 text, so that a name registered with "New File" or a member's access
+// list not written yet can be written from the editor.
+bool DownloadEditableText(Inet& inet, const QString& relativeName, QString& contents,
+                          SiteText::Encoding& encoding);
 // The mirror mode for a file that may well be missing, such as a member's
 // picture: nothing at all is shown when the download fails.
 bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName);

@@ -1,6 +1,7 @@
 #include "frmUsers.h"
 
 #include "WindowPlacement.h"
+#include "frmEdit.h"
 #include "filelist/OpenOnce.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
@@ -13,6 +14,7 @@
 #include "transport/Inet.h"
 #include "users/UserAdmin.h"
 #include "users/UserFile.h"
+#include "users/WebAccessList.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -310,6 +312,10 @@ void frmUsers::cmdWebAccess_Click()
         const QString folder = QStringLiteral("WebPage/qxg");
         if (!QDir(LocalFolder).mkpath(folder))
             throw SkiffError(QStringLiteral("Cannot create the folder ") + LocalFolder + folder);
+        // The list the explorer reads for the member, which on a host that
+        // tells letter case apart may be the lower-case one.
+        const QString list = WebAccessList::ReadPathOf(*inet, txtUserName->text());
+        frmEdit::EditFile(list);
     });
 }
 

@@ -2,7 +2,9 @@
 
 #include "UserRecord.h"
 
+#include "app/Errors.h"
 #include "app/shrmodStrings.h"
+#include "transport/Inet.h"
 #include "transport/WebFiles.h"
 
 namespace WebAccessList {
@@ -102,6 +104,22 @@ QString WithEntry(QString webAccess, const QString& sitePath)
 QString SitePathOf(const QString& nickname)
 {
     return QStringLiteral("qxg/") + nickname.toLower() + QStringLiteral(".dat");
+}
+
+QString ReadPathOf(Inet& inet, const QString& nickname)
+{
+    const QString spelled = QStringLiteral("qxg/") + nickname + QStringLiteral(".dat");
+    if (spelled == SitePathOf(nickname))
+        return spelled;
+    try {
+        modSkiff::UseProxyIfSet(inet);
+        inet.Protocol = icHTTP;
+        inet.OpenURLBytes(modSkiff::MapWebFileName(spelled).address);
+        const int status = inet.HttpStatus();
+        return status == 404 || status == 410 ? SitePathOf(nickname) : spelled;
+    } catch (const SkiffError&) {
+        return spelled;
+    }
 }
 
 } // namespace WebAccessList

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QStringList>
 
+class Inet;
+
 namespace WebAccessList {
 
 inline const QString kFullAccess = QStringLiteral("*full access*");
@@ -68,5 +70,10 @@ QString WithEntry(QString webAccess, const QString& sitePath);
 // The site path under which the member's own list is written back: "qxg/",
 // the nickname in lower case and ".dat".
 QString SitePathOf(const QString& nickname);
+// The site path of the list the explorer reads for the member: "qxg/", the
+// nickname as spelled and ".dat" when the server has that file, else the
+// lower-case path above (where the explorer also writes it back). One HTTP
+// request on the component; an unreachable server gives the spelled path.
+QString ReadPathOf(Inet& inet, const QString& nickname);
 
 } // namespace WebAccessList

@@ -208,7 +208,8 @@ private slots:
                                            : action->text() + QLatin1Char('|') +
                                                  action->shortcut().toString());
         QCOMPARE(menu, (QStringList{"Download selected file(s) from server|Ctrl+D", "-",
-                                    "Download and Edit (quick and easy)|Ctrl+E", "-",
+                                    "Download and Edit (quick and easy)|Ctrl+E",
+                                    "Edit With...|", "Configure External Editors...|", "-",
                                     "Upload selected file(s) to server|Ctrl+U",
                                     "Delete selected file(s) from server|Del",
                                     "Delete selected file(s) from your local hard drive|"}));

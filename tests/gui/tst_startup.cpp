@@ -59,7 +59,7 @@ class TestStartup : public QObject
 private slots:
     void initTestCase() { InitResources(); }
 
-    void externalEditorsFileIsCreatedWithSixLinesOnlyWhenMissing()
+    void externalEditorsFileIsCreatedWithThreeEditorsOnlyWhenMissing()
     {
         TestEnv env;
         ScriptedServices services;
@@ -69,9 +69,9 @@ private slots:
         const QString path = env.programFolder() + "/external editors.ini";
         QCOMPARE(ExternalEditorsFile, path);
         QCOMPARE(ReadFileBytes(path),
-                 QByteArray("Notepad\r\nC:\\WINDOWS\\NOTEPAD.EXE\r\nFrontpage Express\r\n"
-                            "\"C:\\Program Files\\Microsoft FrontPage Express\\BIN\\FPXPRESS.EXE\"\r\n"
-                            "Paint Shop Pro\r\n\"C:\\Program Files\\Paint Shop Pro\\Psp.exe\"\r\n"));
+                 QByteArray("Text Editor\r\n/usr/bin/gnome-text-editor\r\n"
+                            "Bluefish HTML Editor\r\n/usr/bin/bluefish\r\n"
+                            "GIMP Image Editor\r\n/usr/bin/gimp\r\n"));
 
         for (const QByteArray& existing : {QByteArray(), QByteArray("vim\r\n/usr/bin/vim")}) {
             WriteFileBytes(path, existing);

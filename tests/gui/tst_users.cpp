@@ -1,6 +1,7 @@
 // User administration end to end: the real window against the local site
 // server, with user files built byte by byte.
 
+#include "ModalDriver.h"
 #include "ScriptedServices.h"
 #include "SiteServer.h"
 #include "StoredUsers.h"
@@ -9,10 +10,13 @@
 #include "app/GlobalState.h"
 #include "ui/Resources.h"
 #include "ui/filelist/frmFileList.h"
+#include "ui/frmEdit.h"
 #include "ui/frmLogin.h"
 #include "ui/frmMainMenu.h"
 #include "ui/frmUsers.h"
+#include "ui/widgets/CaptionButton.h"
 #include "ui/widgets/ListView.h"
+#include "ui/widgets/TextBox.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -145,9 +149,24 @@ private slots:
         users->txtUserName->clear();
         users->cmdWebAccess->click();
         QVERIFY(!QFileInfo::exists(env.localPath("WebPage")));
+        // The member's list opens in the editor, and the edit reaches the site
+        // under the name the explorer reads (the lower-case one, here).
+        m_site->writeSiteFile(QStringLiteral("qxg/pip.dat"), "index.html\r\n");
+        const QByteArray list = "index.html\r\nnews/index.html";
+        QString opened;
+        const qsizetype shownBefore = services.shown.size();
+        WhenShown<frmEdit>([&](frmEdit* editor) {
+            opened = editor->windowTitle() + QLatin1Char('|') + editor->txtEdit->text();
+            editor->txtEdit->setText(QString::fromLatin1(list));
+            editor->cmdSendToServer->click();
+        });
         users->txtUserName->setText(QStringLiteral("Pip"));
         users->cmdWebAccess->click();
         QVERIFY(QFileInfo(env.localPath("WebPage/qxg")).isDir());
+        QCOMPARE(opened, QStringLiteral("qxg/pip.dat|index.html\r\n"));
+        QCOMPARE(m_site->readSiteFile(QStringLiteral("qxg/pip.dat")), list);
+        QCOMPARE(services.shown.size(), shownBefore);
+        m_site->clearLog();
 
         ClickEntry(*users, 5);
         QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));

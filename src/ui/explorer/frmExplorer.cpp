@@ -117,6 +117,10 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     connect(picResize1, &SplitterBar::dropped, this, &frmExplorer::picResize1_DragDrop);
     connect(picResize2, &SplitterBar::dropped, this, &frmExplorer::picResize2_DragDrop);
 
+    connect(cmdOpenEdit, &QToolButton::clicked, this, &frmExplorer::cmdOpenEdit_Click);
+    connect(mnuActionOpenEdit, &QAction::triggered, this, &frmExplorer::cmdOpenEdit_Click);
+    connect(cmdExternalEditor, &QToolButton::clicked, this, &frmExplorer::cmdExternalEditor_Click);
+    connect(mnuActionConfigure, &QAction::triggered, this, &frmExplorer::mnuActionConfigure_Click);
     connect(cmdDownload, &QToolButton::clicked, this, &frmExplorer::cmdDownload_Click);
     connect(mnuActionDownload, &QAction::triggered, this, &frmExplorer::cmdDownload_Click);
     connect(cmdUploadFile, &QToolButton::clicked, this, &frmExplorer::cmdUploadFile_Click);
@@ -220,6 +224,12 @@ void frmExplorer::BuildMenu()
     mnuActionBreak1 = separator("mnuActionBreak1");
     mnuActionOpenEdit = item("mnuActionOpenEdit", QStringLiteral("Download and Edit (quick and easy)"),
                              QKeySequence(Qt::CTRL | Qt::Key_E));
+    QAction* editWith = mnuAction->addAction(QStringLiteral("Edit With..."));
+    editWith->setObjectName(QStringLiteral("mnuActionExternalEditor"));
+    editWith->setVisible(false);
+    mnuActionExternalEditor.append(editWith);
+    mnuActionConfigure = mnuAction->addAction(QStringLiteral("Configure External Editors..."));
+    mnuActionConfigure->setObjectName(QStringLiteral("mnuActionConfigure"));
     mnuActionBreak2 = separator("mnuActionBreak2");
     mnuActionUpload = item("mnuActionUpload", QStringLiteral("Upload selected file(s) to server"),
                            QKeySequence(Qt::CTRL | Qt::Key_U));
@@ -243,6 +253,7 @@ void frmExplorer::Do_ShowWebPage()
         ShownNode = nullptr;
         lvwExplorer->clear();
 
+        LoadExternalEditors();
         m_site.PrepareAccess();
         auto* root = new QTreeWidgetItem(tvwExplorer, {QStringLiteral("WebPage")});
         root->setData(0, kKeyRole, QString());
@@ -367,9 +378,7 @@ void frmExplorer::lvwExplorer_MouseUp(Qt::MouseButton button, const QPoint& glob
 {
     if (button != Qt::RightButton || !SelectedNode() || !lvwExplorer->selectedItem())
         return;
-    for (QAction* action : {mnuActionDownload, mnuActionBreak1, mnuActionOpenEdit, mnuActionBreak2,
-                            mnuActionUpload, mnuActionDeleteFile, mnuActionDeleteLocal})
-        action->setVisible(true);
+    ShowFileItems(true);
     mnuAction->setDefaultAction(mnuActionOpenEdit);
     mnuAction->popup(globalPos);
 }

@@ -63,6 +63,11 @@ public:
     QAction* mnuActionDownload;
     QAction* mnuActionBreak1;
     QAction* mnuActionOpenEdit;
+    // Element 0 is the design-time "Edit With...", kept hidden; the editors
+    // of the editors file are the elements 1, 2, 3 ... in file order, their
+    // commands as written in the file in their data.
+    QList<QAction*> mnuActionExternalEditor;
+    QAction* mnuActionConfigure;
     QAction* mnuActionBreak2;
     QAction* mnuActionUpload;
     QAction* mnuActionDeleteFile;
@@ -79,6 +84,7 @@ private:
     void BuildMenu();
     void LayoutWindow();
 
+    void LoadExternalEditors();
     void AddFolderNode(const QString& parentKey, const QString& folder);
     void ListFolderFiles();
     QString GetFileIcon(const QString& fileName) const;
@@ -97,6 +103,13 @@ private:
     void picResize1_DragDrop(const QPoint& globalPos);
     void picResize2_DragDrop(const QPoint& globalPos);
 
+    void cmdOpenEdit_Click();
+    void cmdExternalEditor_Click();
+    void mnuActionExternalEditor_Click(int index);
+    void mnuActionConfigure_Click();
+    // The file operations' items of the pop-up menu, hidden while it offers
+    // only the editors.
+    void ShowFileItems(bool visible);
     void cmdDownload_Click();
     void cmdUploadFile_Click();
     void cmdDeleteFile_Click();

@@ -86,6 +86,8 @@ QString SiteServer::sitePath(const QString& relative) const
 bool SiteServer::start()
 {
     const QString portsFile = dataPath(QStringLiteral("ports.json"));
+    // A restart must not read the ports of the previous run.
+    QFile::remove(portsFile);
     WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());
     clearLog();
     m_process.start(kPython,
