@@ -40,6 +40,7 @@ if ! command -v proftpd >/dev/null; then
 fi
 
 mkdir -p "$dir/root/users/tarnwardens"
+chmod 755 "$dir" # the server works as nobody below it
 cp -r "$here/../demo/site/." "$dir/root/users/tarnwardens/"
 mkdir -p "$dir/root/users/tarnwardens/qxg"
 password=$(python3 -c 'import secrets, string; print("".join(secrets.choice(string.ascii_lowercase + string.digits) for _ in range(10)))')
