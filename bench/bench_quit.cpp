@@ -20,9 +20,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
-#include <numeric>
 #include <cstdio>
 #include <memory>
+#include <numeric>
 
 namespace {
 
