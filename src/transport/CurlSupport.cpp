@@ -108,13 +108,15 @@ void CurlRunner::wakeup()
 
 void CurlRunner::closeConnections()
 {
-    CURLM* old = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        old = m_multi;
-        m_multi = curl_multi_init();
-    }
-    curl_multi_cleanup(old);
+    curl_multi_cleanup(takeConnections());
+}
+
+CURLM* CurlRunner::takeConnections()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    CURLM* old = m_multi;
+    m_multi = curl_multi_init();
+    return old;
 }
 
 TransferFailure FailureOf(CURL* easy, CURLcode code, const char* errorBuffer,

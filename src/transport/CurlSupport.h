@@ -51,6 +51,10 @@ public:
     void wakeup();
     // Ends every connection kept for later runs. Only from the running thread.
     void closeConnections();
+    // Hands over the connections kept so far (to be ended later with
+    // curl_multi_cleanup); later runs make new ones. Only from the running
+    // thread.
+    CURLM* takeConnections();
 
 private:
     std::mutex m_mutex;

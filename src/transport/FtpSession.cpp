@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <QElapsedTimer>
+
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -18,6 +20,23 @@ namespace {
 // libcurl would end the session after a refused quote command; a leading
 // "*" makes it go on, and the session reads the reply itself.
 const QString kKeepGoing = QStringLiteral("*");
+
+// How long the server may take to answer QUIT before the socket is closed
+// all the same.
+constexpr int kGoodbyeMs = 2000;
+
+// The replies of a server that does not know a command (504: not for that
+// argument).
+bool notImplemented(int code)
+{
+    return code == 500 || code == 502 || code == 504;
+}
+
+// "ls" of such a name is a pattern for the server to expand.
+bool isPattern(const QString& name)
+{
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
 
 // The quote commands of one run, freed with it.
 class CommandList
@@ -63,6 +82,41 @@ bool isReplyLine(const QByteArray& line, int* code)
     }
     *code = line.left(3).toInt();
     return true;
+}
+
+// The entry of an MLST reply: " facts pathname" between the reply's first
+// and last line.
+struct MlstEntry
+{
+    bool found = false;
+    bool folder = false;
+    QByteArray pathname;
+};
+
+MlstEntry mlstEntryOf(const QByteArray& reply)
+{
+    MlstEntry entry;
+    for (QByteArray line : reply.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        int code = 0;
+        if (line.trimmed().isEmpty() || isReplyLine(line, &code))
+            continue;
+        if (line.startsWith(' '))
+            line.remove(0, 1);
+        const int space = line.indexOf(' ');
+        if (space < 0)
+            continue;
+        for (const QByteArray& fact : line.left(space).split(';')) {
+            const QByteArray lower = fact.toLower();
+            if (lower.startsWith("type="))
+                entry.folder = lower == "type=dir" || lower == "type=cdir" || lower == "type=pdir";
+        }
+        entry.pathname = line.mid(space + 1);
+        entry.found = !entry.pathname.isEmpty();
+        return entry;
+    }
+    return entry;
 }
 
 // Listings travel in ASCII mode, where libcurl turns the server's CR LF
@@ -137,6 +191,9 @@ FtpSession::~FtpSession()
 
 void FtpSession::close()
 {
+    endRetired();
+    if (connectionLive())
+        sayGoodbye(m_controlSocket);
     m_runner.closeConnections();
     if (m_easy) {
         curl_easy_cleanup(m_easy);
@@ -152,8 +209,11 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
     m_states = &states;
     m_shouldStop = &shouldStop;
     m_lastState = 0;
-    if (!m_endpoint.sameSession(job.endpoint))
+    if (!m_endpoint.sameSession(job.endpoint)) {
         close();
+        m_serverLacksMlst = false;
+        m_serverLacksEpsv = false;
+    }
     m_endpoint = job.endpoint;
 
     const FtpCommand& command = job.command;
@@ -162,7 +222,7 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
     case FtpCommand::Quit:
         if (m_easy) {
             state(icDisconnecting);
-            close();
+            retire();
             state(icDisconnected);
         }
         outcome.ok = true;
@@ -190,15 +250,9 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
         if (outcome.ok)
             outcome.response.clear();
         break;
-    case FtpCommand::NameList: {
-        QByteArray names;
-        outcome = listing(job, withArgument("NLST", command.first), names);
-        if (outcome.ok)
-            outcome.response = withCrLf(names);
-        else if (serverRefused("NLST"))
-            outcome = {true, {}, {}}; // a missing name lists nothing
+    case FtpCommand::NameList:
+        outcome = nameList(job);
         break;
-    }
     case FtpCommand::FolderEntries:
         outcome = folderEntries(job);
         break;
@@ -241,16 +295,23 @@ FtpOutcome FtpSession::runQuoted(const FtpJob& job, const QStringList& commands)
 FtpOutcome FtpSession::changeFolder(const FtpJob& job, const QString& ftpCommand,
                                     const QString& target)
 {
+    const QString here = m_folder.isEmpty() ? m_entryPath : m_folder;
+    QString destination;
+    if (target.isEmpty())
+        destination = QStringLiteral("/");
+    else if (target.startsWith(QLatin1Char('/')))
+        destination = QDir::cleanPath(target);
+    else if (!here.isEmpty())
+        destination = QDir::cleanPath(here + QLatin1Char('/') + target);
+    // Already there on a connection that is still open: nothing to ask.
+    if (!here.isEmpty() && destination == here && connectionLive())
+        return {true, {}, {}};
     FtpOutcome outcome = runQuoted(job, {ftpCommand});
     if (!outcome.ok)
         return outcome;
     const QString base = m_folder.isEmpty() ? m_entryPath : m_folder;
-    if (target.isEmpty())
-        m_folder = QStringLiteral("/");
-    else if (target.startsWith(QLatin1Char('/')))
-        m_folder = QDir::cleanPath(target);
-    else
-        m_folder = QDir::cleanPath(base + QLatin1Char('/') + target);
+    m_folder = destination.isEmpty() ? QDir::cleanPath(base + QLatin1Char('/') + target)
+                                     : destination;
     outcome.response.clear();
     return outcome;
 }
@@ -263,6 +324,9 @@ FtpOutcome FtpSession::download(const FtpJob& job)
         return localFailure(
             QStringLiteral("Cannot write the local file %1: %2").arg(job.localPath, problem));
     CURL* easy = prepare(job, QString::fromLatin1(urlPathOf(job.command.first)));
+    // No SIZE first: the server's end-of-transfer reply says whether all of
+    // it came, and a round trip per file is what a far host costs most.
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeToDevice);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.device());
     const CURLcode code = perform(easy);
@@ -291,6 +355,38 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
+}
+
+FtpOutcome FtpSession::nameList(const FtpJob& job)
+{
+    const QString& name = job.command.first;
+    // One name is looked up on the control connection, without the data
+    // connection (and the switch to ASCII) a listing costs. Its listing is
+    // the path the server names it by. Folders (whose listing is their
+    // names), patterns and servers without MLST get the server's NLST.
+    if (!m_serverLacksMlst && !name.isEmpty() && !isPattern(name)) {
+        const QString command = withArgument("MLST", name);
+        FtpOutcome outcome = runQuoted(job, {command});
+        const Exchange* reply = exchangeFor(command);
+        if (!reply || reply->code == 0)
+            return outcome; // the connection broke
+        if (outcome.ok) {
+            const MlstEntry entry = mlstEntryOf(reply->reply);
+            if (entry.found && !entry.folder)
+                return {true, entry.pathname + "\r\n", {}};
+        } else if (notImplemented(reply->code)) {
+            m_serverLacksMlst = reply->code != 504;
+        } else {
+            return {true, {}, {}}; // a missing name lists nothing
+        }
+    }
+    QByteArray names;
+    FtpOutcome outcome = listing(job, withArgument("NLST", name), names);
+    if (outcome.ok)
+        outcome.response = withCrLf(names);
+    else if (serverRefused("NLST"))
+        outcome = {true, {}, {}};
+    return outcome;
 }
 
 FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data)
@@ -357,20 +453,81 @@ CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
     ApplyNetworkOptions(easy, job.endpoint.network);
     if (!job.endpoint.network.proxy.isEmpty())
         curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+    if (m_serverLacksEpsv)
+        curl_easy_setopt(easy, CURLOPT_FTP_USE_EPSV, 0L);
     return easy;
 }
 
-bool FtpSession::needsFolderRestored() const
+bool FtpSession::connectionLive() const
 {
-    if (m_folder.isEmpty())
-        return false;
     if (m_controlSocket == CURL_SOCKET_BAD)
-        return true;
+        return false;
     // libcurl drops a kept connection that has something to read (the
     // server said goodbye or hung up) and makes a new one, which starts
     // wherever the login puts it.
     pollfd control = {m_controlSocket, POLLIN, 0};
-    return ::poll(&control, 1, 0) != 0;
+    return ::poll(&control, 1, 0) == 0;
+}
+
+bool FtpSession::needsFolderRestored() const
+{
+    return !m_folder.isEmpty() && !connectionLive();
+}
+
+void FtpSession::retire()
+{
+    endRetired();
+    if (connectionLive()) {
+        m_retired.connections = m_runner.takeConnections();
+        m_retired.socket = m_controlSocket;
+    } else {
+        m_runner.closeConnections();
+    }
+    m_controlSocket = CURL_SOCKET_BAD;
+    m_folder.clear();
+    m_entryPath.clear();
+}
+
+void FtpSession::endRetired()
+{
+    if (!m_retired.connections)
+        return;
+    if (!m_retired.goodbyeSaid)
+        sayGoodbye(m_retired.socket);
+    curl_multi_cleanup(m_retired.connections);
+    m_retired = {};
+}
+
+void FtpSession::sayGoodbye(curl_socket_t socket)
+{
+    pollfd open = {socket, POLLIN, 0};
+    if (::poll(&open, 1, 0) != 0)
+        return; // the server has hung up or said goodbye itself
+    static const char kQuit[] = "QUIT\r\n";
+    if (::send(socket, kQuit, sizeof kQuit - 1, MSG_NOSIGNAL) == ssize_t(sizeof kQuit - 1)) {
+        QElapsedTimer waited;
+        waited.start();
+        QByteArray reply;
+        for (bool done = false; !done;) {
+            const int left = kGoodbyeMs - int(waited.elapsed());
+            pollfd control = {socket, POLLIN, 0};
+            if (left <= 0 || ::poll(&control, 1, left) <= 0)
+                break;
+            char buffer[512];
+            const ssize_t got = ::recv(socket, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                break; // the server has closed its side
+            reply.append(buffer, int(got));
+            // The reply is complete with its last line ("221 Goodbye.").
+            for (const QByteArray& line : reply.split('\n')) {
+                int code = 0;
+                if (line.endsWith('\r') && isReplyLine(line, &code) &&
+                    (line.at(3) == ' ' || line.at(3) == '\r'))
+                    done = true;
+            }
+        }
+    }
+    ::shutdown(socket, SHUT_RDWR);
 }
 
 CURLcode FtpSession::perform(CURL* easy, const QStringList& commands)
@@ -387,6 +544,12 @@ CURLcode FtpSession::perform(CURL* easy, const QStringList& commands)
     curl_easy_setopt(easy, CURLOPT_QUOTE, quote.list());
     const CURLcode code = m_runner.run(easy, *m_shouldStop, [this] { return m_linesSeen; });
     curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
+    endRetired();
+    // libcurl falls back to PASV on each new connection; once is enough.
+    for (const Exchange& exchange : m_exchanges) {
+        if (exchange.command == "EPSV" && notImplemented(exchange.code))
+            m_serverLacksEpsv = true;
+    }
     if (m_entryPath.isEmpty()) {
         const char* entryPath = nullptr;
         if (curl_easy_getinfo(easy, CURLINFO_FTP_ENTRY_PATH, &entryPath) == CURLE_OK && entryPath)
@@ -490,6 +653,10 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
     if (m_exchanges.empty()) {
         state(icConnected); // the greeting of a new connection
         m_exchanges.push_back({});
+        if (m_retired.connections) {
+            sayGoodbye(m_retired.socket);
+            m_retired.goodbyeSaid = true;
+        }
     }
     int code = 0;
     const bool numbered = isReplyLine(text, &code);

@@ -4,9 +4,15 @@
 //
 // libcurl sends its quote commands before it would change directory, and it
 // may open a fresh connection without telling anyone, so the session keeps
-// the server folder itself: "cd" sends CWD on the live connection, later
-// names are sent as given, and a connection that had to be made anew is
-// first taken back to that folder.
+// the server folder itself: "cd" sends CWD on the live connection (unless
+// it is in that folder already), later names are sent as given, and a
+// connection that had to be made anew is first taken back to that folder.
+//
+// Every protocol command is a round trip to a host that may be far away, so
+// the session sends no more than each command needs: no SIZE before a
+// download, "ls" of a name over the control connection (MLST) instead of a
+// data connection, and what the server turned down once (MLST, EPSV) is not
+// asked for again.
 
 #include "CurlSupport.h"
 #include "FtpCommand.h"
@@ -63,7 +69,8 @@ public:
     FtpOutcome run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop);
     // Makes a running command ask its StopCheck now; from any thread.
     void wakeup() { m_runner.wakeup(); }
-    // Logs out (QUIT) and forgets the server folder.
+    // Logs out (QUIT, reading the server's goodbye) and forgets the server
+    // folder.
     void close();
 
     // Where libcurl reports to; public only for its C callbacks.
@@ -82,7 +89,21 @@ private:
     };
 
     CURL* prepare(const FtpJob& job, const QString& urlPath);
+    // A control connection is open and the server has not closed it.
+    bool connectionLive() const;
     bool needsFolderRestored() const;
+    // The "QUIT" command: the session is over for the commands, and the
+    // next command opens a new one. Its connection is ended once the next
+    // session has been greeted, and no later: a server that pauses after
+    // each session it ends (proftpd holds up new connections for 0.4 s)
+    // then has the next one open already.
+    void retire();
+    // Ends the retired session, if any: goodbye (unless said), then closed.
+    void endRetired();
+    // Sends QUIT on a live control connection and reads the reply, so that
+    // the server ends the session at its own pace; then shuts the socket
+    // so that libcurl's own QUIT, sent as it closes, never reaches it.
+    static void sayGoodbye(curl_socket_t socket);
     // Runs the transfer set up on the handle, after the given FTP commands
     // (whose refusal does not end the run) and, on a new connection, a
     // return to the session's folder.
@@ -98,15 +119,25 @@ private:
     FtpOutcome changeFolder(const FtpJob& job, const QString& ftpCommand, const QString& target);
     FtpOutcome download(const FtpJob& job);
     FtpOutcome upload(const FtpJob& job);
+    FtpOutcome nameList(const FtpJob& job);
     FtpOutcome listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data);
     FtpOutcome folderEntries(const FtpJob& job);
 
     CurlRunner m_runner;
+    struct Retired
+    {
+        CURLM* connections = nullptr;
+        curl_socket_t socket = CURL_SOCKET_BAD;
+        bool goodbyeSaid = false;
+    } m_retired;
     CURL* m_easy = nullptr;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};
     FtpEndpoint m_endpoint;
     QString m_folder;    // absolute server folder; empty = where the login put us
     QString m_entryPath; // where the login put us, once known
+    // What this server turned down; kept across QUIT, forgotten with the server.
+    bool m_serverLacksMlst = false;
+    bool m_serverLacksEpsv = false;
     curl_socket_t m_controlSocket = CURL_SOCKET_BAD;
     bool m_inProxyReply = false;
     std::vector<Exchange> m_exchanges;

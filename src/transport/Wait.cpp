@@ -24,9 +24,14 @@ bool waitFor(Inet& inet, int milliseconds)
         QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
         limit.start(milliseconds);
     }
+    // A loop nested in the handler of a posted event (a queued call, a
+    // message box's answer) only wakes for events posted after it began, so
+    // a command that finished at once, its completion already waiting, would
+    // never be heard of; hand over what the component has pending first.
+    QCoreApplication::sendPostedEvents(&inet, QEvent::MetaCall);
     // The component may already have finished between the test above and
     // the connections; check again before sleeping.
-    if (inet.StillExecuting())
+    if (guard && inet.StillExecuting())
         loop.exec();
     return !guard || !guard->StillExecuting();
 }

@@ -168,7 +168,7 @@ private slots:
         const QStringList expected = {
             // the file goes up; the server's copy is kept until it arrived
             "QUIT", cwd, "DELE notes.txt.backup", "RNFR notes.txt", "RNTO notes.txt.backup",
-            "STOR notes.txt", "NLST notes.txt", "DELE notes.txt.backup",
+            "STOR notes.txt", "MLST notes.txt", "DELE notes.txt.backup",
             // a fresh connection, the control file's fetch and its upload
             "QUIT", cwd, "QUIT", cwd, "RETR _files.txt", "DELE _files.txt.backup",
             "RNFR _files.txt", "RNTO _files.txt.backup", "STOR _files.txt",

@@ -4,7 +4,7 @@ and an HTTP server for the same folder, as the tests and the demo use them.
 
     site_server.py --root DIR --password PW --ports-file F --log F
                    [--http-log F] [--refuse-file F] [--ftp-port N] [--http-port N]
-                   [--exit-with-parent]
+                   [--latency-ms N] [--exit-with-parent]
 
 DIR is the FTP root and holds users/tarnwardens/, which HTTP serves below
 /tarnwardens/. Once both servers listen, {"ftp": port, "http": port} is
@@ -15,6 +15,11 @@ The refuse file is read at every upload and download: a line holding a base
 name makes uploads of that name fail with "550 Upload refused."; a line
 "stall:" + base name makes downloads of that name send a little data and then
 hang, as a broken connection would.
+
+--latency-ms makes the site behave as if it were far away: every FTP reply
+(the greeting included), every HTTP response and the first byte of every
+FTP data connection wait that many milliseconds, one round trip of a slow
+link each.
 
 Also works as a small HTTP proxy (absolute addresses and CONNECT to
 loopback), so proxy settings can be tried against it.
@@ -34,11 +39,12 @@ import signal
 import socket
 import sys
 import threading
+import time
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.log import config_logging
 from pyftpdlib.servers import ThreadedFTPServer
 
@@ -105,17 +111,41 @@ class StallingProducer:
         return b""
 
 
-def make_ftp_handler(ftp_log, refuse_list):
+class Latency:
+    """One round trip of the simulated link. Each FTP connection has its own
+    thread here, so a wait holds up that connection alone."""
+
+    def __init__(self, milliseconds):
+        self._seconds = max(0, milliseconds) / 1000.0
+
+    def wait(self):
+        if self._seconds:
+            time.sleep(self._seconds)
+
+
+def make_ftp_handler(ftp_log, refuse_list, latency):
+    class SlowDTPHandler(DTPHandler):
+        # Nothing moves on a new data connection before its first round trip.
+        def __init__(self, sock, cmd_channel):
+            latency.wait()
+            super().__init__(sock, cmd_channel)
+
     class SiteFTPHandler(FTPHandler):
+        dtp_handler = SlowDTPHandler
         banner = "Tarn Wardens site ready."
         # Tests wait for the client's own time-outs, never for ours.
         auth_failed_timeout = 0.2
+
+        def handle(self):
+            latency.wait()  # the greeting
+            super().handle()
 
         def pre_process_command(self, line, cmd, arg):
             if cmd == "PASS":
                 ftp_log.append("PASS ****")
             else:
                 ftp_log.append(line)
+            latency.wait()
             return super().pre_process_command(line, cmd, arg)
 
         def ftp_STOR(self, file, mode="w"):
@@ -133,7 +163,7 @@ def make_ftp_handler(ftp_log, refuse_list):
     return SiteFTPHandler
 
 
-def make_http_handler(site_folder, http_log):
+def make_http_handler(site_folder, http_log, latency):
     class SiteHTTPHandler(BaseHTTPRequestHandler):
         server_version = "TarnSite/1.0"
         protocol_version = "HTTP/1.1"
@@ -155,6 +185,7 @@ def make_http_handler(site_folder, http_log):
 
         def _answer(self, with_body):
             http_log.append("%s %s" % (self.command, self.path))
+            latency.wait()
             name = self._site_file()
             if name is None:
                 body = ("<html><head><title>404 Not Found</title></head><body>"
@@ -245,6 +276,7 @@ def main():
     parser.add_argument("--refuse-file", default="")
     parser.add_argument("--ftp-port", type=int, default=0)
     parser.add_argument("--http-port", type=int, default=0)
+    parser.add_argument("--latency-ms", type=int, default=0)
     parser.add_argument("--exit-with-parent", action="store_true")
     args = parser.parse_args()
 
@@ -255,13 +287,14 @@ def main():
 
     authorizer = DummyAuthorizer()
     authorizer.add_user("pell", args.password, root, perm="elradfmwMT")
-    handler = make_ftp_handler(LineLog(args.log), RefuseList(args.refuse_file))
+    latency = Latency(args.latency_ms)
+    handler = make_ftp_handler(LineLog(args.log), RefuseList(args.refuse_file), latency)
     handler.authorizer = authorizer
     ftp_server = ThreadedFTPServer(("127.0.0.1", args.ftp_port), handler)
     ftp_server.max_cons = 256
 
     http_server = ThreadingHTTPServer(
-        ("127.0.0.1", args.http_port), make_http_handler(site_folder, LineLog(args.http_log)))
+        ("127.0.0.1", args.http_port), make_http_handler(site_folder, LineLog(args.http_log), latency))
     http_server.daemon_threads = True
     threading.Thread(target=http_server.serve_forever, daemon=True).start()
 

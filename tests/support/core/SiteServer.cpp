@@ -96,6 +96,7 @@ bool SiteServer::start()
                      portsFile, QStringLiteral("--log"), dataPath(QStringLiteral("ftp.log")),
                      QStringLiteral("--http-log"), dataPath(QStringLiteral("http.log")),
                      QStringLiteral("--refuse-file"), dataPath(QStringLiteral("refuse.txt")),
+                     QStringLiteral("--latency-ms"), QString::number(m_latencyMs),
                      QStringLiteral("--exit-with-parent")});
     if (!m_process.waitForStarted()) {
         m_error = QStringLiteral("cannot start %1: %2").arg(kPython, m_process.errorString());

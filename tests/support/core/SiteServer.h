@@ -25,6 +25,11 @@ public:
     // The demo's site, which tests may start from.
     static QString DemoSite();
 
+    // Makes the site answer as if it were far away: every FTP reply, every
+    // HTTP response and the first byte of each data connection waits this
+    // long. Takes effect at the next start().
+    void setLatency(int milliseconds) { m_latencyMs = milliseconds; }
+
     // Starts the server and waits until it listens; false with
     // errorString() when it does not.
     bool start();
@@ -68,4 +73,5 @@ private:
     QString m_error;
     int m_ftpPort = 0;
     int m_httpPort = 0;
+    int m_latencyMs = 0;
 };
