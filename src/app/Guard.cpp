@@ -1,0 +1,18 @@
+#include "Guard.h"
+
+#include "Errors.h"
+
+#include <exception>
+
+void RunGuarded(const std::function<void()>& entry, int style)
+{
+    try {
+        entry();
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), style);
+    } catch (const std::exception& error) {
+        // Not one of the program's own errors (out of memory and the like):
+        // still a message, and the member may go on or save their work.
+        MsgBox(QString::fromLocal8Bit(error.what()), style);
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Every entry point of the program (a button, a menu entry, a key, a
+// window's event) runs through RunGuarded: an error that reaches it becomes
+// a message box with the error's description, never the end of the program.
+// The style is the one the operation's failure handling asks for.
+
+#include "Services.h"
+
+#include <functional>
+
+void RunGuarded(const std::function<void()>& entry, int style = vbCritical);
+
+// The entry point as a slot, for connect().
+template <typename Entry> auto Guarded(Entry entry, int style = vbCritical)
+{
+    return [entry, style](auto&&...) { RunGuarded(entry, style); };
+}
