@@ -9,7 +9,6 @@
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
 #include "app/Errors.h"
-#include "users/UserRecord.h"
 
 #include <QFile>
 #include <QtTest>
@@ -162,40 +161,6 @@ private slots:
         QCOMPARE(Windows1252::encode(ScrambleText(" ")), QByteArray("\xDF"));
         QCOMPARE(Windows1252::encode(ScrambleText("A")), QByteArray("\xBE"));
 
-        UserRecord record = UserRecord::FromClear("Orrin", "secret", 4);
-        const UserRecord clear = record;
-        ScrambleUserRecord(record);
-        QCOMPARE(record.Level, static_cast<unsigned char>(251));
-        QCOMPARE(record.ToBytes().size(), 60);
-        QCOMPARE(static_cast<unsigned char>(record.ToBytes().at(0)), static_cast<unsigned char>(~'O' & 0xFF));
-        // A stored record padded with complemented blanks reads back clean.
-        UserRecord stored = UserRecord::FromBytes(
-            (Windows1252::encode(ScrambleText(QStringLiteral("Orrin").leftJustified(30))) +
-             Windows1252::encode(ScrambleText(QStringLiteral("secret").leftJustified(29))) + char(251))
-                .constData());
-        QCOMPARE(static_cast<unsigned char>(stored.ToBytes().at(5)), static_cast<unsigned char>(223));
-        ScrambleUserRecord(stored);
-        QCOMPARE(stored.TrimmedName(), QStringLiteral("Orrin"));
-        QCOMPARE(stored.TrimmedPassword(), QStringLiteral("secret"));
-        QCOMPARE(stored.Level, static_cast<unsigned char>(4));
-        ScrambleUserRecord(record);
-        QCOMPARE(record.Name, clear.Name);
-        QCOMPARE(record.Password, clear.Password);
-        QCOMPARE(record.Level, clear.Level);
-        QCOMPARE(record.TrimmedName(), QStringLiteral("Orrin"));
-
-        // Fields are cut to their widths.
-        const UserRecord longOne = UserRecord::FromClear(QString(40, 'n'), QString(40, 'p'), 3);
-        QCOMPARE(longOne.Name.size(), 30);
-        QCOMPARE(longOne.Password.size(), 29);
-    }
-
-    void userFileRecords()
-    {
-        QByteArray file(60 * 2 + 59, '\xDF');
-        QCOMPARE(ReadStoredUserRecords(file).size(), 2);
-        QCOMPARE(ReadStoredUserRecords(QByteArray(59, 'x')).size(), 0);
-        QCOMPARE(ReadStoredUserRecords(QByteArray()).size(), 0);
     }
 
     void privilegedMembers()

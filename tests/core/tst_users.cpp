@@ -1,0 +1,97 @@
+// The user file: its 60-byte records, their codec and the login's matching.
+// The files here are built byte by byte, so a codec that scrambles and
+// unscrambles symmetrically wrong cannot hide.
+
+#include "users/UserRecord.h"
+
+#include <QtTest>
+
+namespace {
+
+// One stored record: blank-padded Windows-1252 fields, every byte complemented.
+QByteArray Stored(const QByteArray& name, const QByteArray& password, int level)
+{
+    QByteArray clear = name.leftJustified(30, ' ', true) + password.leftJustified(29, ' ', true);
+    clear += char(level);
+    QByteArray stored;
+    for (const char byte : clear)
+        stored += char(~static_cast<unsigned char>(byte));
+    return stored;
+}
+
+const QByteArray kUsers = Stored("Orrin", "Lantern", 4) + Stored("Ann", "heron", 3) +
+                          Stored("P\xE9pin", "caf\xE9", 2) + Stored("Mordo", "cinder", 1);
+
+} // namespace
+
+class TestUsers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordsAreScrambledByteForByte()
+    {
+        const QByteArray stored = Stored("Orrin", "s\xE9" "cret", 4);
+        UserRecord record = UserRecord::FromBytes(stored.constData());
+        modSkiff::ScrambleUserRecord(record);
+        QCOMPARE(record.ToBytes(),
+                 UserRecord::FromClear("Orrin", QString::fromUtf8("s\u00e9cret"), 4).ToBytes());
+        // Clear values scramble back into the stored text and level.
+        modSkiff::ScrambleUserRecord(record);
+        QCOMPARE(record.ToBytes().left(5), stored.left(5));
+        QCOMPARE(record.ToBytes().mid(30, 6), stored.mid(30, 6));
+        QCOMPARE(record.ToBytes().at(59), stored.at(59));
+        // Fields are cut to their widths; a partial record at the end is ignored.
+        const UserRecord longOne = UserRecord::FromClear(QString(40, 'n'), QString(40, 'p'), 3);
+        QCOMPARE(longOne.ToBytes().size(), 60);
+        QCOMPARE(ReadStoredUserRecords(kUsers + kUsers.left(59)).size(), 4);
+    }
+
+    void matching_data()
+    {
+        QTest::addColumn<QByteArray>("userFile");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("member"); // "" = no match
+        QTest::addColumn<int>("level");
+        QTest::newRow("exact") << kUsers << "Ann" << "heron" << "Ann" << 3;
+        QTest::newRow("case and blanks ignored, stored spelling kept")
+            << kUsers << "  ORRIN " << " lANTERN  " << "Orrin" << 4;
+        QTest::newRow("Windows-1252 letters") << kUsers << QString::fromUtf8("pépin")
+                                              << QString::fromUtf8("CAFÉ")
+                                              << QString::fromUtf8("Pépin") << 2;
+        QTest::newRow("locked out members match too") << kUsers << "mordo" << "cinder" << "Mordo"
+                                                      << 1;
+        QTest::newRow("the later of two matches")
+            << Stored("Ann", "heron", 2) + Stored("Bob", "x", 4) + Stored("ANN", "HERON", 3)
+            << "ann" << "heron" << "ANN" << 3;
+        QTest::newRow("wrong password") << kUsers << "Ann" << "heron2" << "" << 0;
+        QTest::newRow("unknown member") << kUsers << "Zed" << "heron" << "" << 0;
+        QTest::newRow("password over 29 characters")
+            << Stored("Ann", QByteArray(29, 'x'), 3) << "Ann" << QString(30, 'x') << "" << 0;
+        QTest::newRow("blank entries") << kUsers << "" << "" << "" << 0;
+        QTest::newRow("empty file") << QByteArray() << "Ann" << "heron" << "" << 0;
+        QTest::newRow("59 bytes") << Stored("Ann", "heron", 3).left(59) << "Ann" << "heron" << ""
+                                  << 0;
+        QTest::newRow("an error page")
+            << QByteArray("<html><body><h1>404 Not Found</h1><p>The requested URL was not "
+                          "found on this server.</p></body></html>\r\n")
+            << "Ann" << "heron" << "" << 0;
+    }
+    void matching()
+    {
+        QFETCH(QByteArray, userFile);
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, member);
+        QFETCH(int, level);
+        const std::optional<SignedInMember> found = FindMember(userFile, name, password);
+        QCOMPARE(found.has_value(), !member.isEmpty());
+        if (found) {
+            QCOMPARE(found->Nickname, member);
+            QCOMPARE(int(found->Level), level);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUsers)
+#include "tst_users.moc"
