@@ -6,6 +6,7 @@
 #include "WindowPlacement.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/modSkiff.h"
@@ -69,7 +70,7 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet = new Inet(this);
     inet->setObjectName(QStringLiteral("inet"));
 
-    connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
+    connect(cmdAdventure, &QPushButton::clicked, this, Guarded([this] { cmdAdventure_Click(); }));
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
     CenterOnScreen(this);

@@ -1,5 +1,6 @@
 #include "frmOutdatedFiles.h"
 
+#include "FileListColumns.h"
 #include "OpenOnce.h"
 #include "frmFileList.h"
 
@@ -28,7 +29,8 @@ bool frmOutdatedFiles::IsListed(const ListItem& row) const
 {
     // As numbers, in either direction: "2.0" is version 2, "" is 0.
     using modSkiff::Val;
-    return Val(row.subItem(QStringLiteral("ver"))) != Val(row.subItem(QStringLiteral("myver")));
+    return Val(row.subItem(FileListColumns::LatestVersion)) !=
+           Val(row.subItem(FileListColumns::MyVersion));
 }
 
 void frmOutdatedFiles::RunAction(frmFileList& fileList)
