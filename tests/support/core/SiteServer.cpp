@@ -178,3 +178,13 @@ void SiteServer::stall(const QString& name) const
 {
     appendToRefuseFile(QStringLiteral("stall:") + name);
 }
+
+void SiteServer::unlist(const QString& name) const
+{
+    appendToRefuseFile(QStringLiteral("unlist:") + name);
+}
+
+void SiteServer::clearRefusals() const
+{
+    WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());
+}
