@@ -48,10 +48,10 @@ private slots:
         TestEnv env;
         QCOMPARE(FileVersions::Get("Plan.doc"), short(0));
         FileVersions::Set("Plan.DOC", 7);
-        QCOMPARE(modSkiff::GetSetting("FileVersions", "plan.doc", ""), QStringLiteral("7"));
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "plan.doc", ""), "7");
         QCOMPARE(FileVersions::Get("PLAN.doc"), short(7));
         FileVersions::Set("old.doc", -2);
-        QCOMPARE(modSkiff::GetSetting("FileVersions", "old.doc", ""), QStringLiteral("-2"));
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "old.doc", ""), "-2");
         QCOMPARE(FileVersions::Get("old.doc"), short(-2));
 
         // Values edited by hand.
@@ -69,14 +69,13 @@ private slots:
                                    "C:\\boot.ini", "tab\there"}) {
             QVERIFY2(!SafeName::IsSafeLocalName(name), qPrintable(name));
         }
-        QVERIFY(!SafeName::IsSafeLocalName(QStringLiteral("line\r\nbreak")));
+        QVERIFY(!SafeName::IsSafeLocalName("line\r\nbreak"));
         QVERIFY(!SafeName::IsSafeLocalName(QString(QChar(0))));
         for (const QString name :
              {"ok name.txt", ".hidden", "...", "a..b", "C:x", "café.doc", "_files.txt"}) {
             QVERIFY2(SafeName::IsSafeLocalName(name), qPrintable(name));
         }
-        QCOMPARE(SafeName::RefusalMessage("../x"),
-                 QStringLiteral("../x is not a valid local file name."));
+        QCOMPARE(SafeName::RefusalMessage("../x"), "../x is not a valid local file name.");
     }
 };
 

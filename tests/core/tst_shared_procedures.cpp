@@ -2,13 +2,13 @@
 // store and the read-only attribute.
 
 #include "TestEnv.h"
+#include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Settings.h"
 #include "app/SiteText.h"
 #include "app/Windows1252.h"
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
-#include "app/Errors.h"
 
 #include <QFile>
 #include <QtTest>
@@ -22,80 +22,78 @@ class TestSharedProcedures : public QObject
 private slots:
     void replaceTextMatchesFirstIgnoringCaseThenExactly()
     {
-        QString text = QStringLiteral("Abc abc ABC");
-        QCOMPARE(ReplaceText(text, {"abc", "x"}), QStringLiteral("x x ABC"));
-        QCOMPARE(text, QStringLiteral("x x ABC"));
+        QString text = "Abc abc ABC";
+        QCOMPARE(ReplaceText(text, {"abc", "x"}), "x x ABC");
+        QCOMPARE(text, "x x ABC");
 
         // Inserted text is never searched again, and pairs run in order.
-        QString grow = QStringLiteral("aa");
-        QCOMPARE(ReplaceText(grow, {"a", "aa"}), QStringLiteral("aaaa"));
-        QString chain = QStringLiteral("one two");
+        QString grow = "aa";
+        QCOMPARE(ReplaceText(grow, {"a", "aa"}), "aaaa");
+        QString chain = "one two";
         // The second pair sees what the first one produced.
-        QCOMPARE(ReplaceText(chain, {"one", "two", "two", "three"}),
-                 QStringLiteral("three three"));
-        QString none = QStringLiteral("abc");
-        QCOMPARE(ReplaceText(none, {"x", "y"}), QStringLiteral("abc"));
+        QCOMPARE(ReplaceText(chain, {"one", "two", "two", "three"}), "three three");
+        QString none = "abc";
+        QCOMPARE(ReplaceText(none, {"x", "y"}), "abc");
     }
 
     void replaceTextKeepCaseFollowsTheReplacedCase()
     {
-        QString text = QStringLiteral("Hello HELLO");
-        QCOMPARE(ReplaceTextKeepCase(text, {"hello", "bye"}), QStringLiteral("Bye HELLO"));
-        QString upper = QStringLiteral("HELLO");
-        QCOMPARE(ReplaceTextKeepCase(upper, {"hello", "bye"}), QStringLiteral("BYE"));
-        QString lower = QStringLiteral("say hello");
-        QCOMPARE(ReplaceTextKeepCase(lower, {"HELLO", "Bye"}), QStringLiteral("say bye"));
-        QString mixed = QStringLiteral("hELLo");
-        QCOMPARE(ReplaceTextKeepCase(mixed, {"hello", "bYe"}), QStringLiteral("bYe"));
-        QString slashes = QStringLiteral("news/archive/old.html");
-        QCOMPARE(ReplaceTextKeepCase(slashes, {"/", "\\"}),
-                 QStringLiteral("news\\archive\\old.html"));
-        QString quotes = QStringLiteral("say \"hi\" \"there\"");
-        QCOMPARE(ReplaceTextKeepCase(quotes, {"\"", "'"}), QStringLiteral("say 'hi' 'there'"));
+        QString text = "Hello HELLO";
+        QCOMPARE(ReplaceTextKeepCase(text, {"hello", "bye"}), "Bye HELLO");
+        QString upper = "HELLO";
+        QCOMPARE(ReplaceTextKeepCase(upper, {"hello", "bye"}), "BYE");
+        QString lower = "say hello";
+        QCOMPARE(ReplaceTextKeepCase(lower, {"HELLO", "Bye"}), "say bye");
+        QString mixed = "hELLo";
+        QCOMPARE(ReplaceTextKeepCase(mixed, {"hello", "bYe"}), "bYe");
+        QString slashes = "news/archive/old.html";
+        QCOMPARE(ReplaceTextKeepCase(slashes, {"/", "\\"}), "news\\archive\\old.html");
+        QString quotes = "say \"hi\" \"there\"";
+        QCOMPARE(ReplaceTextKeepCase(quotes, {"\"", "'"}), "say 'hi' 'there'");
     }
 
     void stripLeadingText()
     {
-        QString text = QStringLiteral("  Index of /x");
-        QVERIFY(StripLeadingText(text, QStringLiteral("index of")));
-        QCOMPARE(text, QStringLiteral(" /x"));
+        QString text = "  Index of /x";
+        QVERIFY(StripLeadingText(text, "index of"));
+        QCOMPARE(text, " /x");
 
-        QString miss = QStringLiteral("  news/a.html");
-        QVERIFY(!StripLeadingText(miss, QStringLiteral("images/")));
-        QCOMPARE(miss, QStringLiteral("  news/a.html"));
+        QString miss = "  news/a.html";
+        QVERIFY(!StripLeadingText(miss, "images/"));
+        QCOMPARE(miss, "  news/a.html");
 
         // A prefix that begins with blanks takes the text as it stands.
-        QString blanks = QStringLiteral("  x");
-        QVERIFY(!StripLeadingText(blanks, QStringLiteral(" x")));
-        QVERIFY(StripLeadingText(blanks, QStringLiteral("  ")));
-        QCOMPARE(blanks, QStringLiteral("x"));
+        QString blanks = "  x";
+        QVERIFY(!StripLeadingText(blanks, " x"));
+        QVERIFY(StripLeadingText(blanks, "  "));
+        QCOMPARE(blanks, "x");
 
-        QString all = QStringLiteral("news/");
+        QString all = "news/";
         QVERIFY(StripLeadingText(all, QString()));
-        QCOMPARE(all, QStringLiteral("news/"));
+        QCOMPARE(all, "news/");
     }
 
     void splitAt()
     {
         QString before, after;
-        SplitAt(QStringLiteral("a.b.c"), QStringLiteral("."), before, after);
-        QCOMPARE(before, QStringLiteral("a"));
-        QCOMPARE(after, QStringLiteral("b.c"));
-        SplitAt(QStringLiteral("abc"), QStringLiteral("."), before, after);
-        QCOMPARE(before, QStringLiteral("abc"));
+        SplitAt("a.b.c", ".", before, after);
+        QCOMPARE(before, "a");
+        QCOMPARE(after, "b.c");
+        SplitAt("abc", ".", before, after);
+        QCOMPARE(before, "abc");
         QCOMPARE(after, QString());
-        SplitAt(QStringLiteral("2.0.3\r\nHello\r\nWorld"), QStringLiteral("\r\n"), before, after);
-        QCOMPARE(before, QStringLiteral("2.0.3"));
-        QCOMPARE(after, QStringLiteral("Hello\r\nWorld"));
+        SplitAt("2.0.3\r\nHello\r\nWorld", "\r\n", before, after);
+        QCOMPARE(before, "2.0.3");
+        QCOMPARE(after, "Hello\r\nWorld");
         // The delimiter is found case-sensitively.
-        SplitAt(QStringLiteral("aXbxc"), QStringLiteral("x"), before, after);
-        QCOMPARE(before, QStringLiteral("aXb"));
+        SplitAt("aXbxc", "x", before, after);
+        QCOMPARE(before, "aXb");
         // Splitting a text into itself still works.
-        QString rest = QStringLiteral("a/b/c");
+        QString rest = "a/b/c";
         QString head;
-        SplitAt(rest, QStringLiteral("/"), head, rest);
-        QCOMPARE(head, QStringLiteral("a"));
-        QCOMPARE(rest, QStringLiteral("b/c"));
+        SplitAt(rest, "/", head, rest);
+        QCOMPARE(head, "a");
+        QCOMPARE(rest, "b/c");
     }
 
     void caseTests()
@@ -105,13 +103,13 @@ private slots:
         QVERIFY(IsLowerCase("abc1/") && !IsLowerCase("aBc"));
         QVERIFY(IsCapitalized("Abc") && !IsCapitalized("ABc") && !IsCapitalized("abc"));
         QVERIFY(IsCapitalized("/"));
-        QCOMPARE(Capitalize("hELLO"), QStringLiteral("Hello"));
+        QCOMPARE(Capitalize("hELLO"), "Hello");
         QCOMPARE(Capitalize(QString()), QString());
     }
 
     void versions()
     {
-        QCOMPARE(AppVersion(), QStringLiteral("2.0.3"));
+        QCOMPARE(AppVersion(), "2.0.3");
         QVERIFY(IsCurrentVersion("2.0.3"));
         QVERIFY(!IsCurrentVersion("2.0.4"));
         QVERIFY(!IsCurrentVersion("2.1"));
@@ -150,29 +148,28 @@ private slots:
         try {
             ToInteger(40000);
         } catch (const SkiffError& error) {
-            QCOMPARE(error.description(), QStringLiteral("Overflow"));
+            QCOMPARE(error.description(), "Overflow");
         }
     }
 
     void scrambling()
     {
-        QCOMPARE(ScrambleText(ScrambleText("Orrin é€ß!")), QStringLiteral("Orrin é€ß!"));
+        QCOMPARE(ScrambleText(ScrambleText("Orrin é€ß!")), "Orrin é€ß!");
         // A space becomes byte 223 and back.
         QCOMPARE(Windows1252::encode(ScrambleText(" ")), QByteArray("\xDF"));
         QCOMPARE(Windows1252::encode(ScrambleText("A")), QByteArray("\xBE"));
-
     }
 
     void privilegedMembers()
     {
         TestEnv env;
-        CurrentUser = QStringLiteral("ORRIN");
+        CurrentUser = "ORRIN";
         QVERIFY(IsPrivilegedMember());
-        CurrentUser = QStringLiteral("Marlowe");
+        CurrentUser = "Marlowe";
         QVERIFY(IsPrivilegedMember());
-        CurrentUser = QStringLiteral("tavi ");
+        CurrentUser = "tavi ";
         QVERIFY(!IsPrivilegedMember());
-        CurrentUser = QStringLiteral("ann");
+        CurrentUser = "ann";
         QVERIFY(!IsPrivilegedMember());
         CurrentUser = QString();
         QVERIFY(!IsPrivilegedMember());
@@ -184,13 +181,14 @@ private slots:
         SaveSetting("Icons", "/CurrentView", "1");
         SaveSetting("Icons", "currentview", "10,20");
         SaveSetting("Icons", "%2fcurrentview", "30,40");
-        QCOMPARE(GetSetting("Icons", "/CurrentView", "3"), QStringLiteral("1"));
-        QCOMPARE(GetSetting("Icons", "currentview", ""), QStringLiteral("10,20"));
-        QCOMPARE(GetSetting("Icons", "%2fcurrentview", ""), QStringLiteral("30,40"));
-        QCOMPARE(GetSetting("Icons", "/ShowUpToDateAsBlue", "No"), QStringLiteral("No"));
+        QCOMPARE(GetSetting("Icons", "/CurrentView", "3"), "1");
+        QCOMPARE(GetSetting("Icons", "currentview", ""), "10,20");
+        QCOMPARE(GetSetting("Icons", "%2fcurrentview", ""), "30,40");
+        QCOMPARE(GetSetting("Icons", "/ShowUpToDateAsBlue", "No"), "No");
 
-        const QStringList odd = {"my file.txt", "a.b.c", "100%.txt", "back\\slash.doc",
-                                 "fore/slash.doc", "..", "=equals;semi,comma", "#hash", "é.txt"};
+        const QStringList odd = {"my file.txt",        "a.b.c",          "100%.txt",
+                                 "back\\slash.doc",    "fore/slash.doc", "..",
+                                 "=equals;semi,comma", "#hash",          "é.txt"};
         for (int i = 0; i < odd.size(); ++i)
             SaveSetting("FileVersions", odd.at(i), QString::number(i + 1));
         FlushSettings();
@@ -199,8 +197,8 @@ private slots:
         SetSettingsFile(env.settingsFile());
         for (int i = 0; i < odd.size(); ++i)
             QCOMPARE(GetSetting("FileVersions", odd.at(i), "0"), QString::number(i + 1));
-        QCOMPARE(GetSetting("FileVersions", "fore", "0"), QStringLiteral("0"));
-        QCOMPARE(GetSetting("FileVersions", "back", "0"), QStringLiteral("0"));
+        QCOMPARE(GetSetting("FileVersions", "fore", "0"), "0");
+        QCOMPARE(GetSetting("FileVersions", "back", "0"), "0");
 
         // Sections do not leak into each other.
         SaveSetting("Settings", "LocalFolder", "/x/");

@@ -2,25 +2,17 @@
 // The files here are built byte by byte, so a codec that scrambles and
 // unscrambles symmetrically wrong cannot hide.
 
+#include "SiteTestCase.h"
+
 #include "users/UserRecord.h"
 
 #include <QtTest>
 
 namespace {
 
-// One stored record: blank-padded Windows-1252 fields, every byte complemented.
-QByteArray Stored(const QByteArray& name, const QByteArray& password, int level)
-{
-    QByteArray clear = name.leftJustified(30, ' ', true) + password.leftJustified(29, ' ', true);
-    clear += char(level);
-    QByteArray stored;
-    for (const char byte : clear)
-        stored += char(~static_cast<unsigned char>(byte));
-    return stored;
-}
-
-const QByteArray kUsers = Stored("Orrin", "Lantern", 4) + Stored("Ann", "heron", 3) +
-                          Stored("P\xE9pin", "caf\xE9", 2) + Stored("Mordo", "cinder", 1);
+const QByteArray kUsers =
+    StoredUserRecord("Orrin", "Lantern", 4) + StoredUserRecord("Ann", "heron", 3) +
+    StoredUserRecord("P\xE9pin", "caf\xE9", 2) + StoredUserRecord("Mordo", "cinder", 1);
 
 } // namespace
 
@@ -30,7 +22,10 @@ class TestUsers : public QObject
 private slots:
     void recordsAreScrambledByteForByte()
     {
-        const QByteArray stored = Stored("Orrin", "s\xE9" "cret", 4);
+        const QByteArray stored = StoredUserRecord("Orrin",
+                                                   "s\xE9"
+                                                   "cret",
+                                                   4);
         UserRecord record = UserRecord::FromBytes(stored.constData());
         modSkiff::ScrambleUserRecord(record);
         QCOMPARE(record.ToBytes(),
@@ -53,29 +48,48 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("member"); // "" = no match
         QTest::addColumn<int>("level");
-        QTest::newRow("exact") << kUsers << "Ann" << "heron" << "Ann" << 3;
-        QTest::newRow("case and blanks ignored, stored spelling kept")
-            << kUsers << "  ORRIN " << " lANTERN  " << "Orrin" << 4;
-        QTest::newRow("Windows-1252 letters") << kUsers << QString::fromUtf8("pépin")
-                                              << QString::fromUtf8("CAFÉ")
-                                              << QString::fromUtf8("Pépin") << 2;
-        QTest::newRow("locked out members match too") << kUsers << "mordo" << "cinder" << "Mordo"
-                                                      << 1;
+        QTest::newRow("exact") << kUsers << "Ann"
+                               << "heron"
+                               << "Ann" << 3;
+        QTest::newRow("case and blanks ignored, stored spelling kept") << kUsers << "  ORRIN "
+                                                                       << " lANTERN  "
+                                                                       << "Orrin" << 4;
+        QTest::newRow("Windows-1252 letters")
+            << kUsers << QString::fromUtf8("pépin") << QString::fromUtf8("CAFÉ")
+            << QString::fromUtf8("Pépin") << 2;
+        QTest::newRow("locked out members match too") << kUsers << "mordo"
+                                                      << "cinder"
+                                                      << "Mordo" << 1;
         QTest::newRow("the later of two matches")
-            << Stored("Ann", "heron", 2) + Stored("Bob", "x", 4) + Stored("ANN", "HERON", 3)
-            << "ann" << "heron" << "ANN" << 3;
-        QTest::newRow("wrong password") << kUsers << "Ann" << "heron2" << "" << 0;
-        QTest::newRow("unknown member") << kUsers << "Zed" << "heron" << "" << 0;
+            << StoredUserRecord("Ann", "heron", 2) + StoredUserRecord("Bob", "x", 4) +
+                   StoredUserRecord("ANN", "HERON", 3)
+            << "ann"
+            << "heron"
+            << "ANN" << 3;
+        QTest::newRow("wrong password") << kUsers << "Ann"
+                                        << "heron2"
+                                        << "" << 0;
+        QTest::newRow("unknown member") << kUsers << "Zed"
+                                        << "heron"
+                                        << "" << 0;
         QTest::newRow("password over 29 characters")
-            << Stored("Ann", QByteArray(29, 'x'), 3) << "Ann" << QString(30, 'x') << "" << 0;
-        QTest::newRow("blank entries") << kUsers << "" << "" << "" << 0;
-        QTest::newRow("empty file") << QByteArray() << "Ann" << "heron" << "" << 0;
-        QTest::newRow("59 bytes") << Stored("Ann", "heron", 3).left(59) << "Ann" << "heron" << ""
-                                  << 0;
+            << StoredUserRecord("Ann", QByteArray(29, 'x'), 3) << "Ann" << QString(30, 'x') << ""
+            << 0;
+        QTest::newRow("blank entries") << kUsers << ""
+                                       << ""
+                                       << "" << 0;
+        QTest::newRow("empty file") << QByteArray() << "Ann"
+                                    << "heron"
+                                    << "" << 0;
+        QTest::newRow("59 bytes") << StoredUserRecord("Ann", "heron", 3).left(59) << "Ann"
+                                  << "heron"
+                                  << "" << 0;
         QTest::newRow("an error page")
             << QByteArray("<html><body><h1>404 Not Found</h1><p>The requested URL was not "
                           "found on this server.</p></body></html>\r\n")
-            << "Ann" << "heron" << "" << 0;
+            << "Ann"
+            << "heron"
+            << "" << 0;
     }
     void matching()
     {
