@@ -1,10 +1,15 @@
 // The control file: its list format read and written, and the local rewrite
-// that adds, changes and removes records.
+// that adds, changes and removes records; how a file stands for the member,
+// the member's local versions, and which names may become local file names.
 
 #include "TestEnv.h"
 #include "app/Errors.h"
+#include "app/Settings.h"
 #include "store/ControlFile.h"
 #include "store/ControlFileRewrite.h"
+#include "store/FileState.h"
+#include "store/FileVersions.h"
+#include "store/SafeName.h"
 
 #include <QtTest>
 
@@ -101,71 +106,51 @@ private slots:
                                  "\"the 'best' one\",\"Ann: a, b\"\r\n"));
     }
 
-    void readsFieldsAsAStream()
+    // How the list format's reader sees the text after line 2: one stream of
+    // fields. Each record reads as "name|version|holder|author|description|comment".
+    void readsFieldsAsAStream_data()
     {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("records");
         // A record short of fields takes the rest from the next line, and
         // everything after shifts with it.
-        const ControlFile::Contents spread = ControlFile::Parse(lines({
-            "2.0.3",
-            "2",
-            R"("a.txt",1,"x")",
-            R"("y","d","c")",
-            R"("b.txt",2,"","","d")",
-            R"("late")",
-        }));
-        QVERIFY(!spread.error);
-        QCOMPARE(spread.records.size(), 2);
-        QCOMPARE(spread.records.at(0).Author, "y");
-        QCOMPARE(spread.records.at(0).Comment, "c");
-        QCOMPARE(spread.records.at(1).Description, "d");
-        QCOMPARE(spread.records.at(1).Comment, "late");
-
-        const ControlFile::Contents shifted = ControlFile::Parse(lines({
-            "2.0.3",
-            "2",
-            R"("a.txt",1,"x","y","d")",
-            R"("b.txt",2,"","","","")",
-        }));
-        QCOMPARE(shifted.records.at(0).Comment, "b.txt");
-        QCOMPARE(shifted.records.at(1).Name, "2");
-        QCOMPARE(shifted.listedCount(), 2);
-
+        QTest::newRow("spread") << lines({"2.0.3", "2", R"("a.txt",1,"x")", R"("y","d","c")",
+                                          R"("b.txt",2,"","","d")", R"("late")"})
+                                << QStringList{"a.txt|1|x|y|d|c", "b.txt|2|||d|late"};
+        QTest::newRow("shifted") << lines({"2.0.3", "2", R"("a.txt",1,"x","y","d")",
+                                           R"("b.txt",2,"","","","")"})
+                                 << QStringList{"a.txt|1|x|y|d|b.txt", "2|0||||"};
         // Unquoted fields lose their surrounding blanks; text after a closing
         // quote is dropped; a bare LF ends a line too; a quoted field runs
         // over a line end to its closing quote.
-        const ControlFile::Contents loose = ControlFile::Parse(
-            "1.0\n1\n  plain name  , 5 ,\"holder\" junk,\"auth\"\r\n\"two\nlines\",\"c\"\n");
-        QVERIFY(!loose.error);
-        QCOMPARE(loose.records.size(), 1);
-        const FileRecord& record = loose.records.at(0);
-        QCOMPARE(record.Name, "plain name");
-        QCOMPARE(record.CurrentVersion, short(5));
-        QCOMPARE(record.Controller, "holder");
-        QCOMPARE(record.Author, "auth");
-        QCOMPARE(record.Description, "two\nlines");
-        QCOMPARE(record.Comment, "c");
+        QTest::newRow("loose") << QByteArray(
+                                      "1.0\n1\n  plain name  , 5 ,\"holder\" junk,\"auth\"\r\n"
+                                      "\"two\nlines\",\"c\"\n")
+                               << QStringList{"plain name|5|holder|auth|two\nlines|c"};
+        // A truncated last record gets empty fields; a blank line at the end
+        // is one more record, without a name.
+        QTest::newRow("truncated")
+            << QByteArray("2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"b.txt\",3,\"Ann")
+            << QStringList{"a.txt|1||||", "b.txt|3|Ann|||"};
+        QTest::newRow("name only")
+            << QByteArray("2.0.3\r\n1\r\n\"c.txt\",") << QStringList{"c.txt|0||||"};
+        QTest::newRow("blank last line")
+            << QByteArray("2.0.3\r\n1\r\n\"c.txt\",1,\"\",\"\",\"\",\"\"\r\n\r\n")
+            << QStringList{"c.txt|1||||", "|0||||"};
     }
-
-    void truncatedLastRecordGetsEmptyFields()
+    void readsFieldsAsAStream()
     {
-        const ControlFile::Contents cut = ControlFile::Parse(
-            "2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"b.txt\",3,\"Ann");
-        QVERIFY(!cut.error);
-        QCOMPARE(cut.records.size(), 2);
-        const FileRecord& last = cut.records.at(1);
-        QCOMPARE(last.Name, "b.txt");
-        QCOMPARE(last.CurrentVersion, short(3));
-        QCOMPARE(last.Controller, "Ann");
-        QVERIFY(last.Author.isEmpty() && last.Description.isEmpty() && last.Comment.isEmpty());
-
-        const ControlFile::Contents nameOnly = ControlFile::Parse("2.0.3\r\n1\r\n\"c.txt\",");
-        QCOMPARE(nameOnly.records.size(), 1);
-        QCOMPARE(nameOnly.records.at(0).CurrentVersion, short(0));
-
-        // A blank line at the end is one more record, without a name.
-        const ControlFile::Contents trailing = ControlFile::Parse(kThreeFiles + "\r\n");
-        QCOMPARE(trailing.records.size(), 4);
-        QCOMPARE(trailing.listedCount(), 3);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, records);
+        const ControlFile::Contents contents = ControlFile::Parse(file);
+        QVERIFY(!contents.error);
+        QStringList read;
+        for (const FileRecord& record : contents.records)
+            read << QStringList{record.Name,        QString::number(record.CurrentVersion),
+                                record.Controller,  record.Author,
+                                record.Description, record.Comment}
+                        .join('|');
+        QCOMPARE(read, records);
     }
 
     void versionFieldConversion_data()
@@ -219,23 +204,6 @@ private slots:
         QCOMPARE(contents.records.size(), 2);
         QCOMPARE(contents.records.at(1).Name, "b.txt");
         QCOMPARE(contents.expectedCount, short(4));
-    }
-
-    void listsFileIgnoringCase()
-    {
-        TestEnv env;
-        QCOMPARE(thrownBy([] { ControlFile::ListsFile("_files.txt", "plan.doc"); }),
-                 "File not found");
-        env.writeLocal("_files.txt", kThreeFiles);
-        QVERIFY(ControlFile::ListsFile("_files.txt", "PLAN.doc"));
-        QVERIFY(ControlFile::ListsFile("_files.txt", "notes.txt"));
-        QVERIFY(!ControlFile::ListsFile("_files.txt", "plan"));
-
-        // A faulty record only matters when no record before it matched.
-        env.writeLocal("_files.txt", kThreeFiles + "\"broken.txt\",x,\"\",\"\",\"\",\"\"\r\n");
-        QVERIFY(ControlFile::ListsFile("_files.txt", "map.graal"));
-        QCOMPARE(thrownBy([] { ControlFile::ListsFile("_files.txt", "other.txt"); }),
-                 "Type mismatch");
     }
 };
 
@@ -337,12 +305,84 @@ private slots:
     }
 };
 
+class TestFileState : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stateRules_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("server");
+        QTest::addColumn<int>("local");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("held by me") << "Ann" << 3 << 3 << "open";
+        QTest::newRow("held by me, other case") << "aNN" << 3 << 3 << "open";
+        QTest::newRow("held by me, out of date") << "ANN" << 5 << 2 << "open";
+        QTest::newRow("held by me, no copy") << "ann" << 5 << 0 << "open";
+        QTest::newRow("out of date") << "" << 4 << 3 << "old";
+        QTest::newRow("newer local copy") << "" << 4 << 6 << "old";
+        QTest::newRow("out of date, held by another") << "Orrin" << 4 << 3 << "old";
+        QTest::newRow("no copy") << "" << 4 << 0 << "new";
+        QTest::newRow("no copy, held by another") << "Orrin" << 4 << 0 << "new";
+        QTest::newRow("held by another") << "Orrin" << 4 << 4 << "locked";
+        QTest::newRow("held by a longer name") << "Anne" << 4 << 4 << "locked";
+        QTest::newRow("up to date") << "" << 4 << 4 << "unlocked";
+        QTest::newRow("version 0 listed, no copy") << "" << 0 << 0 << "unlocked";
+    }
+
+    void stateRules()
+    {
+        QFETCH(QString, holder);
+        QFETCH(int, server);
+        QFETCH(int, local);
+        QFETCH(QString, state);
+        QCOMPARE(FileStateKey(GetFileState(holder, short(server), short(local), "Ann")), state);
+    }
+
+    void localVersions()
+    {
+        TestEnv env;
+        QCOMPARE(FileVersions::Get("Plan.doc"), short(0));
+        FileVersions::Set("Plan.DOC", 7);
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "plan.doc", ""), "7");
+        QCOMPARE(FileVersions::Get("PLAN.doc"), short(7));
+        FileVersions::Set("old.doc", -2);
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "old.doc", ""), "-2");
+        QCOMPARE(FileVersions::Get("old.doc"), short(-2));
+
+        // Values edited by hand.
+        const QList<QPair<QString, short>> stored = {{"12abc", 12}, {"abc", 0},   {"", 0},
+                                                     {"3.6", 4},    {"99999", 0}, {"-40000", 0}};
+        for (const auto& [text, version] : stored) {
+            modSkiff::SaveSetting("FileVersions", "hand.txt", text);
+            QCOMPARE(FileVersions::Get("hand.txt"), version);
+        }
+    }
+
+    void safeLocalNames()
+    {
+        for (const QString name : {"../x", "/etc/passwd", "a/b", "a\\b", "..", ".", "", "x/..",
+                                   "C:\\boot.ini", "tab\there"}) {
+            QVERIFY2(!SafeName::IsSafeLocalName(name), qPrintable(name));
+        }
+        QVERIFY(!SafeName::IsSafeLocalName("line\r\nbreak"));
+        QVERIFY(!SafeName::IsSafeLocalName(QString(QChar(0))));
+        for (const QString name :
+             {"ok name.txt", ".hidden", "...", "a..b", "C:x", "café.doc", "_files.txt"}) {
+            QVERIFY2(SafeName::IsSafeLocalName(name), qPrintable(name));
+        }
+        QCOMPARE(SafeName::RefusalMessage("../x"), "../x is not a valid local file name.");
+    }
+};
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     TestControlFile format;
     TestControlFileRewrite rewrite;
-    return QTest::qExec(&format, argc, argv) | QTest::qExec(&rewrite, argc, argv);
+    TestFileState state;
+    return QTest::qExec(&format, argc, argv) | QTest::qExec(&rewrite, argc, argv) |
+           QTest::qExec(&state, argc, argv);
 }
 
 #include "tst_controlfile.moc"

@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -119,64 +118,6 @@ private slots:
 
     void cleanupTestCase() { m_site.reset(); }
 
-    void vocabularyActsOnTheServerInOrder()
-    {
-        m_env->writeLocal("my notes.txt", "first words");
-        auto inet = SiteComponent();
-
-        QCOMPARE(Run(*inet, "cd /users/tarnwardens/qxg").state, 12);
-        QCOMPARE(Run(*inet, "send my notes.txt my notes.txt").state, 12);
-        QCOMPARE(m_site->readSiteFile("qxg/my notes.txt"), QByteArray("first words"));
-
-        QCOMPARE(Run(*inet, "rename my notes.txt my notes.txt.backup").state, 12);
-        QVERIFY(!m_site->siteFileExists("qxg/my notes.txt"));
-
-        const Completion listed = Run(*inet, "ls my notes.txt.backup");
-        QCOMPARE(listed.state, 12);
-        QCOMPARE(listed.response, "my notes.txt.backup\r\n");
-
-        QCOMPARE(Run(*inet, "get my notes.txt.backup copy of notes.txt").state, 12);
-        QCOMPARE(m_env->readLocal("copy of notes.txt"), QByteArray("first words"));
-        QCOMPARE(Run(*inet, "GET my notes.txt.backup my notes.txt").state, 12);
-        QCOMPARE(m_env->readLocal("my notes.txt"), QByteArray("first words"));
-
-        QCOMPARE(Run(*inet, "delete my notes.txt.backup").state, 12);
-        QVERIFY(!m_site->siteFileExists("qxg/my notes.txt.backup"));
-
-        const QStringList log = m_site->ftpLog();
-        QVERIFY2(InOrder(log, {"USER pell", "PASS ****", "CWD /users/tarnwardens/qxg",
-                               "STOR my notes.txt", "RNFR my notes.txt", "RNTO my notes.txt.backup",
-                               "NLST my notes.txt.backup", "RETR my notes.txt.backup",
-                               "RETR my notes.txt.backup", "DELE my notes.txt.backup"}),
-                 qPrintable(log.join('\n')));
-        // One connection carried all of it.
-        QCOMPARE(log.count("USER pell"), 1);
-        QVERIFY(!log.contains("QUIT"));
-    }
-
-    void quitEndsTheSessionAndTheNextCommandLogsInAgain()
-    {
-        m_site->writeSiteFile("qxg/a.txt", "a");
-        auto inet = SiteComponent();
-        Run(*inet, "cd /users/tarnwardens/qxg");
-        QCOMPARE(Run(*inet, "ls a.txt").response, "a.txt\r\n");
-
-        Recorder recorder(*inet);
-        inet->Execute("QUIT");
-        Wait::UntilIdle(*inet);
-        QCOMPARE(recorder.states,
-                 (QList<int>{icDisconnecting, icDisconnected, icResponseCompleted}));
-        QCOMPARE(m_site->ftpLog().last(), "QUIT");
-
-        // A new session starts where the login puts it, not in the old folder.
-        m_site->clearLog();
-        const Completion again = Run(*inet, "ls a.txt");
-        QCOMPARE(again.state, 12);
-        QCOMPARE(again.response, QString());
-        QCOMPARE(m_site->ftpLog().mid(0, 2), (QStringList{"USER pell", "PASS ****"}));
-        QVERIFY(!m_site->ftpLog().contains("CWD /users/tarnwardens/qxg"));
-    }
-
     void folderEntriesMarkSubfoldersAndLeaveOutDotEntries()
     {
         m_site->writeSiteFile("entries/index.html", "i");
@@ -204,36 +145,6 @@ private slots:
 
         QCOMPARE(Run(*inet, "LS /users/tarnwardens/no such folder").state, 11);
         QCOMPARE(Run(*inet, "LS /users/tarnwardens/entries/empty folder").response, QString());
-    }
-
-    void refusedCommandsEndInErrorWithTheServersReply()
-    {
-        auto inet = SiteComponent();
-        Run(*inet, "cd /users/tarnwardens/qxg");
-
-        const Completion missing = Run(*inet, "delete missing.txt");
-        QCOMPARE(missing.state, 11);
-        QVERIFY2(inet->ResponseInfo().startsWith("550 "), qPrintable(inet->ResponseInfo()));
-        QCOMPARE(missing.response, inet->ResponseInfo() + "\r\n");
-
-        m_site->refuse("blocked.txt");
-        m_env->writeLocal("blocked.txt", "no");
-        QCOMPARE(Run(*inet, "send blocked.txt blocked.txt").state, 11);
-        QCOMPARE(inet->ResponseInfo(), "550 Upload refused.");
-        QVERIFY(!m_site->siteFileExists("qxg/blocked.txt"));
-
-        QCOMPARE(Run(*inet, "rename ghost.txt ghost.txt.backup").state, 11);
-        QVERIFY(inet->ResponseInfo().startsWith("550 "));
-
-        // A missing name lists nothing, and completes normally.
-        const Completion ghost = Run(*inet, "ls ghost.txt");
-        QCOMPARE(ghost.state, 12);
-        QVERIFY(!ghost.response.contains("ghost"));
-
-        // Refusals leave the session as it was: same login, same folder.
-        m_site->writeSiteFile("qxg/here.txt", "h");
-        QCOMPARE(Run(*inet, "ls here.txt").response, "here.txt\r\n");
-        QCOMPARE(m_site->ftpLog().count("USER pell"), 1);
     }
 
     void failedDownloadsLeaveTheLocalFileAlone()
@@ -266,14 +177,6 @@ private slots:
         QVERIFY2(inet->ResponseInfo().contains("stalled"), qPrintable(inet->ResponseInfo()));
         QCOMPARE(m_env->readLocal("keep.txt"), QByteArray("precious"));
         QCOMPARE(QDir(m_env->localFolder()).entryList(QDir::Files), before);
-    }
-
-    void uploadOfAMissingLocalFileFailsWithoutConnecting()
-    {
-        auto inet = SiteComponent();
-        QCOMPARE(Run(*inet, "send absent.txt absent.txt").state, 11);
-        QVERIFY(inet->ResponseInfo().contains(m_env->localPath("absent.txt")));
-        QCOMPARE(m_site->ftpLog(), QStringList());
     }
 
     void queuedCommandsRunInOrderEachWithItsOwnResponse()
@@ -373,38 +276,6 @@ private slots:
         }
     }
 
-    void cancelAbandonsARunningTransferAndTheSessionGoesOn()
-    {
-        // Long time-outs, so only a prompt cancel can pass.
-        qputenv("SKIFF_NET_TIMEOUT", "30");
-        const auto restore = qScopeGuard([] { qputenv("SKIFF_NET_TIMEOUT", "2"); });
-        m_site->writeSiteFile("qxg/hang.bin", QByteArray(100000, 'h'));
-        m_site->writeSiteFile("qxg/after.txt", "a");
-        m_site->stall("hang.bin");
-        auto inet = SiteComponent();
-        Run(*inet, "cd /users/tarnwardens/qxg");
-
-        Recorder recorder(*inet);
-        QSignalSpy idle(inet.get(), &Inet::Idle);
-        inet->Execute("get hang.bin hang.bin");
-        inet->Execute("delete after.txt");
-        QTRY_VERIFY(m_site->ftpLog().contains("RETR hang.bin"));
-        inet->Cancel();
-        QVERIFY(!inet->StillExecuting());
-        QCOMPARE(idle.count(), 1);
-        QVERIFY(!QFileInfo::exists(m_env->localPath("hang.bin")));
-
-        // The next command gets a new connection, back in the same folder;
-        // the queued delete was dropped with the cancel.
-        m_site->clearLog();
-        inet->Execute("ls after.txt");
-        QTRY_COMPARE_WITH_TIMEOUT(recorder.completions.size(), 1, 5000);
-        QCOMPARE(recorder.completions.first().response, "after.txt\r\n");
-        QVERIFY(InOrder(m_site->ftpLog(), {"USER pell", "PASS ****", "CWD /users/tarnwardens/qxg",
-                                           "NLST after.txt"}));
-        QVERIFY(m_site->siteFileExists("qxg/after.txt"));
-    }
-
     void httpReturnsPagesAndErrorPagesAsTheyAre()
     {
         const QByteArray utf8 =
@@ -432,17 +303,6 @@ private slots:
     void httpFailuresThrowWithinTheBound()
     {
         auto inet = SiteComponent();
-        const int deadPort = FreePort();
-        try {
-            inet->OpenURLText(
-                QStringLiteral("http://127.0.0.1:%1/tarnwardens/a.txt").arg(deadPort));
-            QFAIL("no error for a dead port");
-        } catch (const SkiffError& error) {
-            QCOMPARE(error.description(),
-                     QStringLiteral("Could not connect to 127.0.0.1:%1: Connection refused")
-                         .arg(deadPort));
-        }
-
         QTcpServer silent;
         QVERIFY(silent.listen(QHostAddress::LocalHost));
         bool thrown = false;
@@ -474,25 +334,6 @@ private slots:
                              .arg(breaking.serverPort())),
                      qPrintable(error.description()));
         }
-    }
-
-    void withoutANamedProxyNoProxyIsUsed()
-    {
-        // Not even one the environment names.
-        const QByteArray dead = QStringLiteral("http://127.0.0.1:%1").arg(FreePort()).toUtf8();
-        for (const char* name : {"http_proxy", "ftp_proxy", "all_proxy", "HTTPS_PROXY"})
-            qputenv(name, dead);
-        const auto restore = qScopeGuard([] {
-            for (const char* name : {"http_proxy", "ftp_proxy", "all_proxy", "HTTPS_PROXY"})
-                qunsetenv(name);
-        });
-        m_site->writeSiteFile("qxg/d.txt", "direct");
-        auto inet = SiteComponent();
-        inet->Proxy = QStringLiteral("127.0.0.1:%1").arg(m_site->httpPort()); // not named: unused
-        QCOMPARE(inet->OpenURLText(SiteConfig::HttpBase() + "qxg/d.txt"), "direct");
-        QCOMPARE(Run(*inet, "ls /users/tarnwardens/qxg/d.txt").response, "d.txt\r\n");
-        for (const QString& line : m_site->httpLog())
-            QVERIFY2(!line.startsWith("CONNECT") && !line.contains("http:"), qPrintable(line));
     }
 };
 

@@ -44,18 +44,6 @@ private slots:
         SiteTestCase::cleanup();
     }
 
-    void namesMapAlikeWithEitherSlash()
-    {
-        const WebFileNames names = MapWebFileName("news\\archive/to day.html");
-        QCOMPARE(names.localFile, QStringLiteral("WebPage/news/archive/to day.html"));
-        QCOMPARE(names.remoteFile, QStringLiteral("/users/tarnwardens/news/archive/to day.html"));
-        QCOMPARE(names.address, SiteConfig::HttpBase() + "news/archive/to day.html");
-        // Only a download makes the folders on the way.
-        QVERIFY(!QFileInfo::exists(mirror("news")));
-        MapWebFileName("news\\archive/x.txt", true);
-        QVERIFY(QFileInfo(mirror("news/archive")).isDir());
-    }
-
     void uploadKeepsThePreviousServerCopyAsBackup()
     {
         Inet inet;
@@ -157,14 +145,6 @@ private slots:
         QVERIFY(!DownloadWebFile(inet, "news/gone.html", contents));
         QCOMPARE(ReadFileBytes(mirror("news/gone.html")), QByteArray("my copy"));
         QCOMPARE(ReadFileBytes(mirror("news/gone.html.backup")), QByteArray("older"));
-    }
-
-    void deleteRemovesTheServerFile()
-    {
-        site().writeSiteFile("news/old page.html", "old");
-        Inet inet;
-        QVERIFY(DeleteWebFile(inet, "news\\old page.html"));
-        QVERIFY(!site().siteFileExists("news/old page.html"));
     }
 
     // Without a proxy the access type stays as it was; with one, everything

@@ -1,7 +1,8 @@
 // Check out, check in and get latest version through the members' shared
-// files windows against the local site. The branches of the operations are
-// tested without windows (tst_sharedfiles); these are the scenarios that need
-// the window: the buttons, the dialog, the rows and the rebuilt list.
+// files windows against the local site, and the check-in dialog on its own.
+// The branches of the operations are tested without windows (tst_sharedfiles);
+// these are the scenarios that need the window: the buttons, the dialog, the
+// rows and the rebuilt list.
 
 #include "ModalDriver.h"
 #include "SharedFilesFixture.h"
@@ -13,7 +14,9 @@
 #include "ui/filelist/frmCheckIn.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -38,6 +41,18 @@ CheckInScript::Action CheckInWith(const QString& comment, bool keep = false)
 }
 
 const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
+
+// What the dialog handed back: result, comment, keep, all, don't update.
+QString Run(frmCheckIn& dialog, const QString& file, std::function<void(frmCheckIn*)> action)
+{
+    WhenShown<frmCheckIn>(std::move(action));
+    QString comment;
+    bool keep = false, all = false, dontUpdate = false;
+    const bool result = dialog.Do_CheckInFile(file, comment, keep, all, dontUpdate);
+    return QStringList{result ? "true" : "false", comment, keep ? "keep" : "-", all ? "all" : "-",
+                       dontUpdate ? "don't update" : "-"}
+        .join(',');
+}
 
 } // namespace
 
@@ -146,29 +161,19 @@ private slots:
         QVERIFY(!commands().contains("RETR _files.txt"));
     }
 
-    void thePlotDocumentIsOfferedAfterGetLatest_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::newRow("OK opens it") << int(vbOK);
-        QTest::newRow("Cancel") << int(vbCancel);
-    }
     void thePlotDocumentIsOfferedAfterGetLatest()
     {
-        QFETCH(int, answer);
         PublishControlFile(site(), {RecordLine("QXPlot.doc", 12), RecordLine("other.txt", 1)});
         share({"QXPlot.doc", "other.txt"});
         Member& ann = openAs("Ann");
         services().expect("QXplot.doc has been updated, press OK to view the changes.",
-                          vbOKCancel | vbInformation, answer);
-        if (answer == vbOK) // it is not checked out: opened anyway
-            services().answer(vbOK);
+                          vbOKCancel | vbInformation, vbOK);
+        services().answer(vbOK); // it is not checked out: opened anyway
         ann.select({"QXPlot.doc", "other.txt"});
         QTest::mouseClick(ann.window()->cmdGetLatestVersion, Qt::LeftButton);
-        QCOMPARE(services().shell.size(), answer == vbOK ? 1 : 0);
-        if (answer == vbOK) {
-            QCOMPARE(services().shell.first().path, ann.env.localPath("QXPlot.doc"));
-            QCOMPARE(ann.list()->selectedItems(), QList<ListItem*>{ann.row("QXPlot.doc")});
-        }
+        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.first().path, ann.env.localPath("QXPlot.doc"));
+        QCOMPARE(ann.list()->selectedItems(), QList<ListItem*>{ann.row("QXPlot.doc")});
     }
 
     // The dialog is kept between check-ins with what the member left in it.
@@ -229,7 +234,7 @@ private slots:
             QVERIFY(!goneWhileRunning);
         };
 
-        services().expect("nowhere.txt does not exist on the server.");
+        services().expect("nowhere.txt does not exist on the server.", vbCritical);
         actMidway([](frmFileList* window) { window->close(); },
                   [](frmFileList* window) { window->GetLatestVersion(); });
         QCOMPARE(ann.env.readLocal("also.txt"), QByteArray("server also.txt"));
@@ -245,5 +250,102 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCheckInOut)
+class TestCheckInDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Closing only hides the dialog: it keeps what the member left in it.
+    void eachWayOutAnswers_data()
+    {
+        QTest::addColumn<QString>("button"); // "" = the close box
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("check in") << "cmdCheckIn"
+                                  << "true,done,keep,-,-";
+        QTest::newRow("check in all") << "cmdCheckInAll"
+                                      << "true,done,keep,all,-";
+        QTest::newRow("cancel") << "cmdCancel"
+                                << "false,done,keep,-,-";
+        QTest::newRow("close box") << ""
+                                   << "false,done,keep,-,-";
+    }
+    void eachWayOutAnswers()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, outcome);
+        frmCheckIn dialog;
+        // An earlier Check In All does not carry over.
+        Run(dialog, "x.txt", [](frmCheckIn* d) { d->cmdCheckInAll->click(); });
+        QString shownFile;
+        QCOMPARE(Run(dialog, "report.doc",
+                     [&](frmCheckIn* d) {
+                         shownFile = d->txtCheckingInFile->text();
+                         d->txtComments->setText("done");
+                         d->chkKeepFileCheckedOut->click();
+                         button.isEmpty() ? (void)d->close()
+                                          : d->findChild<QPushButton*>(button)->click();
+                     }),
+                 outcome);
+        QCOMPARE(shownFile, "report.doc");
+        QCOMPARE(dialog.txtComments->text(), "done");
+    }
+
+    void theTwoBoxesExcludeEachOtherAndGivingBackSetsTheCommentAside()
+    {
+        frmCheckIn dialog;
+        dialog.chkKeepFileCheckedOut->click();
+        QVERIFY(!dialog.chkRevert->isEnabled());
+        dialog.chkKeepFileCheckedOut->click();
+        bool othersEnabled = true;
+        QCOMPARE(Run(dialog, "a.txt",
+                     [&](frmCheckIn* d) {
+                         d->txtComments->setText("lost work");
+                         d->chkRevert->click();
+                         othersEnabled =
+                             d->chkKeepFileCheckedOut->isEnabled() || d->txtComments->isEnabled();
+                         d->cmdCheckIn->click();
+                     }),
+                 "true,,-,-,don't update");
+        QVERIFY(!othersEnabled);
+        // Shown again, unticking brings the comment back.
+        QCOMPARE(Run(dialog, "b.txt",
+                     [&](frmCheckIn* d) {
+                         d->chkRevert->click();
+                         othersEnabled =
+                             d->chkKeepFileCheckedOut->isEnabled() && d->txtComments->isEnabled();
+                         d->cmdCheckIn->click();
+                     }),
+                 "true,lost work,-,-,-");
+        QVERIFY(othersEnabled);
+    }
+
+    // Typed or pasted, a double quote becomes an apostrophe at once, and the
+    // caret stays where it was.
+    void quotesBecomeApostrophes()
+    {
+        frmCheckIn dialog;
+        dialog.show();
+        QLineEdit* box = dialog.txtComments;
+        QTest::keyClicks(box, "\"quoted\"");
+        box->setCursorPosition(1);
+        QTest::keyClick(box, '"');
+        QCOMPARE(box->text(), "''quoted'");
+        QCOMPARE(box->cursorPosition(), 2);
+        QGuiApplication::clipboard()->setText("say \"yes\" ");
+        box->setText("then stop");
+        box->setCursorPosition(5);
+        box->paste();
+        QCOMPARE(box->text(), "then say 'yes' stop");
+        QCOMPARE(box->cursorPosition(), 15);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestCheckInDialog dialog;
+    TestCheckInOut operations;
+    return QTest::qExec(&dialog, argc, argv) | QTest::qExec(&operations, argc, argv);
+}
+
 #include "tst_checkinout.moc"

@@ -1,16 +1,20 @@
 // The shared files window's Actions menu: which owner options it offers, the
-// local read-only mark, opening files from the list, and the rows after an
-// owner's action. What the actions do to the control file is tested without
-// windows (tst_sharedfiles).
+// local read-only mark, opening files from the list, the rows after an
+// owner's action, and the administrator's file details dialog. What the
+// actions do to the control file is tested without windows (tst_sharedfiles).
 
+#include "ModalDriver.h"
 #include "SharedFilesFixture.h"
 
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
 #include "store/FileVersions.h"
+#include "ui/filelist/frmEditFileDetails.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -33,6 +37,16 @@ void ShowActionsMenu(frmFileList* window)
 {
     window->mnuActions->popup(window->mapToGlobal(QPoint(10, 10)));
     window->mnuActions->hide();
+}
+
+QStringList Texts(const frmEditFileDetails& dialog)
+{
+    QStringList texts;
+    for (const QLineEdit* box : {dialog.txtFileName, dialog.txtCheckedOutBy, dialog.txtLastComment,
+                                 dialog.txtFileDescription, dialog.txtAuthor,
+                                 dialog.txtServerVersion, dialog.txtLocalVersion})
+        texts << box->text();
+    return texts;
 }
 
 } // namespace
@@ -118,23 +132,13 @@ private slots:
         QVERIFY(!IsReadOnly("theirs.txt"));
     }
 
-    // Enter and a double click open the selected file as the menu entry does.
+    // Enter in the list opens the selection as the menu entry does.
     void openingFromTheList()
     {
         Member& ann = openStore("Ann", 3);
         ann.select({});
         services().expect("No Files Are Selected", vbExclamation);
         QTest::keyClick(ann.list()->findChild<QTreeView*>(), Qt::Key_Return);
-
-        ann.select({"mine.txt"});
-        services().answer(vbOK);
-        auto* view = ann.list()->findChild<QTreeView*>();
-        const QPoint onRow = view->visualRect(view->model()->index(0, 0)).center();
-        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, onRow);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, onRow);
-        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, onRow);
-        QTRY_COMPARE(services().shell.size(), 1);
-        QCOMPARE(services().shell.first().path, ann.env.localPath("mine.txt"));
     }
 
     // The row shows what the owner's action changed; a failed one leaves it.
@@ -162,6 +166,96 @@ private slots:
         services().expect("Cannot delete a file that doesn't exist.", vbCritical);
         ann.window()->mnuActionsDeleteFile->trigger();
         QVERIFY(ann.row("free.txt"));
+    }
+    // The administrator's file details dialog: the selected row, or nothing.
+    void detailsShowTheSelectedRowOrNothing()
+    {
+        Member& ann = openStore("Ann", 4);
+        ann.select({"held.txt"});
+        QCOMPARE(Texts(frmEditFileDetails(ann.window())),
+                 (QStringList{"held.txt", "ann", "Bob: fourth", "Held", "Bob", "4", "4"}));
+
+        ann.select({});
+        QStringList texts;
+        bool applyEnabled = true;
+        WhenShown<frmEditFileDetails>([&](frmEditFileDetails* dialog) {
+            texts = Texts(*dialog);
+            applyEnabled = dialog->cmdApply->isEnabled();
+            dialog->cmdClose->click();
+        });
+        ann.window()->mnuActionsEditFileDetails->trigger();
+        QCOMPARE(texts, QStringList(7, QString()));
+        QVERIFY(!applyEnabled);
+    }
+
+    void detailsApplyWritesEveryFieldAndFreesTheFile()
+    {
+        Member& ann = openStore("Ann", 4);
+        FileVersions::Set("held.txt", 2);
+        ann.window()->UpdateFileList();
+        ann.select({"held.txt"});
+        {
+            frmEditFileDetails dialog(ann.window());
+            dialog.show();
+            dialog.txtCheckedOutBy->clear();
+            dialog.txtFileDescription->setText("The \"real\" plan");
+            dialog.txtLocalVersion->setText("4");
+            dialog.cmdApply->click();
+            QVERIFY(!dialog.isVisible());
+        }
+        const FileRecord record = SiteRecord(site(), "held.txt");
+        QCOMPARE(record.Controller + "|" + record.Description + "|" + record.Author + "|" +
+                     record.Comment,
+                 QStringLiteral("|The 'real' plan|Bob|Bob: fourth"));
+        QCOMPARE(ann.cell("held.txt", Description) + "|" + ann.cell("held.txt", CheckedOut),
+                 QStringLiteral("The 'real' plan|"));
+        // The local version makes the file current without a download.
+        site().clearLog();
+        QVERIFY(ann.open());
+        QCOMPARE(ann.window()->LastCountOfOutdatedFiles, short(0));
+        QVERIFY(!site().ftpLog().join('\n').contains("held.txt"));
+        // After the refresh another member finds it free.
+        QCOMPARE(openAs("Bob").cell("held.txt", CheckedOut), QString());
+    }
+
+    // Rows: "server box|local box|message ('' = applied)|shown server
+    // version|stored local version", and whether the record went meanwhile.
+    void versionsThatAreNotNumbers_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("text is 0") << "abc|2||0|2" << false;
+        QTest::newRow("leading number") << "7th| 3x||7|3" << false;
+        QTest::newRow("server too big") << "40000|2|Overflow|4|4" << false;
+        QTest::newRow("local too big") << "4|40000|Overflow|4|4" << false;
+        QTest::newRow("server too big, record removed") << "40000|5||40000|5" << true;
+    }
+    void versionsThatAreNotNumbers()
+    {
+        QFETCH(QString, row);
+        QFETCH(bool, removed);
+        const QStringList fields = row.split('|');
+        Member& ann = openStore("Ann", 4);
+        ann.select({"held.txt"});
+        if (removed)
+            PublishControlFile(site(), {kRecords.at(0)});
+        const QByteArray before = site().readSiteFile("qxg/_files.txt");
+        if (!fields[2].isEmpty())
+            services().expect(fields[2], vbCritical);
+        {
+            frmEditFileDetails dialog(ann.window());
+            dialog.txtServerVersion->setText(fields[0]);
+            dialog.txtLocalVersion->setText(fields[1]);
+            dialog.txtAuthor->setText("Dee");
+            dialog.cmdApply->click();
+        }
+        QCOMPARE(ann.cell("held.txt", LatestVersion) + "|" +
+                     QString::number(FileVersions::Get("held.txt")),
+                 fields[3] + "|" + fields[4]);
+        if (!fields[2].isEmpty() || removed)
+            QCOMPARE(site().readSiteFile("qxg/_files.txt"), before);
+        else
+            QCOMPARE(QString::number(SiteRecord(site(), "held.txt").CurrentVersion), fields[3]);
     }
 };
 

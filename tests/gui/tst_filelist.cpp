@@ -9,7 +9,6 @@
 #include "app/Settings.h"
 #include "store/FileVersions.h"
 #include "transport/Inet.h"
-#include "ui/filelist/SplitterBar.h"
 #include "ui/filelist/frmCheckedOutFiles.h"
 #include "ui/frmSetLocalDir.h"
 
@@ -18,7 +17,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTcpServer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -127,26 +125,6 @@ private slots:
         services().answer(vbOK);
         ann.window()->cmdRefresh->click();
         QTRY_VERIFY(!ann.window());
-    }
-
-    void anUnreachableServerIsAFailedFetch()
-    {
-        Member& ann = openFourFiles();
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        ann.window()->inet->RemotePort = probe.serverPort();
-        probe.close(); // nothing listens there any more
-        services().expect(QString("Could not connect to 127.0.0.1:%1: Connection refused")
-                              .arg(ann.window()->inet->RemotePort),
-                          vbCritical);
-        QVERIFY(!ann.window()->UpdateFileList());
-        QVERIFY(!ann.list()->isEnabled());
-        QCOMPARE(services().endProgramCalls, 0);
-        // Once the server is back, a refresh lists the files again.
-        ann.window()->inet->RemotePort = 0;
-        ann.window()->mnuFileRefresh->trigger();
-        QCOMPARE(ann.list()->count(), 4);
-        QVERIFY(ann.list()->isEnabled());
     }
 
     void previewShowsPicturesTextAndMessages()
@@ -298,29 +276,11 @@ private slots:
         QVERIFY(window->mnuActionsEditFileDetails->isEnabled());
         window->mnuViewToolbar->trigger();
         QVERIFY(window->picToolBar->isHidden());
-        QVERIFY(!window->mnuViewToolbar->isChecked());
-        QCOMPARE(GetSetting("Settings", "ViewToolbar", ""), QStringLiteral("0"));
-        QCOMPARE(window->lvwFileList->y(), 0);
+        QCOMPARE(GetSetting("Settings", "ViewToolbar", ""), "0");
 
         Member& pip = openAs("Pip", 2);
         QVERIFY(!pip.window()->mnuFileUsers->isEnabled());
         QVERIFY(!pip.window()->mnuActionsEditFileDetails->isEnabled());
-    }
-
-    void splitterDropMovesThePaneBorder()
-    {
-        Member& ann = openFourFiles();
-        frmFileList* window = ann.window();
-        window->resize(1000, 600);
-        window->LayoutWindow();
-        const int drop = 400; // in the list's coordinates
-        QTest::mousePress(window->picResize1, Qt::LeftButton, {}, QPoint(2, 20));
-        const QPoint target =
-            window->picResize1->mapFromGlobal(window->lvwFileList->mapToGlobal(QPoint(drop, 20)));
-        QTest::mouseRelease(window->picResize1, Qt::LeftButton, {}, target);
-        // The bar's centre rests where it was dropped.
-        QCOMPARE(window->picResize1->x() + window->picResize1->width() / 2,
-                 window->lvwFileList->x() + drop);
     }
 };
 

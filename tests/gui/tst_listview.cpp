@@ -73,44 +73,6 @@ class TestListView : public QObject
 {
     Q_OBJECT
 private slots:
-    void textsByColumnKey()
-    {
-        ListView list;
-        fillFiles(list, {"Map.graal|3|Level one"});
-        ListItem* map = list.findItem("map.graal");
-        QCOMPARE(map->subItem("filename") + "|" + map->subItem("ver"),
-                 QStringLiteral("Map.graal|3"));
-        map->setSubItem("nothing", "lost");
-        QCOMPARE(map->subItem("nothing"), QString());
-        // The details view shows each text under its own header, at the
-        // width given and at the width the member drags to.
-        QCOMPARE(model(list)->index(0, 2).data().toString(), QStringLiteral("Level one"));
-        QVERIFY(model(list)->index(0, 1).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight);
-        QTreeView* report = list.findChild<QTreeView*>("reportView");
-        QCOMPARE(report->columnWidth(2), 200);
-        report->header()->resizeSection(2, 240);
-        QCOMPARE(list.column(2).width, 240);
-        map->setSubItem("desc", "Level two");
-        QCOMPARE(model(list)->index(0, 2).data().toString(), QStringLiteral("Level two"));
-    }
-
-    void keysAreUniqueAndRowsGoAway()
-    {
-        ListView list;
-        fillFiles(list, {"a.txt", "b.txt", "c.txt"});
-        QVERIFY_THROWS_EXCEPTION(SkiffError, list.addItem("b.txt", "B.TXT"));
-        QCOMPARE(list.findItem("b.txt")->text(), QStringLiteral("b.txt"));
-        // Rows without a key (the explorer's) may be many.
-        list.addItem("", "one");
-        list.addItem("", "two");
-        list.removeItem(list.findItem("b.txt"));
-        QCOMPARE(list.findItem("c.txt")->index(), 1);
-        QCOMPARE(model(list)->rowCount(), 4);
-        list.clear();
-        QCOMPARE(model(list)->rowCount(), 0);
-        QVERIFY(list.addItem("a.txt", "a.txt")); // the key is free again
-    }
-
     // Letters ignore case, digits count by value, equal values keep their
     // order in either direction, and rows keep their marks.
     void sortingIsNumericCaselessStableAndKeepsMarks()
@@ -167,41 +129,6 @@ private slots:
         QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     }
 
-    // Between beginUpdate and the outer endUpdate the views are not told of
-    // each row; they get the rows once, sorted and with their marks.
-    void updateShowsRowsOnceSortedWithTheirMarks()
-    {
-        ListView list;
-        list.setCheckboxes(true);
-        fillFiles(list, {"old.txt"});
-        for (int n = 0; n < 40; ++n)
-            list.addItem(QStringLiteral("old%1").arg(n), QStringLiteral("old %1").arg(n));
-        SortListByColumn(list, 0);
-        showList(list);
-        QSignalSpy inserted(model(list), &QAbstractItemModel::rowsInserted);
-        QSignalSpy resets(model(list), &QAbstractItemModel::modelReset);
-        list.beginUpdate();
-        list.clear();
-        list.beginUpdate();
-        for (const char* name : {"d.txt", "b.txt", "c.txt", "a.txt"})
-            list.addItem(name, name);
-        list.findItem("c.txt")->setSelected(true);
-        list.findItem("d.txt")->setChecked(true);
-        // The views still know 41 rows; painting them now must not fail.
-        for (int mode = ListView::lvwIcon; mode <= ListView::lvwReport; ++mode) {
-            list.setView(mode);
-            QVERIFY(!list.grab().isNull());
-        }
-        list.endUpdate();
-        QCOMPARE(resets.count(), 0);
-        list.endUpdate();
-        QCOMPARE(inserted.count(), 0);
-        QCOMPARE(resets.count(), 1);
-        QCOMPARE(keysInOrder(list), QStringLiteral("a.txt b.txt c.txt d.txt"));
-        QCOMPARE(model(list)->index(3, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
-        QVERIFY(shownSelected(list, list.findItem("c.txt")));
-    }
-
     void viewModesShareRowsSelectionAndTicks()
     {
         ListView list;
@@ -227,89 +154,6 @@ private slots:
         list.setView(ListView::lvwReport);
         QVERIFY(shownSelected(list, a));
         QVERIFY(!list.findItem("b.gif")->selected());
-    }
-
-    // Where the view draws them, also after a rebuild that puts them back by
-    // key (as the shared files window does) and a change of view.
-    void smallIconPositionsAreKeptAndRestored()
-    {
-        ListView list;
-        list.setImageList(NewFileListImages(&list));
-        list.setView(ListView::lvwSmallIcon);
-        for (const char* name : {"a.txt", "b.txt"})
-            list.addItem(name, name, ".txt");
-        showList(list);
-        list.setItemPosition(list.findItem("a.txt"), QPoint(200, 150));
-        list.setItemPosition(list.findItem("b.txt"), QPoint(10, 120));
-        auto* view = list.findChild<QListView*>("smallIconView");
-        QCOMPARE(view->visualRect(view->model()->index(0, 0)).topLeft(), QPoint(200, 150));
-
-        list.beginUpdate();
-        list.clear();
-        for (const char* name : {"b.txt", "a.txt"})
-            list.addItem(name, name, ".txt");
-        list.endUpdate();
-        list.setItemPosition(list.findItem("a.txt"), QPoint(200, 150));
-        list.setItemPosition(list.findItem("b.txt"), QPoint(10, 120));
-        list.setView(ListView::lvwReport);
-        list.setView(ListView::lvwSmallIcon);
-        QCoreApplication::processEvents();
-        QCOMPARE(list.itemPosition(list.findItem("a.txt")), QPoint(200, 150));
-        QCOMPARE(view->visualRect(view->model()->index(0, 0)).topLeft(), QPoint(10, 120));
-    }
-
-    void selectedItemPrefersTheFocusedRow()
-    {
-        ListView list;
-        fillFiles(list, {"a.txt", "b.txt", "c.txt"});
-        showList(list);
-        ListItem* a = list.findItem("a.txt");
-        list.findItem("c.txt")->setSelected(true);
-        a->setSelected(true);
-        QCOMPARE(list.selectedItem(), a); // nothing focused: the first selected
-        const QPoint onB = rowRect(list, list.findItem("b.txt")).center();
-        QTest::mouseClick(shownView(list)->viewport(), Qt::LeftButton, Qt::ControlModifier, onB);
-        QCOMPARE(list.selectedItem(), list.findItem("b.txt"));
-        QTest::mouseClick(shownView(list)->viewport(), Qt::LeftButton, Qt::ControlModifier, onB);
-        QCOMPARE(list.selectedItem(), a); // focused but no longer selected
-        list.setMultiSelect(false);
-        list.findItem("b.txt")->setSelected(true); // one selection at a time
-        QCOMPARE(list.selectedItems(), QList<ListItem*>{list.findItem("b.txt")});
-    }
-
-    void realInputGivesTheListsSignals()
-    {
-        ListView list;
-        list.setCheckboxes(true);
-        fillFiles(list, {"a.txt", "b.txt"});
-        showList(list);
-        QAbstractItemView* view = shownView(list);
-        ListItem* b = list.findItem("b.txt");
-        const QPoint onB = rowRect(list, b).center();
-        QSignalSpy mouseUps(&list, &ListView::mouseUp);
-        QSignalSpy clicks(&list, &ListView::itemClick);
-        QSignalSpy doubles(&list, &ListView::dblClick);
-        QSignalSpy keys(&list, &ListView::keyPress);
-        QSignalSpy checks(&list, &ListView::itemCheck);
-        QTest::mouseClick(view->viewport(), Qt::RightButton, {}, onB);
-        QCOMPARE(mouseUps.at(0).at(0).value<Qt::MouseButton>(), Qt::RightButton);
-        QCOMPARE(mouseUps.at(0).at(1).toPoint(), view->viewport()->mapToGlobal(onB));
-        QVERIFY(b->selected()); // the right button selects the row it is over
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, onB);
-        QCOMPARE(clicks.at(0).at(0).value<ListItem*>(), b);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, onB);
-        QCOMPARE(doubles.count(), 1);
-        // Enter on the keypad is Return too.
-        QTest::keyClick(view, Qt::Key_Enter);
-        QTest::keyClick(view, Qt::Key_A);
-        QCOMPARE(keys.at(0).at(0).toInt(), int(Qt::Key_Return));
-        QCOMPARE(keys.at(1).at(0).toInt(), int(Qt::Key_A));
-        // Space on the focused row ticks it; ticking from code is silent.
-        view->setCurrentIndex(view->model()->index(b->index(), 0));
-        QTest::keyClick(view, Qt::Key_Space);
-        list.findItem("a.txt")->setChecked(true);
-        QCOMPARE(checks.count(), 1);
-        QVERIFY(b->checked());
     }
 
     // Every picture loads and draws at both sizes; rows show them by key.

