@@ -57,7 +57,7 @@ bool AskToGiveBack(PointerUnlessAsking& pointer, const QString& name)
 // abandoned the check-in. A version of 32767 cannot be raised: "Overflow"
 // before anything is sent.
 std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
-                                             const CheckInDialog& dialog,
+                                             const AskCheckIn& dialog,
                                              PointerUnlessAsking& pointer, SharedFilesView& view)
 {
     QList<clsFileDetails> batch;
@@ -98,7 +98,7 @@ std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
 
 } // namespace
 
-void SharedFiles::CheckIn(const QList<ListedFile>& selected, const CheckInDialog& dialog)
+void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog)
 {
     PointerUnlessAsking pointer;
     const std::optional<QList<clsFileDetails>> collected =

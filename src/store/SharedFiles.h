@@ -53,7 +53,7 @@ struct CheckInAnswers
     bool CheckInAll = false;
 };
 // Shows the check-in dialog for a file; false when the member cancelled.
-using CheckInDialog = std::function<bool(const QString& name, CheckInAnswers& answers)>;
+using AskCheckIn = std::function<bool(const QString& name, CheckInAnswers& answers)>;
 
 // How fetching and checking the control file ended.
 struct ControlFileCheck
@@ -97,7 +97,7 @@ public:
     // could not be fetched or the member abandoned the add: the list is then
     // not rebuilt.
     bool CheckOut(const QList<ListedFile>& selected);
-    void CheckIn(const QList<ListedFile>& selected, const CheckInDialog& dialog);
+    void CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog);
     // True when the plot document was among the files fetched.
     bool GetLatestVersion(const QList<ListedFile>& selected);
     bool AddFiles(const QStringList& names);

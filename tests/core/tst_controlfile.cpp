@@ -38,17 +38,6 @@ QString errorOf(const ControlFile::Contents& contents)
     return contents.error ? contents.error->description() : QString();
 }
 
-// The description of the SkiffError the call throws; "" when it throws none.
-template <typename Call> QString thrownBy(Call call)
-{
-    try {
-        call();
-    } catch (const SkiffError& error) {
-        return error.description();
-    }
-    return QString();
-}
-
 const QByteArray kThreeFiles = lines({
     "2.0.3",
     "3",
@@ -297,7 +286,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             if (values.at(i) != "-")
                 *fields[i] = values.at(i);
-        QCOMPARE(thrownBy([&] { RewriteControlFile(name, RecordChange(change), given); }), error);
+        QCOMPARE(ErrorOf([&] { RewriteControlFile(name, RecordChange(change), given); }), error);
         QCOMPARE(env.readLocal("_files.txt"), after);
         // The old backup goes only when there is a whole control file to replace it.
         const bool replaced = before.count("\r\n") >= 2;

@@ -118,11 +118,11 @@ private slots:
     void privilegedMembers()
     {
         TestEnv env;
-        for (const QString& name : {"ORRIN", "Marlowe", "brenn", "Tavi"}) {
+        for (const char* name : {"ORRIN", "Marlowe", "brenn", "Tavi"}) {
             CurrentUser = name;
             QVERIFY2(IsPrivilegedMember(), qPrintable(name));
         }
-        for (const QString& name : {"tavi ", "ann", ""}) {
+        for (const char* name : {"tavi ", "ann", ""}) {
             CurrentUser = name;
             QVERIFY2(!IsPrivilegedMember(), qPrintable(name));
         }

@@ -94,7 +94,7 @@ class TestSharedFiles : public SiteTestCase
             files.append({SiteRecord(site(), name), FileVersions::Get(name)});
         return files;
     }
-    CheckInDialog dialog(QList<DialogAnswer> script)
+    AskCheckIn dialog(QList<DialogAnswer> script)
     {
         return [this, script](const QString& name, CheckInAnswers& answers) mutable {
             m_dialogs << name;
@@ -104,16 +104,6 @@ class TestSharedFiles : public SiteTestCase
             return next.has_value();
         };
     }
-    template <typename Operation> QString errorOf(Operation operation)
-    {
-        try {
-            operation();
-        } catch (const SkiffError& error) {
-            return error.description();
-        }
-        return QString();
-    }
-
 private slots:
     void init()
     {
@@ -277,7 +267,7 @@ private slots:
         QVERIFY(QDir().mkpath("blocked.txt.backup/inside"));
         const QByteArray before = serverFile("_files.txt");
         const QList<ListedFile> selection = listed({"blocked.txt", "after.txt"});
-        QCOMPARE(errorOf([&] {
+        QCOMPARE(ErrorOf([&] {
                      checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
                  }),
                  QStringLiteral("Permission denied"));
@@ -396,7 +386,7 @@ private slots:
         m_env->writeLocal("arrives.txt", "local arrives");
         m_env->writeLocal("bounced.txt", "local bounced");
         const QByteArray before = serverFile("_files.txt");
-        QCOMPARE(errorOf([&] {
+        QCOMPARE(ErrorOf([&] {
                      files().CheckIn(listed({"arrives.txt", "bounced.txt"}),
                                      dialog({Answers("try", false, false, true)}));
                  }),
@@ -412,7 +402,7 @@ private slots:
         publish({RecordLine("top.txt", 32767, "Ann")});
         m_env->writeLocal("top.txt", "local");
         site().clearLog();
-        QCOMPARE(errorOf([&] { files().CheckIn(listed({"top.txt"}), dialog({Answers("one")})); }),
+        QCOMPARE(ErrorOf([&] { files().CheckIn(listed({"top.txt"}), dialog({Answers("one")})); }),
                  QStringLiteral("Overflow"));
         QVERIFY(site().ftpLog().isEmpty());
     }
@@ -477,7 +467,7 @@ private slots:
         site().unlist("two.txt");
         services().answerInput("One");
         services().answerInput("Two");
-        QCOMPARE(errorOf([&] {
+        QCOMPARE(ErrorOf([&] {
                      files().AddFiles({"one.txt", "two.txt"});
                  }),
                  QStringLiteral("Error sending two.txt, please try again."));

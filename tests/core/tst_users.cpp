@@ -9,11 +9,7 @@
 #include <QtTest>
 
 namespace {
-
-const QByteArray kUsers =
-    StoredUserRecord("Orrin", "Lantern", 4) + StoredUserRecord("Ann", "heron", 3) +
-    StoredUserRecord("P\xE9pin", "caf\xE9", 2) + StoredUserRecord("Mordo", "cinder", 1);
-
+const QByteArray kUsers = SampleUserFile();
 } // namespace
 
 class TestUsers : public QObject

@@ -19,11 +19,7 @@
 using namespace modSkiff;
 
 namespace {
-
-const QByteArray kUsers =
-    StoredUserRecord("Orrin", "Lantern", 4) + StoredUserRecord("Ann", "heron", 3) +
-    StoredUserRecord("P\xE9pin", "caf\xE9", 2) + StoredUserRecord("Mordo", "cinder", 1);
-
+const QByteArray kUsers = SampleUserFile();
 } // namespace
 
 class TestLogin : public SiteTestCase

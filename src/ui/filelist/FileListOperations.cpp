@@ -163,7 +163,7 @@ void frmFileList::CheckOut()
 void frmFileList::CheckIn()
 {
     CloseAfterOperation closing(*this);
-    const ::CheckInDialog dialog = [this](const QString& name, CheckInAnswers& answers) {
+    const AskCheckIn dialog = [this](const QString& name, CheckInAnswers& answers) {
         // Kept (hidden) between check-ins, so it remembers its comment and boxes.
         auto* checkIn = qobject_cast<frmCheckIn*>(CheckInDialog.data());
         if (!checkIn) {

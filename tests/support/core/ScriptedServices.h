@@ -17,27 +17,19 @@
 
 struct ShownMessage
 {
-    enum Kind
-    {
-        Message,
-        Input
-    } kind = Message;
+    enum Kind { Message, Input } kind = Message;
     QString prompt;
     int style = 0;
     QString title;
     QString defaultText;
     int buttons() const { return style & kButtonsMask; }
     int icon() const { return style & kIconMask; }
+    int defaultButton() const { return style & kDefaultMask; }
 };
 
 struct ShellRequest
 {
-    enum Kind
-    {
-        OpenFile,
-        OpenFolder,
-        StartProgram
-    } kind = OpenFile;
+    enum Kind { OpenFile, OpenFolder, StartProgram } kind = OpenFile;
     QString path;
     QStringList arguments;
 };

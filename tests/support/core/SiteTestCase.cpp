@@ -57,6 +57,12 @@ QByteArray StoredUserRecord(const QByteArray& name, const QByteArray& password, 
     return stored;
 }
 
+QByteArray SampleUserFile()
+{
+    return StoredUserRecord("Orrin", "Lantern", 4) + StoredUserRecord("Ann", "heron", 3) +
+           StoredUserRecord("P\xE9pin", "caf\xE9", 2) + StoredUserRecord("Mordo", "cinder", 1);
+}
+
 QStringList OperationCommands(const QStringList& log)
 {
     static const QStringList session = {"USER", "PASS", "PWD",  "TYPE", "PASV", "EPSV", "EPRT",

@@ -38,6 +38,9 @@ QString SiteFields(const SiteServer& site, const QString& name);
 // fields, every byte complemented, built byte by byte so that a codec that
 // is wrong both ways cannot hide.
 QByteArray StoredUserRecord(const QByteArray& name, const QByteArray& password, int level);
+// A user file of four members: Orrin (Lantern, 4), Ann (heron, 3), Pépin
+// (café, 2) and Mordo (cinder, 1).
+QByteArray SampleUserFile();
 // The FTP commands of a server log that an operation chose, in order: the
 // session's own traffic (log-in, transfer modes, data connections) left out.
 QStringList OperationCommands(const QStringList& log);
