@@ -19,18 +19,6 @@
 
 namespace {
 
-// The commands an operation chose; log-in, transfer modes and data
-// connections are the session's own.
-int CountCommands(const QStringList& log)
-{
-    static const QStringList session = {"USER", "PASS", "PWD",  "TYPE", "PASV", "EPSV", "EPRT",
-                                        "PORT", "SYST", "FEAT", "OPTS", "SIZE", "MDTM", "REST"};
-    int count = 0;
-    for (const QString& line : log)
-        count += !session.contains(line.section(QLatin1Char(' '), 0, 0).toUpper());
-    return count;
-}
-
 // Commands as the server logs them ("rename" arrives as RNFR and RNTO),
 // per file and for the whole operation, from the operations' steps. The
 // list rebuilt at the end costs QUIT, CWD and RETR; so does every fetch of
@@ -69,7 +57,7 @@ template <typename Operation> Figures Measure(const SiteServer& site, Operation 
     figures.ms = timer.nsecsElapsed() / 1e6;
     const QStringList log = site.ftpLog();
     figures.logLines = int(log.size());
-    figures.commands = CountCommands(log);
+    figures.commands = int(OperationCommands(log).size());
     return figures;
 }
 

@@ -4,7 +4,6 @@
 #include "GlobalState.h"
 #include "Windows1252.h"
 #include "shrmodStrings.h"
-#include "../users/UserRecord.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,14 +76,6 @@ QString ScrambleText(const QString& text)
     for (char& b : bytes)
         b = static_cast<char>(static_cast<unsigned char>(b) ^ 0xFF);
     return Windows1252::decode(bytes);
-}
-
-void ScrambleUserRecord(UserRecord& record)
-{
-    record.Name = PadField(ScrambleText(TrimSpaces(record.Name)), UserRecord::NameLength);
-    record.Password =
-        PadField(ScrambleText(TrimSpaces(record.Password)), UserRecord::PasswordLength);
-    record.Level = static_cast<unsigned char>(255 - record.Level);
 }
 
 bool IsPrivilegedMember()

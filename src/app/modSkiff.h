@@ -3,8 +3,6 @@
 
 #include <QString>
 
-struct UserRecord;
-
 namespace modSkiff {
 
 void SetReadOnly(const QString& path, bool readOnly, bool ignorePreference = false);
@@ -14,7 +12,6 @@ QString AppVersion();
 bool IsCurrentVersion(const QString& version);
 
 QString ScrambleText(const QString& text);
-void ScrambleUserRecord(UserRecord& record);
 
 bool IsPrivilegedMember();
 

@@ -1,5 +1,7 @@
 #include "SafeName.h"
 
+#include "app/Services.h"
+
 namespace SafeName {
 
 bool IsSafeLocalName(const QString& name)
@@ -19,6 +21,14 @@ bool IsSafeLocalName(const QString& name)
 QString RefusalMessage(const QString& name)
 {
     return name + QStringLiteral(" is not a valid local file name.");
+}
+
+bool AcceptLocalName(const QString& name)
+{
+    if (IsSafeLocalName(name))
+        return true;
+    MsgBox(RefusalMessage(name), vbCritical);
+    return false;
 }
 
 } // namespace SafeName

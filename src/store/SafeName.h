@@ -11,5 +11,8 @@ namespace SafeName {
 bool IsSafeLocalName(const QString& name);
 // The message shown when an operation refuses such a name.
 QString RefusalMessage(const QString& name);
+// Whether an operation may use the name; shows the refusal when it may not,
+// and the operation passes the file over.
+bool AcceptLocalName(const QString& name);
 
 } // namespace SafeName

@@ -35,6 +35,7 @@ public:
     QByteArray httpGet(const QString& url);
     int httpStatus() const { return m_httpStatus; }
     QVariant nextChunk(int size, int dataType);
+    QString responseText();
 
     QString responseInfo;
     bool lostConnection = false;
@@ -188,6 +189,15 @@ QByteArray InetEngine::httpGet(const QString& url)
     return body;
 }
 
+QString InetEngine::responseText()
+{
+    if (!m_responseDecoded) {
+        m_responseText = SiteText::Decode(m_response);
+        m_responseDecoded = true;
+    }
+    return m_responseText;
+}
+
 QVariant InetEngine::nextChunk(int size, int dataType)
 {
     const int wanted = qMax(0, size);
@@ -196,11 +206,7 @@ QVariant InetEngine::nextChunk(int size, int dataType)
         m_bytesRead += part.size();
         return part;
     }
-    if (!m_responseDecoded) {
-        m_responseText = SiteText::Decode(m_response);
-        m_responseDecoded = true;
-    }
-    const QString part = m_responseText.mid(m_charactersRead, wanted);
+    const QString part = responseText().mid(m_charactersRead, wanted);
     m_charactersRead += part.size();
     return part;
 }
@@ -253,6 +259,8 @@ QString Inet::GetChunkText(int size)
 {
     return GetChunk(size, icString).toString();
 }
+
+QString Inet::LastResponse() const { return m_engine->responseText(); }
 
 bool Inet::LastCommandLostTheServer() const { return m_engine->lostConnection; }
 

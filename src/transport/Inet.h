@@ -84,6 +84,9 @@ public:
     // once it has all been read.
     QVariant GetChunk(int size, int dataType = icString);
     QString GetChunkText(int size = 1024);
+    // The whole text of the last completed response, however much of it
+    // GetChunk has handed out.
+    QString LastResponse() const;
 
     // The server's reply to the operation that failed last.
     QString ResponseInfo() const;

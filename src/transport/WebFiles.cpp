@@ -1,5 +1,6 @@
 #include "WebFiles.h"
 
+#include "FtpLink.h"
 #include "Inet.h"
 #include "SiteConfig.h"
 #include "Wait.h"
@@ -140,17 +141,21 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
     });
 }
 
+bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile)
+{
+    link.Run(QStringLiteral("delete ") + remoteFile + kBackup);
+    link.Run(QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') + remoteFile + kBackup);
+    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
+    if (!link.Failed())
+        return true;
+    link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
+    return false;
+}
+
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
 {
-    Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + remoteFile + kBackup);
-    Wait::ExecuteAndWait(inet, QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') +
-                                   remoteFile + kBackup);
-    Wait::ExecuteAndWait(inet, QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
-    if (!inet.LastCommandFailed())
-        return true;
-    Wait::ExecuteAndWait(inet, QStringLiteral("rename ") + remoteFile + kBackup +
-                                   QLatin1Char(' ') + remoteFile);
-    return false;
+    InetLink link(inet);
+    return SendWithServerBackup(link, localFile, remoteFile);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class FtpLink;
 class Inet;
 
 namespace modSkiff {
@@ -47,6 +48,7 @@ bool UploadWebFile(Inet& inet, const QString& relativeName);
 // was one does not matter), "rename" the file to it, "send" the new copy.
 // When the send fails the previous copy is renamed back, so the server is
 // never left without the file; the result says whether the new copy arrived.
+bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile);
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
 // The text mode for a text that is changed and sent back: a page the server

@@ -3,6 +3,7 @@
 #include "WindowPlacement.h"
 #include "frmSplash.h"
 
+#include "app/Guard.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -105,9 +106,10 @@ frmLogin::frmLogin(QWidget* parent) : QDialog(parent)
     txtUserName->installEventFilter(this);
     txtPassword->installEventFilter(this);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, Guarded([this] { cmdOK_Click(); }));
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::reject);
-    connect(chkProxyServer, &QCheckBox::clicked, this, &frmLogin::chkProxyServer_Click);
+    connect(chkProxyServer, &QCheckBox::clicked, this,
+            Guarded([this] { chkProxyServer_Click(); }));
 
     // The client area ends where the proxy frame begins.
     m_collapsedHeight = fraProxyServer->y();
@@ -253,25 +255,15 @@ void frmLogin::cmdOK_Click()
     SetNormalPointer();
 }
 
-bool frmLogin::matchUserFile(const QString& path)
+void frmLogin::matchUserFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw SkiffError(QStringLiteral("Cannot read the temporary file ") + path);
-    const QString typedName = TrimSpaces(txtUserName->text()).toLower();
-    const QString typedPassword = TrimSpaces(txtPassword->text()).toLower();
-    bool matched = false;
-    for (UserRecord record : ReadStoredUserRecords(file.readAll())) {
-        modSkiff::ScrambleUserRecord(record);
-        if (record.TrimmedName().toLower() == typedName &&
-            record.TrimmedPassword().toLower() == typedPassword) {
-            // Every record is examined: the last match decides.
-            modSkiff::CurrentUser = record.TrimmedName();
-            modSkiff::CurrentLevel = record.Level;
-            matched = true;
-        }
+    if (const auto member = FindMember(file.readAll(), txtUserName->text(), txtPassword->text())) {
+        modSkiff::CurrentUser = member->Nickname;
+        modSkiff::CurrentLevel = member->Level;
     }
-    return matched;
 }
 
 void frmLogin::reject()

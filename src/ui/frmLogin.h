@@ -48,7 +48,7 @@ private:
     void cmdOK_Click();
     void chkProxyServer_Click();
     void setAttemptRunning(bool running);
-    bool matchUserFile(const QString& path);
+    void matchUserFile(const QString& path);
     void unloadTemporaryFile();
 
     int m_collapsedHeight = 0;

@@ -1,7 +1,7 @@
 #include "frmMainMenu.h"
 
 #include "filelist/frmFileList.h"
-#include "filelist/OpenOnce.h"
+#include "OpenOnce.h"
 #include "filelist/frmOutdatedFiles.h"
 #include "frmPostNews.h"
 
@@ -9,6 +9,7 @@
 #include "frmUsers.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/modSkiff.h"
@@ -72,10 +73,10 @@ frmMainMenu::frmMainMenu(QWidget* parent) : QWidget(parent)
     inet = new Inet(this);
     inet->setObjectName(QStringLiteral("inet"));
 
-    connect(cmdAdventure, &QPushButton::clicked, this, &frmMainMenu::cmdAdventure_Click);
-    connect(cmdPostNews, &QPushButton::clicked, this, &frmMainMenu::cmdPostNews_Click);
-    connect(cmdWebPage, &QPushButton::clicked, this, &frmMainMenu::cmdWebPage_Click);
-    connect(cmdUsers, &QPushButton::clicked, this, [] { frmUsers::ShowUsers(); });
+    connect(cmdAdventure, &QPushButton::clicked, this, Guarded([this] { cmdAdventure_Click(); }));
+    connect(cmdPostNews, &QPushButton::clicked, this, Guarded([this] { cmdPostNews_Click(); }));
+    connect(cmdWebPage, &QPushButton::clicked, this, Guarded([this] { cmdWebPage_Click(); }));
+    connect(cmdUsers, &QPushButton::clicked, this, Guarded([] { frmUsers::ShowUsers(); }));
 
     resize(picPanel->width() + 40, picPanel->height() + 260);
     CenterOnScreen(this);

@@ -1,7 +1,7 @@
 #include "frmPostNews.h"
 
 #include "WindowPlacement.h"
-#include "filelist/SharedFileSteps.h"
+#include "CloseAfterOperation.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
@@ -29,7 +29,6 @@
 
 #include <exception>
 
-using SharedFileSteps::CloseAfterOperation;
 using namespace modSkiff;
 
 namespace {

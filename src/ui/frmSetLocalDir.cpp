@@ -1,6 +1,7 @@
 #include "frmSetLocalDir.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "app/Settings.h"
 
@@ -53,7 +54,8 @@ frmSetLocalDir::frmSetLocalDir(QWidget* parent) : QDialog(parent)
 
     connect(dirLocalFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &frmSetLocalDir::showSelection);
-    connect(cmdSetLocalDir, &QPushButton::clicked, this, &frmSetLocalDir::cmdSetLocalDir_Click);
+    connect(cmdSetLocalDir, &QPushButton::clicked, this,
+            Guarded([this] { cmdSetLocalDir_Click(); }));
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // A stored folder that no longer exists opens the list at the working

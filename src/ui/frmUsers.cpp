@@ -2,7 +2,7 @@
 
 #include "WindowPlacement.h"
 #include "frmEdit.h"
-#include "filelist/OpenOnce.h"
+#include "OpenOnce.h"
 #include "widgets/ImageList.h"
 #include "widgets/ListView.h"
 

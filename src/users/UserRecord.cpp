@@ -1,6 +1,7 @@
 #include "UserRecord.h"
 
-#include "../app/Windows1252.h"
+#include "app/Windows1252.h"
+#include "app/modSkiff.h"
 
 QString PadField(const QString& text, int width)
 {
@@ -56,4 +57,27 @@ QList<UserRecord> ReadStoredUserRecords(const QByteArray& file)
     for (qsizetype offset = 0; offset + UserRecord::Size <= file.size(); offset += UserRecord::Size)
         records.append(UserRecord::FromBytes(file.constData() + offset));
     return records;
+}
+
+void modSkiff::ScrambleUserRecord(UserRecord& record)
+{
+    record.Name = PadField(ScrambleText(TrimSpaces(record.Name)), UserRecord::NameLength);
+    record.Password =
+        PadField(ScrambleText(TrimSpaces(record.Password)), UserRecord::PasswordLength);
+    record.Level = static_cast<unsigned char>(255 - record.Level);
+}
+
+std::optional<SignedInMember> FindMember(const QByteArray& userFile, const QString& typedName,
+                                         const QString& typedPassword)
+{
+    const QString name = TrimSpaces(typedName).toLower();
+    const QString password = TrimSpaces(typedPassword).toLower();
+    std::optional<SignedInMember> member;
+    for (UserRecord record : ReadStoredUserRecords(userFile)) {
+        modSkiff::ScrambleUserRecord(record);
+        // Every record is examined: the last match decides.
+        if (record.TrimmedName().toLower() == name && record.TrimmedPassword().toLower() == password)
+            member = SignedInMember{record.TrimmedName(), record.Level};
+    }
+    return member;
 }

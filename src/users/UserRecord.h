@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <optional>
 
 struct UserRecord
 {
@@ -38,3 +39,21 @@ QList<UserRecord> ReadStoredUserRecords(const QByteArray& file);
 // Helpers for the fixed-length text fields.
 QString PadField(const QString& text, int width);
 QString TrimSpaces(const QString& text);
+
+namespace modSkiff {
+// Turns a record as stored into clear values and back: each text field
+// trimmed, complemented byte by byte in Windows-1252 and padded again, the
+// level complemented.
+void ScrambleUserRecord(UserRecord& record);
+} // namespace modSkiff
+
+// The member a login names: the last record whose nickname and password
+// match the typed ones, both trimmed and compared in lower case. The
+// nickname is spelled as stored.
+struct SignedInMember
+{
+    QString Nickname;
+    unsigned char Level = 0;
+};
+std::optional<SignedInMember> FindMember(const QByteArray& userFile, const QString& typedName,
+                                         const QString& typedPassword);

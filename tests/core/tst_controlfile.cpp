@@ -1,10 +1,15 @@
 // The control file: its list format read and written, and the local rewrite
-// that adds, changes and removes records.
+// that adds, changes and removes records; how a file stands for the member,
+// the member's local versions, and which names may become local file names.
 
 #include "TestEnv.h"
 #include "app/Errors.h"
+#include "app/Settings.h"
 #include "store/ControlFile.h"
 #include "store/ControlFileRewrite.h"
+#include "store/FileState.h"
+#include "store/FileVersions.h"
+#include "store/SafeName.h"
 
 #include <QtTest>
 
@@ -31,17 +36,6 @@ QByteArray compose(const ControlFile::Contents& contents)
 QString errorOf(const ControlFile::Contents& contents)
 {
     return contents.error ? contents.error->description() : QString();
-}
-
-// The description of the SkiffError the call throws; "" when it throws none.
-template <typename Call> QString thrownBy(Call call)
-{
-    try {
-        call();
-    } catch (const SkiffError& error) {
-        return error.description();
-    }
-    return QString();
 }
 
 const QByteArray kThreeFiles = lines({
@@ -81,7 +75,7 @@ private slots:
         QCOMPARE(menu.CurrentVersion, short(32767));
         QCOMPARE(menu.Description, QString::fromUtf8("Prices in €\u0081, with commas, inside"));
         QCOMPARE(contents.records.at(1).CurrentVersion, short(-3));
-        QCOMPARE(contents.records.at(4).Controller, QStringLiteral("  padded  "));
+        QCOMPARE(contents.records.at(4).Controller, "  padded  ");
         QCOMPARE(compose(contents), file);
     }
 
@@ -90,82 +84,62 @@ private slots:
         FileRecord record;
         record.Name = QString::fromUtf8("résumé.doc");
         record.CurrentVersion = -12;
-        record.Author = QStringLiteral("Ann");
-        record.Description = QStringLiteral("the \"best\" one");
-        record.Comment = QStringLiteral("Ann: a, b");
+        record.Author = "Ann";
+        record.Description = "the \"best\" one";
+        record.Comment = "Ann: a, b";
         QByteArray out;
-        ControlFile::AppendHeader(out, QStringLiteral("2.0.3"), 1);
+        ControlFile::AppendHeader(out, "2.0.3", 1);
         ControlFile::AppendRecord(out, record);
         // A double quote would end the field early, so it is stored as an apostrophe.
         QCOMPARE(out, QByteArray("2.0.3\r\n1\r\n\"r\xE9sum\xE9.doc\",-12,\"\",\"Ann\","
                                  "\"the 'best' one\",\"Ann: a, b\"\r\n"));
     }
 
-    void readsFieldsAsAStream()
+    // How the list format's reader sees the text after line 2: one stream of
+    // fields. Each record reads as "name|version|holder|author|description|comment".
+    void readsFieldsAsAStream_data()
     {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("records");
         // A record short of fields takes the rest from the next line, and
         // everything after shifts with it.
-        const ControlFile::Contents spread = ControlFile::Parse(lines({
-            "2.0.3",
-            "2",
-            R"("a.txt",1,"x")",
-            R"("y","d","c")",
-            R"("b.txt",2,"","","d")",
-            R"("late")",
-        }));
-        QVERIFY(!spread.error);
-        QCOMPARE(spread.records.size(), 2);
-        QCOMPARE(spread.records.at(0).Author, QStringLiteral("y"));
-        QCOMPARE(spread.records.at(0).Comment, QStringLiteral("c"));
-        QCOMPARE(spread.records.at(1).Description, QStringLiteral("d"));
-        QCOMPARE(spread.records.at(1).Comment, QStringLiteral("late"));
-
-        const ControlFile::Contents shifted = ControlFile::Parse(lines({
-            "2.0.3",
-            "2",
-            R"("a.txt",1,"x","y","d")",
-            R"("b.txt",2,"","","","")",
-        }));
-        QCOMPARE(shifted.records.at(0).Comment, QStringLiteral("b.txt"));
-        QCOMPARE(shifted.records.at(1).Name, QStringLiteral("2"));
-        QCOMPARE(shifted.listedCount(), 2);
-
+        QTest::newRow("spread") << lines({"2.0.3", "2", R"("a.txt",1,"x")", R"("y","d","c")",
+                                          R"("b.txt",2,"","","d")", R"("late")"})
+                                << QStringList{"a.txt|1|x|y|d|c", "b.txt|2|||d|late"};
+        QTest::newRow("shifted") << lines({"2.0.3", "2", R"("a.txt",1,"x","y","d")",
+                                           R"("b.txt",2,"","","","")"})
+                                 << QStringList{"a.txt|1|x|y|d|b.txt", "2|0||||"};
         // Unquoted fields lose their surrounding blanks; text after a closing
         // quote is dropped; a bare LF ends a line too; a quoted field runs
         // over a line end to its closing quote.
-        const ControlFile::Contents loose = ControlFile::Parse(
-            "1.0\n1\n  plain name  , 5 ,\"holder\" junk,\"auth\"\r\n\"two\nlines\",\"c\"\n");
-        QVERIFY(!loose.error);
-        QCOMPARE(loose.records.size(), 1);
-        const FileRecord& record = loose.records.at(0);
-        QCOMPARE(record.Name, QStringLiteral("plain name"));
-        QCOMPARE(record.CurrentVersion, short(5));
-        QCOMPARE(record.Controller, QStringLiteral("holder"));
-        QCOMPARE(record.Author, QStringLiteral("auth"));
-        QCOMPARE(record.Description, QStringLiteral("two\nlines"));
-        QCOMPARE(record.Comment, QStringLiteral("c"));
+        QTest::newRow("loose") << QByteArray(
+                                      "1.0\n1\n  plain name  , 5 ,\"holder\" junk,\"auth\"\r\n"
+                                      "\"two\nlines\",\"c\"\n")
+                               << QStringList{"plain name|5|holder|auth|two\nlines|c"};
+        // A truncated last record gets empty fields; a blank line at the end
+        // is one more record, without a name.
+        QTest::newRow("truncated")
+            << QByteArray("2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"b.txt\",3,\"Ann")
+            << QStringList{"a.txt|1||||", "b.txt|3|Ann|||"};
+        QTest::newRow("name only")
+            << QByteArray("2.0.3\r\n1\r\n\"c.txt\",") << QStringList{"c.txt|0||||"};
+        QTest::newRow("blank last line")
+            << QByteArray("2.0.3\r\n1\r\n\"c.txt\",1,\"\",\"\",\"\",\"\"\r\n\r\n")
+            << QStringList{"c.txt|1||||", "|0||||"};
     }
-
-    void truncatedLastRecordGetsEmptyFields()
+    void readsFieldsAsAStream()
     {
-        const ControlFile::Contents cut = ControlFile::Parse(
-            "2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"b.txt\",3,\"Ann");
-        QVERIFY(!cut.error);
-        QCOMPARE(cut.records.size(), 2);
-        const FileRecord& last = cut.records.at(1);
-        QCOMPARE(last.Name, QStringLiteral("b.txt"));
-        QCOMPARE(last.CurrentVersion, short(3));
-        QCOMPARE(last.Controller, QStringLiteral("Ann"));
-        QVERIFY(last.Author.isEmpty() && last.Description.isEmpty() && last.Comment.isEmpty());
-
-        const ControlFile::Contents nameOnly = ControlFile::Parse("2.0.3\r\n1\r\n\"c.txt\",");
-        QCOMPARE(nameOnly.records.size(), 1);
-        QCOMPARE(nameOnly.records.at(0).CurrentVersion, short(0));
-
-        // A blank line at the end is one more record, without a name.
-        const ControlFile::Contents trailing = ControlFile::Parse(kThreeFiles + "\r\n");
-        QCOMPARE(trailing.records.size(), 4);
-        QCOMPARE(trailing.listedCount(), 3);
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, records);
+        const ControlFile::Contents contents = ControlFile::Parse(file);
+        QVERIFY(!contents.error);
+        QStringList read;
+        for (const FileRecord& record : contents.records)
+            read << QStringList{record.Name,        QString::number(record.CurrentVersion),
+                                record.Controller,  record.Author,
+                                record.Description, record.Comment}
+                        .join('|');
+        QCOMPARE(read, records);
     }
 
     void versionFieldConversion_data()
@@ -183,12 +157,11 @@ private slots:
         QTest::newRow("lowest") << QByteArray("-32768") << -32768 << QString();
         QTest::newRow("leading zeros") << QByteArray("007") << 7 << QString();
         QTest::newRow("plus sign") << QByteArray("+3") << 3 << QString();
-        QTest::newRow("text") << QByteArray("abc") << 0 << QStringLiteral("Type mismatch");
-        QTest::newRow("sign only") << QByteArray("-") << 0 << QStringLiteral("Type mismatch");
-        QTest::newRow("too big") << QByteArray("40000") << 0 << QStringLiteral("Overflow");
-        QTest::newRow("too small") << QByteArray("-32769") << 0 << QStringLiteral("Overflow");
-        QTest::newRow("many digits")
-            << QByteArray("12345678901") << 0 << QStringLiteral("Overflow");
+        QTest::newRow("text") << QByteArray("abc") << 0 << "Type mismatch";
+        QTest::newRow("sign only") << QByteArray("-") << 0 << "Type mismatch";
+        QTest::newRow("too big") << QByteArray("40000") << 0 << "Overflow";
+        QTest::newRow("too small") << QByteArray("-32769") << 0 << "Overflow";
+        QTest::newRow("many digits") << QByteArray("12345678901") << 0 << "Overflow";
     }
 
     void versionFieldConversion()
@@ -202,7 +175,7 @@ private slots:
         QCOMPARE(contents.records.size(), error.isEmpty() ? 1 : 0);
         if (error.isEmpty()) {
             QCOMPARE(int(contents.records.at(0).CurrentVersion), version);
-            QCOMPARE(contents.records.at(0).Comment, QStringLiteral("c"));
+            QCOMPARE(contents.records.at(0).Comment, "c");
         }
     }
 
@@ -216,238 +189,178 @@ private slots:
             R"("c.txt",abc,"","","","")",
             R"("d.txt",4,"","","","")",
         }));
-        QCOMPARE(errorOf(contents), QStringLiteral("Type mismatch"));
+        QCOMPARE(errorOf(contents), "Type mismatch");
         QCOMPARE(contents.records.size(), 2);
-        QCOMPARE(contents.records.at(1).Name, QStringLiteral("b.txt"));
+        QCOMPARE(contents.records.at(1).Name, "b.txt");
         QCOMPARE(contents.expectedCount, short(4));
-    }
-
-    void factsForTheValidation()
-    {
-        TestEnv env;
-        const ControlFile::Contents missing = ControlFile::Read(ControlFile::FileName());
-        QVERIFY(!missing.exists);
-        QCOMPARE(thrownBy([&] { missing.requireHeader(); }), QStringLiteral("File not found"));
-
-        env.writeLocal("_files.txt", "");
-        const ControlFile::Contents empty = ControlFile::Read(ControlFile::FileName());
-        QVERIFY(empty.exists && !empty.hasReleaseLine && !empty.error);
-        QCOMPARE(thrownBy([&] { empty.requireHeader(); }),
-                 QStringLiteral("Input past end of file"));
-
-        for (const QByteArray& onlyFirst : {QByteArray("2.0.3"), QByteArray("2.0.3\r\n")}) {
-            const ControlFile::Contents first = ControlFile::Parse(onlyFirst);
-            QVERIFY(first.hasReleaseLine && !first.hasCountLine);
-            QCOMPARE(first.release, QStringLiteral("2.0.3"));
-            QCOMPARE(thrownBy([&] { first.requireHeader(); }),
-                     QStringLiteral("Input past end of file"));
-        }
-
-        QByteArray twelve = "2.1.0\r\n12 files\r\n";
-        for (int i = 0; i < 11; ++i)
-            twelve += "\"f" + QByteArray::number(i) + ".txt\",1,\"\",\"\",\"\",\"\"\r\n";
-        twelve += "\"\",1,\"\",\"\",\"\",\"\"\r\n";
-        env.writeLocal("_files.txt", twelve);
-        const ControlFile::Contents short12 = ControlFile::Read(ControlFile::FileName());
-        QVERIFY(short12.hasCountLine && !short12.error);
-        QCOMPARE(short12.release, QStringLiteral("2.1.0"));
-        QCOMPARE(short12.expectedCount, short(12));
-        QCOMPARE(short12.records.size(), 12);
-        QCOMPARE(short12.listedCount(), 11);
-        short12.requireHeader(); // complete header: no error
-
-        QVERIFY(QDir().mkdir(env.localPath("folder.txt")));
-        const ControlFile::Contents unreadable = ControlFile::Read("folder.txt");
-        QVERIFY(unreadable.exists && !unreadable.hasReleaseLine);
-        QCOMPARE(errorOf(unreadable), QStringLiteral("Path/File access error"));
-        QCOMPARE(thrownBy([&] { unreadable.requireHeader(); }),
-                 QStringLiteral("Path/File access error"));
-
-        const ControlFile::Contents badCount = ControlFile::Parse("2.0.3\r\n99999\r\n");
-        QVERIFY(badCount.hasCountLine);
-        QCOMPARE(errorOf(badCount), QStringLiteral("Overflow"));
-    }
-
-    void listsFileIgnoringCase()
-    {
-        TestEnv env;
-        QCOMPARE(thrownBy([] { ControlFile::ListsFile("_files.txt", "plan.doc"); }),
-                 QStringLiteral("File not found"));
-        env.writeLocal("_files.txt", kThreeFiles);
-        QVERIFY(ControlFile::ListsFile("_files.txt", "PLAN.doc"));
-        QVERIFY(ControlFile::ListsFile("_files.txt", "notes.txt"));
-        QVERIFY(!ControlFile::ListsFile("_files.txt", "plan"));
-
-        // A faulty record only matters when no record before it matched.
-        env.writeLocal("_files.txt", kThreeFiles + "\"broken.txt\",x,\"\",\"\",\"\",\"\"\r\n");
-        QVERIFY(ControlFile::ListsFile("_files.txt", "map.graal"));
-        QCOMPARE(thrownBy([] { ControlFile::ListsFile("_files.txt", "other.txt"); }),
-                 QStringLiteral("Type mismatch"));
     }
 };
 
+// The local half of UpdateFileDetails: each row starts from a control file
+// (null: none), rewrites one record and leaves the file (and its backup).
 class TestControlFileRewrite : public QObject
 {
     Q_OBJECT
-private:
-    static QString rewrite(const QString& name, RecordChange change,
-                           const FileDetailsValues& values = {})
-    {
-        return thrownBy([&] { RewriteControlFile(name, change, values); });
-    }
-
 private slots:
-    void changingOneFieldKeepsTheOthers()
+    void rewrites_data()
     {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        env.writeLocal("_files.txt.backup", "older copy");
-        FileDetailsValues values;
-        values.pvarDesc = QStringLiteral("Plan, third draft");
-        QCOMPARE(rewrite("PLAN.DOC", RecordChange::Update, values), QString());
-        QCOMPARE(env.readLocal("_files.txt.backup"), kThreeFiles);
-        QCOMPARE(env.readLocal("_files.txt"),
-                 lines({
-                     "2.0.3",
-                     "3",
-                     R"("plan.doc",4,"Brenn","Orrin","Plan, third draft","Brenn: fixed, finally")",
-                     R"("map.graal",1,"","Tavi","Level map","Tavi: *new file*")",
-                     R"("notes.txt",12,"","Orrin","","Orrin: typo")",
-                 }));
-    }
-
-    void checkInValues()
-    {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        FileDetailsValues values;
-        values.pvarVersion = QStringLiteral("5");
-        values.pvarController = QString();
-        values.pvarComment = QStringLiteral("Brenn: done");
-        QCOMPARE(rewrite("plan.doc", RecordChange::Update, values), QString());
-        QVERIFY(env.readLocal("_files.txt")
-                    .contains("\r\n\"plan.doc\",5,\"\",\"Orrin\",\"Plan, second draft\","
-                              "\"Brenn: done\"\r\n"));
-
-        // Text that is no number stores version 0; a fraction is rounded.
-        values = {};
-        values.pvarVersion = QStringLiteral("none");
-        QCOMPARE(rewrite("map.graal", RecordChange::Update, values), QString());
-        values.pvarVersion = QStringLiteral("3.6");
-        QCOMPARE(rewrite("notes.txt", RecordChange::Update, values), QString());
-        const ControlFile::Contents after = ControlFile::Read("_files.txt");
-        QCOMPARE(after.records.at(1).CurrentVersion, short(0));
-        QCOMPARE(after.records.at(2).CurrentVersion, short(4));
-        QCOMPARE(after.expectedCount, short(3));
-    }
-
-    void addingAppendsAndCounts()
-    {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        FileDetailsValues values;
-        values.pvarVersion = QStringLiteral("1");
-        values.pvarController = QString();
-        values.pvarAuthor = QStringLiteral("Ann");
-        values.pvarDesc = QString::fromUtf8("Café prices");
-        values.pvarComment = QStringLiteral("Ann: *new file*");
-        QCOMPARE(rewrite("Menu.txt", RecordChange::Add, values), QString());
-        QByteArray expected = kThreeFiles;
-        expected.replace("\r\n3\r\n", "\r\n4\r\n");
-        expected += "\"Menu.txt\",1,\"\",\"Ann\",\"Caf\xE9 prices\",\"Ann: *new file*\"\r\n";
-        QCOMPARE(env.readLocal("_files.txt"), expected);
-    }
-
-    void addingAnExistingNameFailsAndKeepsTheCopies()
-    {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        FileDetailsValues values;
-        values.pvarVersion = QStringLiteral("1");
-        QCOMPARE(rewrite("Map.GRAAL", RecordChange::Add, values),
-                 QStringLiteral("Cannot add a file that already exists."));
-        QCOMPARE(env.readLocal("_files.txt.backup"), kThreeFiles);
-        // The working copy is whole again, so the next file of a batch still
-        // starts from every record.
-        QCOMPARE(env.readLocal("_files.txt"), kThreeFiles);
-        QCOMPARE(rewrite("new.txt", RecordChange::Add, values), QString());
-        QCOMPARE(ControlFile::Read("_files.txt").listedCount(), 4);
-    }
-
-    void deleting()
-    {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        QCOMPARE(rewrite("gone.txt", RecordChange::Delete),
-                 QStringLiteral("Cannot delete a file that doesn't exist."));
-        QCOMPARE(env.readLocal("_files.txt"), kThreeFiles);
-
-        QCOMPARE(rewrite("Map.graal", RecordChange::Delete), QString());
-        QCOMPARE(rewrite("plan.doc", RecordChange::Delete), QString());
-        QCOMPARE(rewrite("NOTES.TXT", RecordChange::Delete), QString());
-        QCOMPARE(env.readLocal("_files.txt"), QByteArray("2.0.3\r\n0\r\n"));
-    }
-
-    void unlistedRecordsAndShortFiles()
-    {
-        TestEnv env;
-        // An empty-name record disappears and the count stays what it said.
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("change");
+        QTest::addColumn<QStringList>("values"); // ver, holder, author, desc, comment; "-" = absent
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QByteArray>("after");
+        const int update = int(RecordChange::Update), add = int(RecordChange::Add),
+                  remove = int(RecordChange::Delete);
+        const QStringList none = {"-", "-", "-", "-", "-"};
+        QByteArray described = kThreeFiles;
+        described.replace("second draft", "third draft");
+        QTest::newRow("one field changes, the others stay")
+            << kThreeFiles << "PLAN.DOC" << update
+            << QStringList{"-", "-", "-", "Plan, third draft", "-"} << "" << described;
+        QByteArray checkedIn = kThreeFiles;
+        checkedIn.replace(R"("plan.doc",4,"Brenn")", R"("plan.doc",5,"")");
+        checkedIn.replace("Brenn: fixed, finally", "Brenn: done");
+        QTest::newRow("check-in values")
+            << kThreeFiles << "plan.doc" << update << QStringList{"5", "", "-", "-", "Brenn: done"}
+            << "" << checkedIn;
+        QByteArray versions = kThreeFiles;
+        versions.replace(R"("map.graal",1)", R"("map.graal",0)");
+        QTest::newRow("a version that is text is 0")
+            << kThreeFiles << "map.graal" << update << QStringList{"none", "-", "-", "-", "-"} << ""
+            << versions;
+        QByteArray added = kThreeFiles;
+        added.replace("\r\n3\r\n", "\r\n4\r\n");
+        added += "\"Menu.txt\",1,\"\",\"Ann\",\"Caf\xE9 prices\",\"Ann: *new file*\"\r\n";
+        QTest::newRow("add appends and counts")
+            << kThreeFiles << "Menu.txt" << add
+            << QStringList{"1", "", "Ann", QString::fromUtf8("Café prices"), "Ann: *new file*"}
+            << "" << added;
+        // A failed change leaves the copy from before it as the working
+        // copy, so the next file of a batch still starts from every record.
+        QTest::newRow("add a name in other letters")
+            << kThreeFiles << "Map.GRAAL" << add << none << "Cannot add a file that already exists."
+            << kThreeFiles;
+        QTest::newRow("delete a missing name")
+            << kThreeFiles << "gone.txt" << remove << none
+            << "Cannot delete a file that doesn't exist." << kThreeFiles;
+        QTest::newRow("delete the last record")
+            << lines({"2.0.3", "1", R"("map.graal",1,"","","","")"}) << "MAP.graal" << remove
+            << none << "" << QByteArray("2.0.3\r\n0\r\n");
         QByteArray withBlank = kThreeFiles;
         withBlank.insert(withBlank.indexOf("\"map"), "\"\",9,\"x\",\"y\",\"z\",\"w\"\r\n");
-        env.writeLocal("_files.txt", withBlank);
-        QCOMPARE(rewrite("notes.txt", RecordChange::Update), QString());
-        QCOMPARE(env.readLocal("_files.txt"), kThreeFiles);
-
-        // Fewer records than the count line says: the count is kept.
-        QByteArray twoOfThree = kThreeFiles.left(kThreeFiles.indexOf("\"notes"));
-        env.writeLocal("_files.txt", twoOfThree);
-        FileDetailsValues values;
-        values.pvarController = QStringLiteral("Ann");
-        QCOMPARE(rewrite("map.graal", RecordChange::Update, values), QString());
-        const ControlFile::Contents after = ControlFile::Read("_files.txt");
-        QCOMPARE(after.expectedCount, short(3));
-        QCOMPARE(after.records.size(), 2);
-        QCOMPARE(after.records.at(1).Controller, QStringLiteral("Ann"));
-    }
-
-    void failuresNeverLoseThePreviousCopy()
-    {
-        TestEnv env;
-        env.writeLocal("_files.txt", kThreeFiles);
-        env.writeLocal("_files.txt.backup", "older copy");
-        FileDetailsValues values;
-        values.pvarVersion = QStringLiteral("40000");
-        QCOMPARE(rewrite("plan.doc", RecordChange::Update, values), QStringLiteral("Overflow"));
-        QCOMPARE(env.readLocal("_files.txt.backup"), kThreeFiles);
-        QCOMPARE(env.readLocal("_files.txt"), kThreeFiles);
-
-        // A record the reader cannot take stops the rewrite.
+        QTest::newRow("an unlisted record goes, the count stays")
+            << withBlank << "notes.txt" << update << none << "" << kThreeFiles;
+        const QByteArray twoOfThree = kThreeFiles.left(kThreeFiles.indexOf("\"notes"));
+        QTest::newRow("a short file keeps its count")
+            << twoOfThree << "notes.txt" << update << none << "" << twoOfThree;
+        QTest::newRow("a version beyond 16 bits")
+            << kThreeFiles << "plan.doc" << update << QStringList{"40000", "-", "-", "-", "-"}
+            << "Overflow" << kThreeFiles;
         const QByteArray broken = kThreeFiles + "\"bad.txt\",zz,\"\",\"\",\"\",\"\"\r\n";
-        env.writeLocal("_files.txt", broken);
-        QCOMPARE(rewrite("plan.doc", RecordChange::Update), QStringLiteral("Type mismatch"));
-        QCOMPARE(env.readLocal("_files.txt.backup"), broken);
-        QCOMPARE(env.readLocal("_files.txt"), broken);
+        QTest::newRow("a record the reader cannot take")
+            << broken << "plan.doc" << update << none << "Type mismatch" << broken;
+        QTest::newRow("a count beyond 16 bits")
+            << QByteArray("2.0.3\r\n32767\r\n") << "x.txt" << add << none << "Overflow"
+            << QByteArray("2.0.3\r\n32767\r\n");
+        QTest::newRow("no control file")
+            << QByteArray() << "plan.doc" << update << none << "File not found" << QByteArray();
+        QTest::newRow("line 1 only") << QByteArray("2.0.3\r\n") << "plan.doc" << update << none
+                                     << "Input past end of file" << QByteArray("2.0.3\r\n");
+    }
+    void rewrites()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, name);
+        QFETCH(int, change);
+        QFETCH(QStringList, values);
+        QFETCH(QString, error);
+        QFETCH(QByteArray, after);
+        TestEnv env;
+        if (!before.isNull())
+            env.writeLocal("_files.txt", before);
+        env.writeLocal("_files.txt.backup", "older copy");
+        FileDetailsValues given;
+        std::optional<QString>* fields[] = {&given.pvarVersion, &given.pvarController,
+                                            &given.pvarAuthor, &given.pvarDesc, &given.pvarComment};
+        for (int i = 0; i < 5; ++i)
+            if (values.at(i) != "-")
+                *fields[i] = values.at(i);
+        QCOMPARE(ErrorOf([&] { RewriteControlFile(name, RecordChange(change), given); }), error);
+        QCOMPARE(env.readLocal("_files.txt"), after);
+        // The old backup goes only when there is a whole control file to replace it.
+        const bool replaced = before.count("\r\n") >= 2;
+        QCOMPARE(env.readLocal("_files.txt.backup"), replaced ? before : QByteArray("older copy"));
+    }
+};
 
-        // The count would leave 16 bits.
-        const QByteArray full = "2.0.3\r\n32767\r\n";
-        env.writeLocal("_files.txt", full);
-        QCOMPARE(rewrite("x.txt", RecordChange::Add), QStringLiteral("Overflow"));
-        QCOMPARE(env.readLocal("_files.txt"), full);
+class TestFileState : public QObject
+{
+    Q_OBJECT
+private slots:
+    void stateRules_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::addColumn<int>("server");
+        QTest::addColumn<int>("local");
+        QTest::addColumn<QString>("state");
+        QTest::newRow("held by me") << "Ann" << 3 << 3 << "open";
+        QTest::newRow("held by me, other case") << "aNN" << 3 << 3 << "open";
+        QTest::newRow("held by me, out of date") << "ANN" << 5 << 2 << "open";
+        QTest::newRow("held by me, no copy") << "ann" << 5 << 0 << "open";
+        QTest::newRow("out of date") << "" << 4 << 3 << "old";
+        QTest::newRow("newer local copy") << "" << 4 << 6 << "old";
+        QTest::newRow("out of date, held by another") << "Orrin" << 4 << 3 << "old";
+        QTest::newRow("no copy") << "" << 4 << 0 << "new";
+        QTest::newRow("no copy, held by another") << "Orrin" << 4 << 0 << "new";
+        QTest::newRow("held by another") << "Orrin" << 4 << 4 << "locked";
+        QTest::newRow("held by a longer name") << "Anne" << 4 << 4 << "locked";
+        QTest::newRow("up to date") << "" << 4 << 4 << "unlocked";
+        QTest::newRow("version 0 listed, no copy") << "" << 0 << 0 << "unlocked";
     }
 
-    void refusesWithoutAControlFile()
+    void stateRules()
+    {
+        QFETCH(QString, holder);
+        QFETCH(int, server);
+        QFETCH(int, local);
+        QFETCH(QString, state);
+        QCOMPARE(FileStateKey(GetFileState(holder, short(server), short(local), "Ann")), state);
+    }
+
+    void localVersions()
     {
         TestEnv env;
-        env.writeLocal("_files.txt.backup", kThreeFiles);
-        QCOMPARE(rewrite("plan.doc", RecordChange::Update), QStringLiteral("File not found"));
-        QCOMPARE(env.readLocal("_files.txt.backup"), kThreeFiles);
-        QVERIFY(!QFile::exists(env.localPath("_files.txt")));
+        QCOMPARE(FileVersions::Get("Plan.doc"), short(0));
+        FileVersions::Set("Plan.DOC", 7);
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "plan.doc", ""), "7");
+        QCOMPARE(FileVersions::Get("PLAN.doc"), short(7));
+        FileVersions::Set("old.doc", -2);
+        QCOMPARE(modSkiff::GetSetting("FileVersions", "old.doc", ""), "-2");
+        QCOMPARE(FileVersions::Get("old.doc"), short(-2));
 
-        env.writeLocal("_files.txt", "2.0.3\r\n");
-        QCOMPARE(rewrite("plan.doc", RecordChange::Update),
-                 QStringLiteral("Input past end of file"));
-        QCOMPARE(env.readLocal("_files.txt.backup"), kThreeFiles);
-        QCOMPARE(env.readLocal("_files.txt"), QByteArray("2.0.3\r\n"));
+        // Values edited by hand.
+        const QList<QPair<QString, short>> stored = {{"12abc", 12}, {"abc", 0},   {"", 0},
+                                                     {"3.6", 4},    {"99999", 0}, {"-40000", 0}};
+        for (const auto& [text, version] : stored) {
+            modSkiff::SaveSetting("FileVersions", "hand.txt", text);
+            QCOMPARE(FileVersions::Get("hand.txt"), version);
+        }
+    }
+
+    void safeLocalNames()
+    {
+        for (const QString name : {"../x", "/etc/passwd", "a/b", "a\\b", "..", ".", "", "x/..",
+                                   "C:\\boot.ini", "tab\there"}) {
+            QVERIFY2(!SafeName::IsSafeLocalName(name), qPrintable(name));
+        }
+        QVERIFY(!SafeName::IsSafeLocalName("line\r\nbreak"));
+        QVERIFY(!SafeName::IsSafeLocalName(QString(QChar(0))));
+        for (const QString name :
+             {"ok name.txt", ".hidden", "...", "a..b", "C:x", "café.doc", "_files.txt"}) {
+            QVERIFY2(SafeName::IsSafeLocalName(name), qPrintable(name));
+        }
+        QCOMPARE(SafeName::RefusalMessage("../x"), "../x is not a valid local file name.");
     }
 };
 
@@ -456,7 +369,9 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     TestControlFile format;
     TestControlFileRewrite rewrite;
-    return QTest::qExec(&format, argc, argv) | QTest::qExec(&rewrite, argc, argv);
+    TestFileState state;
+    return QTest::qExec(&format, argc, argv) | QTest::qExec(&rewrite, argc, argv) |
+           QTest::qExec(&state, argc, argv);
 }
 
 #include "tst_controlfile.moc"

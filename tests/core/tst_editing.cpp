@@ -68,7 +68,7 @@ private slots:
         m_inet = std::make_unique<Inet>();
         WriteFileBytes(program(), "#!/bin/sh\n");
         m_site->writeSiteFile(QStringLiteral("news/a.html"), "<p>server copy</p>");
-        m_site->allowAll();
+        m_site->clearRefusals();
         m_site->clearLog();
     }
 

@@ -69,7 +69,7 @@ private slots:
         m_env = std::make_unique<TestEnv>("Kestrel", 4);
         m_services = std::make_unique<ScriptedServices>();
         Clock::SetSource([] { return QDateTime(QDate(2025, 11, 28), QTime(15, 7)); });
-        m_site->allowAll();
+        m_site->clearRefusals();
         m_site->clearLog();
     }
 

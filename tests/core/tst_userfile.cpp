@@ -3,7 +3,7 @@
 // site's user file (its upload is checked end to end with the window).
 
 #include "SiteServer.h"
-#include "StoredUsers.h"
+#include "SiteTestCase.h"
 #include "TestEnv.h"
 
 #include "app/Errors.h"
@@ -19,16 +19,6 @@ namespace {
 const QString kSiteUsers = QStringLiteral("qxg/_files.dat");
 const QByteArray kThree = StoredUserRecord("Orrin", "lantern", 4) +
                           StoredUserRecord("Ann", "heron", 3) + StoredUserRecord("Pip", "pebble", 2);
-
-QString ErrorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const SkiffError& error) {
-        return error.description();
-    }
-    return QString();
-}
 
 } // namespace
 

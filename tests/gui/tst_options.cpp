@@ -2,7 +2,6 @@
 // settings store, what it writes back (and what it leaves alone), when it
 // rebuilds the list, and how it is opened and closed.
 
-#include "ScriptedServices.h"
 #include "SharedFilesFixture.h"
 
 #include "app/GlobalState.h"
@@ -21,7 +20,7 @@ using namespace modSkiff;
 namespace {
 
 // Stands for "never stored" when reading a setting back.
-const QString kAbsent = QStringLiteral("<absent>");
+const QString kAbsent = "<absent>";
 
 QString stored(const QString& section, const QString& key)
 {
@@ -35,52 +34,35 @@ frmOptions* optionsOf(const Member& member)
 
 } // namespace
 
-class TestOptions : public QObject
+class TestOptions : public SharedFilesTestCase
 {
     Q_OBJECT
 
-    SiteServer* m_site = nullptr;
-
     // How often the shared files window fetched the control file since the log was cleared.
-    int controlFileFetches() const
-    {
-        int count = 0;
-        for (const QString& line : m_site->ftpLog())
-            count += line.startsWith("RETR ") && line.endsWith("_files.txt");
-        return count;
-    }
+    int controlFileFetches() { return commands().count("RETR _files.txt"); }
 
-    // A member with the shared files window open on a small site, and the
-    // options dialog opened from the toolbar button.
-    frmOptions* openOptions(Member& member)
+    // The options dialog opened from the toolbar button.
+    static frmOptions* openOptions(Member& member)
     {
-        if (!member.window() && !member.open())
-            return nullptr;
         member.window()->cmdOptions->click();
         return optionsOf(member);
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_site = new SiteServer;
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
-    }
-    void cleanupTestCase() { delete m_site; }
     void init()
     {
+        SharedFilesTestCase::init();
         // Version 0 is what a member without a local copy holds, so the two
         // files that are not Ann's read as up to date.
-        PublishControlFile(*m_site, {RecordLine("mine.txt", 2, "Ann"), RecordLine("other.txt", 0),
-                                     RecordLine("held.txt", 0, "Bob")});
+        PublishControlFile(site(), {RecordLine("mine.txt", 2, "Ann"), RecordLine("other.txt", 0),
+                                    RecordLine("held.txt", 0, "Bob")});
     }
 
     // Only exactly "Yes" ticks a box, and a box left as it was is not
     // written back, whatever the stored spelling.
     void unchangedBoxesAreNotRewritten()
     {
-        Member ann;
-        ScriptedServices services;
+        Member& ann = openAs("Ann");
         SaveSetting("Icons", "/ShowOutOfDateAsRed", "yes");
         SaveSetting("Icons", "/ShowUnavailableAsYellow", "Yes");
         SaveSetting("Settings", "ShowPreviewPane", "yes");
@@ -102,17 +84,16 @@ private slots:
             QVERIFY2(box->isChecked() == ticked, qPrintable(box->objectName()));
         QVERIFY(options->optDetails->isChecked());
 
-        m_site->clearLog();
+        site().clearLog();
         options->cmdOK->click();
-        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed"), QStringLiteral("yes"));
-        QCOMPARE(stored("Icons", "/ShowUnavailableAsYellow"), QStringLiteral("Yes"));
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), QStringLiteral("yes"));
-        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("YES"));
+        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed") + stored("Settings", "ShowPreviewPane") +
+                     stored("Settings", "NoReadOnly"),
+                 "yesyesYES");
         for (const char* key : {"/ShowUpToDateAsBlue", "/ShowCheckedOutAsGreen"})
             QCOMPARE(stored("Icons", key), kAbsent);
         for (const char* key : {"ShowOutdatedFilesOnStartup", "ShowCheckedOutFilesOnExit"})
             QCOMPARE(stored("Settings", key), kAbsent);
-        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("3"));
+        QCOMPARE(stored("Icons", "/CurrentView"), "3");
         QVERIFY(!NoReadOnly);
         QCOMPARE(controlFileFetches(), 0);
         QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
@@ -132,14 +113,14 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(bool, saved);
-        Member ann;
-        ScriptedServices services;
+        Member& ann = openAs("Ann");
         frmOptions* options = openOptions(ann);
         QVERIFY(options);
         options->chkShowUpToDateAsBlue->setChecked(true);
         options->chkShowOutdatedFilesOnStartup->setChecked(false);
         options->optList->setChecked(true);
-        m_site->clearLog();
+        options->chkNoReadOnly->setChecked(true);
+        site().clearLog();
         if (how == "OK")
             options->cmdOK->click();
         else if (how == "close")
@@ -154,128 +135,29 @@ private slots:
         QCOMPARE(stored("Settings", "ShowOutdatedFilesOnStartup"), saved ? "No" : kAbsent);
         QCOMPARE(stored("Icons", "/CurrentView"), saved ? "2" : kAbsent);
         QCOMPARE(ann.list()->view(), saved ? 2 : 3);
+        QCOMPARE(NoReadOnly, saved);
         QCOMPARE(controlFileFetches(), saved ? 1 : 0);
         // The rebuilt list shows the up-to-date file with its marking.
         QCOMPARE(ann.row("other.txt")->smallIcon(), saved ? "unlocked" : ".txt");
     }
 
+    // Cancel counts for one opening only; from the menu the dialog belongs
+    // to the shared files window, and there is one at a time.
     void cancelCountsForOneOpeningOnly()
     {
-        Member ann;
-        ScriptedServices services;
+        Member& ann = openAs("Ann");
         frmOptions* first = openOptions(ann);
-        QVERIFY(first);
         first->chkShowCheckedOutAsGreen->setChecked(true);
-        first->chkShowPreviewPane->setChecked(false);
         first->cmdCancel->click();
         QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
-        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
-
-        // Opened from the menu the dialog belongs to the shared files window.
         ann.window()->mnuViewOptions->trigger();
         frmOptions* second = optionsOf(ann);
-        QVERIFY(second && second->isVisible());
         QCOMPARE(second->parentWidget(), ann.window());
         QVERIFY(!second->chkShowCheckedOutAsGreen->isChecked());
-        QVERIFY(second->chkShowPreviewPane->isChecked());
-        // One dialog at a time.
         ann.window()->cmdOptions->click();
         QCOMPARE(optionsOf(ann), second);
-
-        second->chkShowCheckedOutAsGreen->setChecked(true);
         second->cmdOK->click();
-        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
-        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), QStringLiteral("Yes"));
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), kAbsent);
-        QCOMPARE(ann.row("mine.txt")->smallIcon(), QStringLiteral("open"));
-    }
-
-    // The list style alone takes effect without a rebuild (the icon boxes do
-    // rebuild, see above).
-    void listStyleAloneDoesNotRebuild()
-    {
-        Member ann;
-        ScriptedServices services;
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        options->optSmallIcons->setChecked(true);
-        m_site->clearLog();
-        options->cmdOK->click();
-        QCOMPARE(controlFileFetches(), 0);
-        QCOMPARE(ann.list()->view(), 1);
-        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("1"));
-    }
-
-    void largeIconsOpenAsListStyle()
-    {
-        Member ann;
-        ScriptedServices services;
-        QVERIFY(ann.open());
-        ann.list()->setView(0);
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        QVERIFY(options->optList->isChecked());
-        QVERIFY(!options->optSmallIcons->isChecked() && !options->optDetails->isChecked());
-        options->cmdOK->click();
-        QCOMPARE(ann.list()->view(), 2);
-        QCOMPARE(stored("Icons", "/CurrentView"), QStringLiteral("2"));
-    }
-
-    void smallIconPositionsSurviveTheDialog()
-    {
-        Member ann;
-        ScriptedServices services;
-        QVERIFY(ann.open());
-        ann.list()->setView(1);
-        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(140, 90));
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        // Opening the dialog saved the positions.
-        QCOMPARE(stored("Icons", "other.txt"), QStringLiteral("140,90"));
-        ann.list()->setItemPosition(ann.row("other.txt"), QPoint(0, 0));
-        options->cmdOK->click();
-        QCOMPARE(ann.list()->itemPosition(ann.row("other.txt")), QPoint(140, 90));
-    }
-
-    void neverReadOnlyFollowsTheBox()
-    {
-        Member ann;
-        ScriptedServices services;
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options && !options->chkNoReadOnly->isChecked());
-        options->chkNoReadOnly->setChecked(true);
-        options->cmdOK->click();
-        QVERIFY(NoReadOnly);
-        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("Yes"));
-
-        options = openOptions(ann);
-        QVERIFY(options && options->chkNoReadOnly->isChecked());
-        options->chkNoReadOnly->setChecked(false);
-        options->cmdOK->click();
-        QVERIFY(!NoReadOnly);
-        QCOMPARE(stored("Settings", "NoReadOnly"), QStringLiteral("No"));
-
-        // A stored "yes" is not "Yes": the flag stays off.
-        SaveSetting("Settings", "NoReadOnly", "yes");
-        NoReadOnly = true;
-        options = openOptions(ann);
-        QVERIFY(options);
-        options->cmdOK->click();
-        QVERIFY(!NoReadOnly);
-    }
-
-    void closingTheSharedFilesWindowAppliesAnOpenDialog()
-    {
-        Member ann;
-        ScriptedServices services;
-        SaveSetting("Settings", "ShowCheckedOutFilesOnExit", "No");
-        frmOptions* options = openOptions(ann);
-        QVERIFY(options);
-        options->chkShowPreviewPane->setChecked(false);
-        QPointer<frmFileList> window = ann.window();
-        QVERIFY(window->close());
-        QCOMPARE(stored("Settings", "ShowPreviewPane"), QStringLiteral("No"));
-        QTRY_VERIFY(window.isNull());
+        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
     }
 };
 

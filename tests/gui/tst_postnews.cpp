@@ -112,7 +112,7 @@ private slots:
         for (const QString& path : {kIndex, kMembers, kAnnGif, QStringLiteral("qxg/_news.dat")})
             m_site->writeSiteFile(path, DemoFile(path));
         QFile::remove(m_site->sitePath(kIndex + ".backup"));
-        m_site->allowAll();
+        m_site->clearRefusals();
         m_env = std::make_unique<TestEnv>("Ann", 3);
         m_services = std::make_unique<ScriptedServices>();
         Clock::SetSource([] { return QDateTime(QDate(2025, 11, 28), QTime(15, 7)); });
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(window.txtNews->toPlainText(), "a\nb");
         QCOMPARE(m_site->readSiteFile(kIndex), DemoFile(kIndex));
 
-        m_site->allowAll();
+        m_site->clearRefusals();
         click(window.cmdPost);
         QTRY_VERIFY(!m_window);
         QCOMPARE(m_site->readSiteFile(kIndex), postedAt1507(kIndex));

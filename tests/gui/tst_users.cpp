@@ -4,7 +4,7 @@
 #include "ModalDriver.h"
 #include "ScriptedServices.h"
 #include "SiteServer.h"
-#include "StoredUsers.h"
+#include "SiteTestCase.h"
 #include "TestEnv.h"
 
 #include "app/GlobalState.h"
@@ -108,7 +108,7 @@ private slots:
     void init()
     {
         m_site->writeSiteFile(kSiteUsers, kMembers);
-        m_site->allowAll();
+        m_site->clearRefusals();
         m_site->clearLog();
     }
     void cleanup() { delete m_users; }
@@ -273,7 +273,7 @@ private slots:
         QCOMPARE(env.readLocal("_files.dat"), changed);
 
         // Once the site takes it again, closing sends the kept changes.
-        m_site->allowAll();
+        m_site->clearRefusals();
         QVERIFY(closeWith(services, {vbYes}));
         QCOMPARE(m_site->readSiteFile(kSiteUsers), changed);
     }

@@ -14,7 +14,8 @@ log (the password masked); every HTTP request line to the HTTP log.
 The refuse file is read at every upload and download: a line holding a base
 name makes uploads of that name fail with "550 Upload refused."; a line
 "stall:" + base name makes downloads of that name send a little data and then
-hang, as a broken connection would.
+hang, as a broken connection would; a line "unlist:" + base name leaves that
+name out of name listings (NLST, MLST), as a server whose listings lag behind.
 
 --latency-ms makes the site behave as if it were far away: every FTP reply
 (the greeting included), every HTTP response and the first byte of every
@@ -50,6 +51,7 @@ from pyftpdlib.servers import ThreadedFTPServer
 
 SITE_URL_PREFIX = "/tarnwardens/"
 STALL_PREFIX = "stall:"
+UNLIST_PREFIX = "unlist:"
 LOOPBACK_HOSTS = ("127.0.0.1", "localhost", "::1")
 
 # Released at shutdown so that hanging downloads let their threads end.
@@ -91,10 +93,13 @@ class RefuseList:
             return []
 
     def refuses_upload(self, name):
-        return name in [l for l in self._lines() if not l.startswith(STALL_PREFIX)]
+        return name in [l for l in self._lines() if ":" not in l]
 
     def stalls_download(self, name):
         return (STALL_PREFIX + name) in self._lines()
+
+    def hides_from_listings(self, name):
+        return (UNLIST_PREFIX + name) in self._lines()
 
 
 class StallingProducer:
@@ -159,6 +164,18 @@ def make_ftp_handler(ftp_log, refuse_list, latency):
                 self.push_dtp_data(StallingProducer(), isproducer=True, cmd="RETR")
                 return file
             return super().ftp_RETR(file)
+
+        def ftp_NLST(self, path):
+            if refuse_list.hides_from_listings(os.path.basename(path)):
+                self.push_dtp_data(b"", cmd="NLST")
+                return path
+            return super().ftp_NLST(path)
+
+        def ftp_MLST(self, path):
+            if refuse_list.hides_from_listings(os.path.basename(path)):
+                self.respond("550 No such file or directory.")
+                return None
+            return super().ftp_MLST(path)
 
     return SiteFTPHandler
 

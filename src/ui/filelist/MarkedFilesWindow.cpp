@@ -1,9 +1,12 @@
 #include "MarkedFilesWindow.h"
 
+#include "FileListColumns.h"
 #include "frmFileList.h"
 
 #include "ui/WindowPlacement.h"
 #include "ui/widgets/ListView.h"
+
+#include "app/Guard.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -14,7 +17,6 @@ namespace {
 constexpr int kMargin = 8;
 // Room for the tick box in front of the file name (360 twips).
 constexpr int kTickBoxWidth = 24;
-const QString kFileNameColumn = QStringLiteral("filename");
 
 } // namespace
 
@@ -43,7 +45,7 @@ MarkedFilesWindow::MarkedFilesWindow(frmFileList& fileList, const QString& capti
     cmdClose->setMinimumWidth(90);
     picButtons->resize(picButtons->sizeHint());
 
-    connect(m_action, &QPushButton::clicked, this, &MarkedFilesWindow::Action_Click);
+    connect(m_action, &QPushButton::clicked, this, Guarded([this] { Action_Click(); }));
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_list, &ListView::columnClick, this,
             [this](int column) { modSkiff::SortListByColumn(*m_list, column); });
@@ -66,7 +68,7 @@ void MarkedFilesWindow::CopyColumns()
     const ListView& source = *m_fileList->lvwFileList;
     for (int index = 0; index < source.columnCount(); ++index) {
         const ColumnHeader column = source.column(index);
-        const int extra = column.key == kFileNameColumn ? kTickBoxWidth : 0;
+        const int extra = column.key == FileListColumns::FileName ? kTickBoxWidth : 0;
         m_list->addColumn(column.key, column.text, column.width + extra, column.alignment,
                           column.iconKey);
     }
@@ -87,7 +89,7 @@ void MarkedFilesWindow::RefreshList()
         row->setChecked(true);
         for (int index = 0; index < m_list->columnCount(); ++index) {
             const QString key = m_list->column(index).key;
-            if (key != kFileNameColumn)
+            if (key != FileListColumns::FileName)
                 row->setSubItem(key, source->subItem(key));
         }
     }

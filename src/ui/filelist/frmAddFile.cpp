@@ -1,19 +1,16 @@
 #include "frmAddFile.h"
 
+#include "FileListColumns.h"
 #include "frmFileList.h"
 
 #include "ui/widgets/ListView.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
-#include "app/shrmodStrings.h"
-#include "store/ControlFile.h"
-#include "store/FileVersions.h"
 #include "store/HiddenList.h"
 #include "store/SafeName.h"
-#include "store/clsFileDetails.h"
-#include "transport/SiteConfig.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,11 +22,6 @@
 using namespace modSkiff;
 
 namespace {
-
-QString quoted(const char* text)
-{
-    return QLatin1Char('"') + QLatin1String(text) + QLatin1Char('"');
-}
 
 QPushButton* newButton(QWidget* parent, const char* name, const QString& caption)
 {
@@ -48,7 +40,7 @@ frmAddFile::frmAddFile(frmFileList* fileList) : QDialog(fileList), m_fileList(fi
     lvwAddFileList = new ListView(this);
     lvwAddFileList->setObjectName(QStringLiteral("lvwAddFileList"));
     lvwAddFileList->setView(ListView::lvwReport);
-    lvwAddFileList->addColumn(QStringLiteral("filename"), QStringLiteral("File Name"), 330);
+    lvwAddFileList->addColumn(FileListColumns::FileName, QStringLiteral("File Name"), 330);
 
     cmdAdd = newButton(this, "cmdAdd", QStringLiteral("Add"));
     cmdHideFiles = newButton(this, "cmdHideFiles", QStringLiteral("Hide File(s)"));
@@ -74,10 +66,11 @@ frmAddFile::frmAddFile(frmFileList* fileList) : QDialog(fileList), m_fileList(fi
     resize(460, 360);
 
     connect(lvwAddFileList, &ListView::itemClick, lblHidden, &QWidget::hide);
-    connect(cmdAdd, &QPushButton::clicked, this, &frmAddFile::cmdAdd_Click);
-    connect(cmdHideFiles, &QPushButton::clicked, this, &frmAddFile::cmdHideFiles_Click);
-    connect(cmdDeleteFiles, &QPushButton::clicked, this, &frmAddFile::cmdDeleteFiles_Click);
-    connect(cmdRefresh, &QPushButton::clicked, this, &frmAddFile::FillAddFileList);
+    connect(cmdAdd, &QPushButton::clicked, this, Guarded([this] { cmdAdd_Click(); }));
+    connect(cmdHideFiles, &QPushButton::clicked, this, Guarded([this] { cmdHideFiles_Click(); }));
+    connect(cmdDeleteFiles, &QPushButton::clicked, this,
+            Guarded([this] { cmdDeleteFiles_Click(); }));
+    connect(cmdRefresh, &QPushButton::clicked, this, Guarded([this] { FillAddFileList(); }));
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 
     FillAddFileList();
@@ -168,103 +161,8 @@ void frmAddFile::cmdDeleteFiles_Click()
 void frmAddFile::cmdAdd_Click()
 {
     BusyPointer busy;
-    try {
-        if (!m_fileList->UpdateFileList() || !m_fileList->GetControlFile())
-            return;
-        QVector<clsFileDetails> batch;
-        if (!CollectBatch(batch))
-            return;
-        if (!batch.isEmpty()) {
-            SendBatch(batch);
-            WriteRecords(batch);
-        }
-        m_fileList->UpdateFileList();
-        FillAddFileList();
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbCritical);
-    }
-}
-
-// False when the member gave no description: then nothing at all is added.
-bool frmAddFile::CollectBatch(QVector<clsFileDetails>& batch)
-{
-    for (const QString& name : SelectedNames()) {
-        const QString lower = name.toLower();
-        if (lower.startsWith(QLatin1String("_files.txt")) ||
-            lower.endsWith(QLatin1String("backup"))) {
-            MsgBox(name + QStringLiteral(" - files that start with ") + quoted("_files.txt") +
-                       QStringLiteral(" or end with ") + quoted("backup") +
-                       QStringLiteral(" cannot be added."),
-                   vbOKOnly);
-            continue;
-        }
-        // The candidate list may be older than the control file just fetched.
-        if (ControlFile::ListsFile(ControlFile::FileName(), name)) {
-            MsgBox(name + QStringLiteral(" could not be added.\r\nA file with the same name "
-                                         "already exists."),
-                   vbOKOnly);
-            continue;
-        }
-        QString description =
-            InputBox(QStringLiteral("Please enter a file description for ") + name +
-                     QStringLiteral("\r\n\r\nYou must enter a description, or the file cannot "
-                                    "be added."));
-        shrmodStrings::ReplaceTextKeepCase(description,
-                                           {QStringLiteral("\""), QStringLiteral("'")});
-        if (description.isEmpty()) {
-            MsgBox(QStringLiteral("No Description Was Entered - ") + name +
-                       QStringLiteral(" Was Not Added\r\n\r\nOperation Canceled"),
-                   vbOKOnly);
-            return false;
-        }
-        clsFileDetails entry;
-        entry.Name = name;
-        entry.CurrentVersion = 1;
-        entry.Author = CurrentUser;
-        entry.Description = description;
-        entry.Comment = CurrentUser + QStringLiteral(": *new file*");
-        batch.append(entry);
-        FileVersions::Set(name, 1);
-    }
-    return true;
-}
-
-// No server backup: the files are new there.
-void frmAddFile::SendBatch(const QVector<clsFileDetails>& batch)
-{
-    m_fileList->ExecuteAndWait(QStringLiteral("QUIT"));
-    m_fileList->ExecuteAndWait(QStringLiteral("cd ") + SiteConfig::GroupFolder());
-    for (const clsFileDetails& entry : batch) {
-        m_fileList->ExecuteAndWait(QStringLiteral("send ") + entry.Name + QLatin1Char(' ') +
-                                   entry.Name);
-        // A listing that fails keeps the previous answer; it must not count
-        // as this file's.
-        m_fileList->GetChunkData.clear();
-        m_fileList->ExecuteAndWait(QStringLiteral("ls ") + entry.Name);
-        if (!m_fileList->GetChunkData.contains(entry.Name))
-            throw SkiffError(QStringLiteral("Error sending ") + entry.Name +
-                             QStringLiteral(", please try again."));
-    }
-}
-
-void frmAddFile::WriteRecords(const QVector<clsFileDetails>& batch)
-{
-    // Without a fresh control file there is nothing safe to upload.
-    if (!m_fileList->UpdateFileDetails(QString(), false, {}, false, true))
+    if (!m_fileList->UpdateFileList() || !m_fileList->Files().AddFiles(SelectedNames()))
         return;
-    int added = 0;
-    for (const clsFileDetails& entry : batch) {
-        FileDetailsValues values;
-        values.pvarVersion = QString::number(entry.CurrentVersion);
-        values.pvarController = entry.Controller;
-        values.pvarAuthor = entry.Author;
-        values.pvarDesc = entry.Description;
-        values.pvarComment = entry.Comment;
-        if (m_fileList->UpdateFileDetails(entry.Name, true, values))
-            ++added;
-    }
-    // Every record refused (all added meanwhile by others): uploading the
-    // unchanged file would only push the server's older backup out.
-    if (added > 0)
-        m_fileList->UpdateFileDetails(QString(), false, {}, false, false, true);
+    m_fileList->UpdateFileList();
+    FillAddFileList();
 }

@@ -6,7 +6,6 @@
 class ListView;
 class QLabel;
 class QPushButton;
-class clsFileDetails;
 class frmFileList;
 
 // Offers the local files that are not shared yet: adds the chosen ones to
@@ -34,10 +33,6 @@ private:
     void cmdAdd_Click();
     void cmdHideFiles_Click();
     void cmdDeleteFiles_Click();
-    // The steps of an add; each throws SkiffError to end it.
-    bool CollectBatch(QVector<clsFileDetails>& batch);
-    void SendBatch(const QVector<clsFileDetails>& batch);
-    void WriteRecords(const QVector<clsFileDetails>& batch);
 
     frmFileList* m_fileList; // the owner, which outlives this window
     QSet<QString> m_hidden;  // lower case, read by each refill

@@ -1,6 +1,7 @@
 #include "frmCheckedOutFiles.h"
 
-#include "OpenOnce.h"
+#include "FileListColumns.h"
+#include "ui/OpenOnce.h"
 #include "frmFileList.h"
 
 #include "ui/widgets/ListItem.h"
@@ -27,7 +28,7 @@ frmCheckedOutFiles* frmCheckedOutFiles::ShowFor(frmFileList& fileList)
 bool frmCheckedOutFiles::IsListed(const ListItem& row) const
 {
     // Exactly the holder's spelling: the check-in passes over any other.
-    return row.subItem(QStringLiteral("owner")) == modSkiff::CurrentUser;
+    return row.subItem(FileListColumns::CheckedOut) == modSkiff::CurrentUser;
 }
 
 void frmCheckedOutFiles::RunAction(frmFileList& fileList)

@@ -1,10 +1,12 @@
 #include "frmEditFileDetails.h"
 
+#include "FileListColumns.h"
 #include "frmFileList.h"
 
 #include "ui/widgets/ListView.h"
 
 #include "app/Errors.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
@@ -51,18 +53,15 @@ frmEditFileDetails::frmEditFileDetails(frmFileList* fileList)
         grid->addWidget(box, row, 1);
         m_boxes << box;
     };
-    addBox(txtFileName, "txtFileName", QStringLiteral("File Name:"), QStringLiteral("filename"));
-    addBox(txtCheckedOutBy, "txtCheckedOutBy", QStringLiteral("Checked Out By:"),
-           QStringLiteral("owner"));
-    addBox(txtLastComment, "txtLastComment", QStringLiteral("Last Comment:"),
-           QStringLiteral("comment"));
+    using namespace FileListColumns;
+    addBox(txtFileName, "txtFileName", QStringLiteral("File Name:"), FileName);
+    addBox(txtCheckedOutBy, "txtCheckedOutBy", QStringLiteral("Checked Out By:"), CheckedOut);
+    addBox(txtLastComment, "txtLastComment", QStringLiteral("Last Comment:"), LastUpdatedBy);
     addBox(txtFileDescription, "txtFileDescription", QStringLiteral("File Description:"),
-           QStringLiteral("desc"));
-    addBox(txtAuthor, "txtAuthor", QStringLiteral("Author:"), QStringLiteral("author"));
-    addBox(txtServerVersion, "txtServerVersion", QStringLiteral("Server Version:"),
-           QStringLiteral("ver"));
-    addBox(txtLocalVersion, "txtLocalVersion", QStringLiteral("Local Version:"),
-           QStringLiteral("myver"));
+           Description);
+    addBox(txtAuthor, "txtAuthor", QStringLiteral("Author:"), Owner);
+    addBox(txtServerVersion, "txtServerVersion", QStringLiteral("Server Version:"), LatestVersion);
+    addBox(txtLocalVersion, "txtLocalVersion", QStringLiteral("Local Version:"), MyVersion);
     grid->setColumnStretch(1, 1);
 
     // The name finds the record; it is shown, not edited.
@@ -88,7 +87,7 @@ frmEditFileDetails::frmEditFileDetails(frmFileList* fileList)
     layout->addLayout(buttons);
     resize(440, sizeHint().height());
 
-    connect(cmdApply, &QPushButton::clicked, this, &frmEditFileDetails::cmdApply_Click);
+    connect(cmdApply, &QPushButton::clicked, this, Guarded([this] { cmdApply_Click(); }));
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 
     Form_Load();
@@ -117,7 +116,7 @@ void frmEditFileDetails::cmdApply_Click()
     {
         BusyPointer busy;
         if (!m_rowKey.isEmpty())
-            Apply();
+            RunGuarded([this] { Apply(); });
     }
     accept();
 }
@@ -125,15 +124,9 @@ void frmEditFileDetails::cmdApply_Click()
 void frmEditFileDetails::Apply()
 {
     const QString name = BoxText(txtFileName);
-    short localVersion = 0;
-    try {
-        // A local version the settings cannot hold is refused before the
-        // record changes, so a typing slip changes nothing at all.
-        localVersion = ToInteger(Val(BoxText(txtLocalVersion)));
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbCritical);
-        return;
-    }
+    // A local version the settings cannot hold is refused before the record
+    // changes, so a typing slip changes nothing at all.
+    const short localVersion = ToInteger(Val(BoxText(txtLocalVersion)));
     FileDetailsValues values;
     values.pvarVersion = BoxText(txtServerVersion);
     values.pvarController = BoxText(txtCheckedOutBy);
@@ -149,7 +142,13 @@ void frmEditFileDetails::Apply()
         return;
     for (const QLineEdit* box : m_boxes) // the name too: its tag is the first column
         row->setSubItem(tagOf(box), BoxText(box));
-    // The numbers as they were stored ("abc" is 0).
-    row->setSubItem(tagOf(txtServerVersion), QString::number(ToInteger(Val(*values.pvarVersion))));
     row->setSubItem(tagOf(txtLocalVersion), QString::number(localVersion));
+    // The number as it was stored ("abc" is 0). A version no record can hold
+    // was stored nowhere, since the record had been removed meanwhile: the
+    // row keeps the text as typed.
+    try {
+        row->setSubItem(tagOf(txtServerVersion),
+                        QString::number(ToInteger(Val(*values.pvarVersion))));
+    } catch (const SkiffError&) {
+    }
 }

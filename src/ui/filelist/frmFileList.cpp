@@ -1,5 +1,6 @@
 #include "frmFileList.h"
 
+#include "FileListColumns.h"
 #include "SplitterBar.h"
 #include "frmCheckedOutFiles.h"
 #include "frmOptions.h"
@@ -12,10 +13,12 @@
 #include "ui/widgets/ListView.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/SiteText.h"
 #include "app/modSkiff.h"
+#include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "transport/TransferStatus.h"
@@ -85,54 +88,76 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
 
     buildMenus();
 
-    connect(inet, &Inet::StateChanged, this, &frmFileList::inet_StateChanged);
-    connect(lvwFileList, &ListView::itemClick, this, &frmFileList::lvwFileList_ItemClick);
-    connect(lvwFileList, &ListView::mouseUp, this, &frmFileList::lvwFileList_MouseUp);
-    connect(lvwFileList, &ListView::columnClick, this,
-            [this](int column) { SortListByColumn(*lvwFileList, column); });
-    connect(picResize1, &SplitterBar::dropped, this, &frmFileList::picResize1_Dropped);
-    connect(txtCommands, &QLineEdit::returnPressed, this, &frmFileList::txtCommands_Return);
+    m_link = std::make_unique<InetLink>(*inet);
+    m_rows = std::make_unique<FileListRows>(*lvwFileList);
+    m_files = std::make_unique<SharedFiles>(*m_link, m_rows.get());
 
-    connect(cmdRefresh, &QToolButton::clicked, this, &frmFileList::UpdateFileList);
-    connect(mnuFileRefresh, &QAction::triggered, this, &frmFileList::UpdateFileList);
-    connect(cmdSetLocalFolder, &QToolButton::clicked, this, &frmFileList::ChangeLocalFolder);
-    connect(mnuFileSetLocalFolder, &QAction::triggered, this, &frmFileList::ChangeLocalFolder);
-    connect(cmdExplorer, &QToolButton::clicked, this, &frmFileList::Explore);
-    connect(mnuFileExplore, &QAction::triggered, this, &frmFileList::Explore);
-    connect(mnuFileUsers, &QAction::triggered, this, [] { frmUsers::ShowUsers(); });
+    // Every entry point runs guarded; the owner's actions answer their
+    // errors without an icon.
+    auto entry = [this](void (frmFileList::*procedure)(), int style = vbCritical) {
+        return Guarded([this, procedure] { (this->*procedure)(); }, style);
+    };
+    auto refresh = Guarded([this] { UpdateFileList(); });
+    connect(inet, &Inet::StateChanged, this, &frmFileList::inet_StateChanged);
+    connect(lvwFileList, &ListView::itemClick, this,
+            [this](ListItem* item) { RunGuarded([&] { lvwFileList_ItemClick(item); }); });
+    connect(lvwFileList, &ListView::mouseUp, this,
+            [this](Qt::MouseButton button, const QPoint& at) {
+                RunGuarded([&] { lvwFileList_MouseUp(button, at); }, vbOKOnly);
+            });
+    connect(lvwFileList, &ListView::columnClick, this,
+            [this](int column) { RunGuarded([&] { SortListByColumn(*lvwFileList, column); }); });
+    connect(picResize1, &SplitterBar::dropped, this,
+            [this](const QPoint& at) { RunGuarded([&] { picResize1_Dropped(at); }); });
+    connect(txtCommands, &QLineEdit::returnPressed, this, entry(&frmFileList::txtCommands_Return));
+
+    connect(cmdRefresh, &QToolButton::clicked, this, refresh);
+    connect(mnuFileRefresh, &QAction::triggered, this, refresh);
+    connect(cmdSetLocalFolder, &QToolButton::clicked, this, entry(&frmFileList::ChangeLocalFolder));
+    connect(mnuFileSetLocalFolder, &QAction::triggered, this,
+            entry(&frmFileList::ChangeLocalFolder));
+    connect(cmdExplorer, &QToolButton::clicked, this, entry(&frmFileList::Explore));
+    connect(mnuFileExplore, &QAction::triggered, this, entry(&frmFileList::Explore));
+    connect(mnuFileUsers, &QAction::triggered, this, Guarded([] { frmUsers::ShowUsers(); }));
     connect(mnuFileExit, &QAction::triggered, this, &QWidget::close);
-    connect(mnuEditSelectAll, &QAction::triggered, this, &frmFileList::SelectAll);
-    connect(mnuEditSelectNone, &QAction::triggered, this, &frmFileList::SelectNone);
-    connect(mnuViewToolbar, &QAction::triggered, this, &frmFileList::mnuViewToolbar_Click);
-    connect(cmdOptions, &QToolButton::clicked, this, [this] { frmOptions::ShowFor(*this, false); });
+    connect(mnuEditSelectAll, &QAction::triggered, this, entry(&frmFileList::SelectAll));
+    connect(mnuEditSelectNone, &QAction::triggered, this, entry(&frmFileList::SelectNone));
+    connect(mnuViewToolbar, &QAction::triggered, this, entry(&frmFileList::mnuViewToolbar_Click));
+    connect(cmdOptions, &QToolButton::clicked, this,
+            Guarded([this] { frmOptions::ShowFor(*this, false); }));
     connect(mnuViewOptions, &QAction::triggered, this,
-            [this] { frmOptions::ShowFor(*this, true); });
+            Guarded([this] { frmOptions::ShowFor(*this, true); }));
     connect(mnuFileShowCheckedOutFiles, &QAction::triggered, this,
-            [this] { frmCheckedOutFiles::ShowFor(*this); });
+            Guarded([this] { frmCheckedOutFiles::ShowFor(*this); }));
     connect(mnuFileShowOutOfDate, &QAction::triggered, this,
-            [this] { frmOutdatedFiles::ShowFor(*this); });
-    connect(cmdAddFile, &QToolButton::clicked, this, &frmFileList::AddFiles);
-    connect(mnuFileAddFiles, &QAction::triggered, this, &frmFileList::AddFiles);
-    connect(mnuActions, &QMenu::aboutToShow, this, &frmFileList::EnableOwnerOptions);
-    connect(mnuActionsOpenFile, &QAction::triggered, this, &frmFileList::OpenFile);
-    connect(mnuActionsReadOnly, &QAction::triggered, this, &frmFileList::ToggleReadOnly);
+            Guarded([this] { frmOutdatedFiles::ShowFor(*this); }));
+    connect(cmdAddFile, &QToolButton::clicked, this, entry(&frmFileList::AddFiles));
+    connect(mnuFileAddFiles, &QAction::triggered, this, entry(&frmFileList::AddFiles));
+    connect(mnuActions, &QMenu::aboutToShow, this,
+            entry(&frmFileList::EnableOwnerOptions, vbOKOnly));
+    connect(mnuActionsOpenFile, &QAction::triggered, this, entry(&frmFileList::OpenFile));
+    connect(mnuActionsReadOnly, &QAction::triggered, this, entry(&frmFileList::ToggleReadOnly));
     connect(mnuActionsChangeFileDescription, &QAction::triggered, this,
-            &frmFileList::ChangeFileDescription);
-    connect(mnuActionsDeleteFile, &QAction::triggered, this, &frmFileList::DeleteFile);
+            entry(&frmFileList::ChangeFileDescription, vbOKOnly));
+    connect(mnuActionsDeleteFile, &QAction::triggered, this,
+            entry(&frmFileList::DeleteFile, vbOKOnly));
     connect(mnuActionsRelinquishControl, &QAction::triggered, this,
-            &frmFileList::RelinquishControl);
-    connect(mnuActionsEditFileDetails, &QAction::triggered, this, &frmFileList::EditFileDetails);
-    connect(lvwFileList, &ListView::dblClick, this, &frmFileList::OpenFile);
+            entry(&frmFileList::RelinquishControl, vbOKOnly));
+    connect(mnuActionsEditFileDetails, &QAction::triggered, this,
+            entry(&frmFileList::EditFileDetails));
+    connect(lvwFileList, &ListView::dblClick, this, entry(&frmFileList::OpenFile));
     connect(lvwFileList, &ListView::keyPress, this, [this](int key) {
         if (key == Qt::Key_Return) // Enter on the keypad comes as Return too
-            OpenFile();
+            RunGuarded([this] { OpenFile(); });
     });
-    connect(cmdCheckOut, &QToolButton::clicked, this, &frmFileList::CheckOut);
-    connect(mnuActionsCheckOut, &QAction::triggered, this, &frmFileList::CheckOut);
-    connect(cmdCheckIn, &QToolButton::clicked, this, &frmFileList::CheckIn);
-    connect(mnuActionsCheckIn, &QAction::triggered, this, &frmFileList::CheckIn);
-    connect(cmdGetLatestVersion, &QToolButton::clicked, this, &frmFileList::GetLatestVersion);
-    connect(mnuActionsGetLatestVersion, &QAction::triggered, this, &frmFileList::GetLatestVersion);
+    connect(cmdCheckOut, &QToolButton::clicked, this, entry(&frmFileList::CheckOut));
+    connect(mnuActionsCheckOut, &QAction::triggered, this, entry(&frmFileList::CheckOut));
+    connect(cmdCheckIn, &QToolButton::clicked, this, entry(&frmFileList::CheckIn));
+    connect(mnuActionsCheckIn, &QAction::triggered, this, entry(&frmFileList::CheckIn));
+    connect(cmdGetLatestVersion, &QToolButton::clicked, this,
+            entry(&frmFileList::GetLatestVersion));
+    connect(mnuActionsGetLatestVersion, &QAction::triggered, this,
+            entry(&frmFileList::GetLatestVersion));
 
     resize(1000, 620);
     CenterOnScreen(this);
@@ -257,13 +282,7 @@ void frmFileList::Form_Load()
     mnuViewToolbar->setChecked(toolbar);
 
     lvwFileList->setImageList(imglstFileList);
-    lvwFileList->addColumn(QStringLiteral("filename"), QStringLiteral("File Name"), 190);
-    lvwFileList->addColumn(QStringLiteral("owner"), QStringLiteral("Checked Out"), 90);
-    lvwFileList->addColumn(QStringLiteral("comment"), QStringLiteral("Last Updated By"), 210);
-    lvwFileList->addColumn(QStringLiteral("desc"), QStringLiteral("File Description"), 220);
-    lvwFileList->addColumn(QStringLiteral("author"), QStringLiteral("Owner"), 80);
-    lvwFileList->addColumn(QStringLiteral("ver"), QStringLiteral("Latest Version"), 95);
-    lvwFileList->addColumn(QStringLiteral("myver"), QStringLiteral("My Version"), 80);
+    FileListColumns::AddColumns(*lvwFileList);
     lvwFileList->setView(int(Val(GetSetting(kIcons, QStringLiteral("/CurrentView"), "3"))));
     LayoutWindow();
 }
@@ -366,13 +385,11 @@ void frmFileList::inet_StateChanged(int state)
 
 void frmFileList::txtCommands_Return()
 {
+    // Blanks are no command at all.
+    if (txtCommands->text().trimmed().isEmpty())
+        return;
     inet->Execute(txtCommands->text());
     txtCommands->selectAll();
-}
-
-void frmFileList::ExecuteAndWait(const QString& command)
-{
-    Wait::ExecuteAndWait(*inet, command);
 }
 
 QString frmFileList::GetIcon(bool useStateIcon, const QString& state, const QString& fileName) const
@@ -457,7 +474,7 @@ void frmFileList::lvwFileList_MouseUp(Qt::MouseButton button, const QPoint& glob
 void frmFileList::ChangeLocalFolder()
 {
     for (ListItem* item : lvwFileList->items()) {
-        if (item->subItem(QStringLiteral("owner")) == CurrentUser) {
+        if (item->subItem(FileListColumns::CheckedOut) == CurrentUser) {
             MsgBox(QStringLiteral("You still have files checked out"), vbOKOnly);
             return;
         }

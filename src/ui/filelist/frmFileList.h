@@ -1,12 +1,16 @@
 #pragma once
 
-#include "store/ControlFile.h"
-#include "store/ControlFileRewrite.h"
+#include "FileListRows.h"
+
+#include "store/SharedFiles.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <memory>
 
 class Inet;
+class InetLink;
 class ImageList;
 class ListItem;
 class ListView;
@@ -20,8 +24,9 @@ class SplitterBar;
 class frmSetLocalDir;
 struct RowMarkings;
 
-// The member's view of the shared project files, and the home of every
-// operation on them. It owns the transfer component all shared-file
+// The member's view of the shared project files. Its operations read the
+// selection, run the shared-file operation of the same name (SharedFiles)
+// and rebuild the rows. It owns the transfer component all shared-file
 // transfers run on.
 class frmFileList : public QMainWindow
 {
@@ -36,19 +41,20 @@ public:
     void SaveIcons();
     void LoadIcons();
 
+    // The control file's procedures, on this window's transfer component.
     bool GetFile(const QString& fileName);
     bool GetControlFile();
-    // The one procedure that changes the control file.
     bool UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
                            const FileDetailsValues& values = {}, bool pblnDeleteFile = false,
                            bool pblnGetControlFile = false, bool pblnSaveControlFile = false);
+    SharedFiles& Files() { return *m_files; }
 
     void ChangeLocalFolder();
     void Explore();
     void SelectAll();
     void SelectNone();
 
-    // The operations on the selected rows (each in a source file of its own).
+    // The operations on the selected rows.
     void CheckOut();
     void CheckIn();
     void GetLatestVersion();
@@ -61,9 +67,6 @@ public:
     void ToggleReadOnly();
     // The administrator's editor of the selected file's record.
     void EditFileDetails();
-
-    // Runs one FTP command and waits for it, letting window events run.
-    void ExecuteAndWait(const QString& command);
 
     // Public variables read by the other windows.
     QString GetChunkData;
@@ -135,11 +138,19 @@ private:
     void mnuViewToolbar_Click();
     void txtCommands_Return();
     void ShowPreview(const QString& fileName);
-    // Adds a row for each listed record; the number of rows added.
-    int AddRows(const QVector<FileRecord>& records, const RowMarkings& markings);
+    // Adds a row for each listed record and counts the member's files.
+    void AddRows(const QVector<FileRecord>& records, const RowMarkings& markings);
+    QList<ListedFile> SelectedFiles() const;
+    // An owner's action on the selected file; on success the file's row
+    // shows the change.
+    void OwnerAction(const std::function<bool(const FileRecord&)>& action,
+                     const std::function<void(ListItem&)>& showChange);
 
     int m_previewWidth = 260;
     QPointer<frmSetLocalDir> m_localDirChooser;
+    std::unique_ptr<InetLink> m_link;
+    std::unique_ptr<FileListRows> m_rows;
+    std::unique_ptr<SharedFiles> m_files;
 
 public:
     // The windows this one opens; they close with it. The check-in dialog is

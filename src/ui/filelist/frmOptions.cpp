@@ -1,11 +1,12 @@
 #include "frmOptions.h"
 
-#include "OpenOnce.h"
+#include "ui/OpenOnce.h"
 #include "frmFileList.h"
 
 #include "ui/widgets/ListView.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Settings.h"
 
 #include <QCheckBox>
@@ -189,7 +190,7 @@ void frmOptions::closeEvent(QCloseEvent* event)
     if (!m_cancelled && m_fileList) {
         // Rebuilding the list takes a while; the dialog is gone meanwhile.
         hide();
-        Apply(*m_fileList);
+        RunGuarded([this] { Apply(*m_fileList); });
     }
     event->accept();
 }

@@ -1,6 +1,7 @@
 #include "frmOutdatedFiles.h"
 
-#include "OpenOnce.h"
+#include "FileListColumns.h"
+#include "ui/OpenOnce.h"
 #include "frmFileList.h"
 
 #include "ui/widgets/ListItem.h"
@@ -28,7 +29,8 @@ bool frmOutdatedFiles::IsListed(const ListItem& row) const
 {
     // As numbers, in either direction: "2.0" is version 2, "" is 0.
     using modSkiff::Val;
-    return Val(row.subItem(QStringLiteral("ver"))) != Val(row.subItem(QStringLiteral("myver")));
+    return Val(row.subItem(FileListColumns::LatestVersion)) !=
+           Val(row.subItem(FileListColumns::MyVersion));
 }
 
 void frmOutdatedFiles::RunAction(frmFileList& fileList)

@@ -2,6 +2,10 @@
 // Test doubles for the desktop services: message and input boxes answered
 // from a queue and recorded, file dialogs answered from a queue, shell
 // requests and the end of the program recorded.
+//
+// Strict: a message box or input box with no answer queued for it fails the
+// running test (it is still answered with its default button or text, so
+// the code under test goes on). Every box a test expects gets an answer.
 
 #include "app/Services.h"
 
@@ -9,6 +13,7 @@
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 struct ShownMessage
 {
@@ -37,11 +42,17 @@ public:
     ~ScriptedServices() override;
 
     // Answers for the next message boxes (vbYes, vbNo, vbOK, vbCancel) and
-    // input boxes, in order. An unanswered box takes its default button or
-    // default text.
-    void answer(int result) { m_answers.enqueue(result); }
+    // input boxes, in order.
+    void answer(int result) { m_answers.enqueue({result, std::nullopt, std::nullopt}); }
     void answerInput(const QString& text) { m_inputs.enqueue(text); }
     void answerFiles(const QStringList& files) { m_files.enqueue(files); }
+    // Answers the next message box, which must show exactly this prompt (and
+    // this style of buttons, icon and default button, when given); a
+    // different box fails the test.
+    void expect(const QString& prompt, int style, int result = vbOK)
+    {
+        m_answers.enqueue({result, prompt, style});
+    }
     // Runs just before the next message box answers, e.g. to look at a
     // window while the box is "on screen".
     void onNextMessage(std::function<void()> action) { m_hooks.enqueue(std::move(action)); }
@@ -52,6 +63,7 @@ public:
 
     QStringList prompts() const;
     ShownMessage last() const { return shown.isEmpty() ? ShownMessage() : shown.last(); }
+    // Answers queued for boxes that have not appeared (yet).
     int pendingAnswers() const { return int(m_answers.size() + m_inputs.size()); }
     void clear();
 
@@ -65,7 +77,15 @@ public:
     bool startProgram(const QString& program, const QStringList& arguments) override;
 
 private:
-    QQueue<int> m_answers;
+    struct Answer
+    {
+        int result;
+        std::optional<QString> prompt;
+        std::optional<int> style;
+    };
+    void runHook();
+
+    QQueue<Answer> m_answers;
     QQueue<QString> m_inputs;
     QQueue<QStringList> m_files;
     QQueue<std::function<void()>> m_hooks;

@@ -192,7 +192,12 @@ QStringList SiteServer::ftpCommands(const QString& verb) const
     return lines;
 }
 
-void SiteServer::allowAll() const
+void SiteServer::unlist(const QString& name) const
+{
+    appendToRefuseFile(QStringLiteral("unlist:") + name);
+}
+
+void SiteServer::clearRefusals() const
 {
     WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());
 }

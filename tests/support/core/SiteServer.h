@@ -59,8 +59,10 @@ public:
     void refuse(const QString& name) const;
     // Downloads of this base name send a little and then hang.
     void stall(const QString& name) const;
-    // Lifts every refusal and stall.
-    void allowAll() const;
+    // Name listings ("ls") of this base name come back empty.
+    void unlist(const QString& name) const;
+    // Ends every refusal, stall and hidden listing.
+    void clearRefusals() const;
 
 private:
     QString dataPath(const QString& name) const;

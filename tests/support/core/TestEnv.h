@@ -4,6 +4,7 @@
 // state that goes with it. Two of them let one test run two members against
 // one site; activate() switches the process over to a member.
 
+#include "app/Errors.h"
 #include "app/GlobalState.h"
 
 #include <QByteArray>
@@ -39,6 +40,17 @@ private:
     QTemporaryDir m_dir;
     QString m_previousDir;
 };
+
+// The description of the SkiffError a call throws; "" when it throws none.
+template <typename Call> QString ErrorOf(Call call)
+{
+    try {
+        call();
+    } catch (const SkiffError& error) {
+        return error.description();
+    }
+    return QString();
+}
 
 // Reads a whole file; an empty array when it is missing.
 QByteArray ReadFileBytes(const QString& path);

@@ -2,44 +2,7 @@
 
 #include "ui/Resources.h"
 
-#include <QFile>
-
-void PublishControlFile(const SiteServer& site, const QStringList& records, int count,
-                        const QString& release)
-{
-    QString text = release + QStringLiteral("\r\n") +
-                   QString::number(count < 0 ? records.size() : count) + QStringLiteral("\r\n");
-    for (const QString& record : records)
-        text += record + QStringLiteral("\r\n");
-    site.writeSiteFile(QStringLiteral("qxg/_files.txt"), text.toLatin1());
-}
-
-QString RecordLine(const QString& name, int version, const QString& holder, const QString& author,
-                   const QString& description, const QString& comment)
-{
-    auto quoted = [](const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); };
-    return quoted(name) + QLatin1Char(',') + QString::number(version) + QLatin1Char(',') +
-           quoted(holder) + QLatin1Char(',') + quoted(author) + QLatin1Char(',') +
-           quoted(description) + QLatin1Char(',') + quoted(comment);
-}
-
-void PublishSharedFile(const SiteServer& site, const QString& name, const QByteArray& bytes)
-{
-    site.writeSiteFile(QStringLiteral("qxg/") + name, bytes);
-}
-
-ControlFile::Contents SiteControlFile(const SiteServer& site)
-{
-    return ControlFile::Parse(site.readSiteFile(QStringLiteral("qxg/_files.txt")));
-}
-
-FileRecord SiteRecord(const SiteServer& site, const QString& name)
-{
-    for (const FileRecord& record : SiteControlFile(site).records)
-        if (ControlFile::SameFileName(record.Name, name))
-            return record;
-    return FileRecord();
-}
+#include <QtTest>
 
 namespace {
 // The member the program runs as now; switching away keeps what the program
@@ -93,4 +56,25 @@ QString Member::cell(const QString& name, const QString& columnKey) const
 {
     ListItem* item = row(name);
     return item ? item->subItem(columnKey) : QStringLiteral("<no row>");
+}
+
+Member& SharedFilesTestCase::openAs(const QString& nickname, unsigned char level)
+{
+    Member& member = m_members.emplace_back(nickname, level);
+    if (!member.open())
+        QTest::qFail(qPrintable(nickname + QStringLiteral("'s list was not built")), __FILE__,
+                     __LINE__);
+    return member;
+}
+
+void SharedFilesTestCase::initTestCase()
+{
+    InitResources();
+    SiteTestCase::initTestCase();
+}
+
+void SharedFilesTestCase::cleanup()
+{
+    m_members.clear();
+    SiteTestCase::cleanup();
 }

@@ -1,31 +1,16 @@
 #pragma once
-// Helpers for tests of the shared files: a member with the shared files
-// window open against the local site, and control files written as text.
+// Members with the shared files window open against the local site, and the
+// fixture of test classes that drive that window.
 
-#include "SiteServer.h"
-#include "TestEnv.h"
+#include "SiteTestCase.h"
 
-#include "store/ControlFile.h"
+#include "ui/filelist/FileListColumns.h"
 #include "ui/filelist/frmFileList.h"
 #include "ui/widgets/ListView.h"
 
 #include <QPointer>
 #include <QStringList>
-
-// Writes "qxg/_files.txt" on the site: release, count (the number of
-// records unless given) and the record lines as they stand, CR LF each.
-void PublishControlFile(const SiteServer& site, const QStringList& records, int count = -1,
-                        const QString& release = QStringLiteral("2.0.3"));
-// A record line in the control file's format.
-QString RecordLine(const QString& name, int version, const QString& holder = QString(),
-                   const QString& author = QString(), const QString& description = QString(),
-                   const QString& comment = QString());
-// Writes a shared file into the site's group folder.
-void PublishSharedFile(const SiteServer& site, const QString& name, const QByteArray& bytes);
-// The site's control file as the program reads it.
-ControlFile::Contents SiteControlFile(const SiteServer& site);
-// The record of a file in the site's control file (letter case ignored).
-FileRecord SiteRecord(const SiteServer& site, const QString& name);
+#include <list>
 
 // One member: a private world (settings, local folder, global state) and
 // that member's shared files window.
@@ -51,4 +36,21 @@ public:
 
 private:
     QPointer<frmFileList> m_window;
+};
+
+class SharedFilesTestCase : public SiteTestCase
+{
+    Q_OBJECT
+protected:
+    // A member of this level with the shared files window open on the site
+    // as it now is. A list that cannot be built fails the test. The member
+    // lives until the test ends.
+    Member& openAs(const QString& nickname, unsigned char level = 3);
+
+protected slots:
+    void initTestCase();
+    void cleanup();
+
+private:
+    std::list<Member> m_members;
 };

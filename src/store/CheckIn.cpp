@@ -1,0 +1,160 @@
+// Check in: the member's copies of the selected files the member controls go
+// back to the server with a comment, in four phases, so the control file
+// changes only once every file has arrived: collect the answers, send the
+// files, update the records in one upload, update the local versions.
+
+#include "SharedFiles.h"
+
+#include "FileVersions.h"
+#include "LocalCopy.h"
+#include "SafeName.h"
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/modSkiff.h"
+#include "clsFileDetails.h"
+#include "transport/FtpLink.h"
+#include "transport/WebFiles.h"
+
+#include <optional>
+
+using namespace modSkiff;
+
+namespace {
+
+// The busy pointer for the whole check-in, except while the member answers
+// a dialog or a question.
+class PointerUnlessAsking
+{
+public:
+    PointerUnlessAsking() { m_busy.emplace(); }
+    template <typename Ask> auto ask(Ask&& question)
+    {
+        m_busy.reset();
+        SetNormalPointer();
+        const auto answer = question();
+        m_busy.emplace();
+        return answer;
+    }
+
+private:
+    std::optional<BusyPointer> m_busy;
+};
+
+bool AskToGiveBack(PointerUnlessAsking& pointer, const QString& name)
+{
+    const QString question =
+        QStringLiteral("The file ") + name +
+        QStringLiteral(" does not exist on your local computer.  Press OK to check this file in "
+                       "without updating the server (you will lose any changes you may have "
+                       "made).");
+    return pointer.ask([&] {
+        return MsgBox(question, vbOKCancel | vbCritical | vbDefaultButton2);
+    }) == vbOK;
+}
+
+// Phase 1: the entries of the files to check in, or nothing when the member
+// abandoned the check-in. A version of 32767 cannot be raised: "Overflow"
+// before anything is sent.
+std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
+                                             const AskCheckIn& dialog,
+                                             PointerUnlessAsking& pointer, SharedFilesView& view)
+{
+    QList<clsFileDetails> batch;
+    CheckInAnswers answers;
+    for (const ListedFile& file : selected) {
+        const QString& name = file.Record.Name;
+        if (file.Record.Controller != CurrentUser || !SafeName::AcceptLocalName(name))
+            continue;
+        view.ShowFile(name);
+        const bool localCopy = LocalCopy::Exists(name);
+        bool givenBack = false;
+        if (answers.CheckInAll) {
+            if (!localCopy && !answers.DontUpdateServer) {
+                if (!AskToGiveBack(pointer, name))
+                    return std::nullopt;
+                givenBack = true;
+            }
+        } else if (!localCopy) {
+            if (!AskToGiveBack(pointer, name))
+                return std::nullopt;
+            answers.DontUpdateServer = true;
+        } else if (!pointer.ask([&] { return dialog(name, answers); })) {
+            return std::nullopt;
+        }
+
+        clsFileDetails entry;
+        entry.Name = name;
+        entry.DontUpdateServer = givenBack || answers.DontUpdateServer;
+        if (!entry.DontUpdateServer) {
+            entry.CurrentVersion = ToInteger(file.Record.CurrentVersion + 1.0);
+            entry.Controller = answers.KeepCheckedOut ? CurrentUser : QString();
+            entry.Comment = CurrentUser + QStringLiteral(": ") + answers.Comment;
+        }
+        batch.append(entry);
+    }
+    return batch;
+}
+
+} // namespace
+
+void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog)
+{
+    PointerUnlessAsking pointer;
+    const std::optional<QList<clsFileDetails>> collected =
+        Collect(selected, dialog, pointer, view());
+    if (!collected || collected->isEmpty())
+        return;
+    const QList<clsFileDetails>& batch = *collected;
+
+    // Phase 2: send. A file the server refused has already had its backup
+    // put back; one that went up but is not listed gets it put back here.
+    reconnect();
+    for (const clsFileDetails& entry : batch) {
+        if (entry.DontUpdateServer)
+            continue;
+        const QString& name = entry.Name;
+        const QString backup = name + QStringLiteral(".backup");
+        const bool sent = SendWithServerBackup(m_link, name, name);
+        if (!sent || !IsListedOnServer(name)) {
+            if (sent)
+                m_link.Run(QStringLiteral("rename ") + backup + QLatin1Char(' ') + name);
+            throw SkiffError(QStringLiteral("Error sending ") + name +
+                             QStringLiteral(", please try again."));
+        }
+        // After a good check-in no server backup of the file remains.
+        m_link.Run(QStringLiteral("delete ") + backup);
+    }
+    for (const clsFileDetails& entry : batch)
+        view().SelectFile(entry.Name, false);
+
+    // Phase 3: the records, in one upload of the control file.
+    reconnect();
+    if (!UpdateFileDetails(QString(), false, {}, false, true))
+        return;
+    for (const clsFileDetails& entry : batch) {
+        view().ShowFile(entry.Name);
+        FileDetailsValues values;
+        values.pvarController = entry.Controller;
+        if (!entry.DontUpdateServer) {
+            values.pvarVersion = QString::number(entry.CurrentVersion);
+            values.pvarComment = entry.Comment;
+        }
+        if (!UpdateFileDetails(entry.Name, false, values))
+            return;
+        view().SetFileIcon(entry.Name, QStringLiteral("unlocked"));
+    }
+    if (!UpdateFileDetails(QString(), false, {}, false, false, true))
+        return;
+
+    // Phase 4: the local versions and read-only marks.
+    for (const clsFileDetails& entry : batch) {
+        view().ShowFile(entry.Name);
+        if (!entry.DontUpdateServer)
+            FileVersions::Set(entry.Name, entry.CurrentVersion);
+        // A copy the member no longer controls is not to be edited by accident.
+        if (entry.Controller != CurrentUser)
+            SetReadOnly(entry.Name, true);
+        view().SelectFile(entry.Name, true);
+    }
+}

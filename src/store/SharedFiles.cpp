@@ -1,0 +1,203 @@
+// The group folder and its control file: fetching files, changing the
+// control file, and checking and recovering it before the list is built.
+
+#include "SharedFiles.h"
+
+#include "LocalCopy.h"
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Services.h"
+#include "app/modSkiff.h"
+#include "transport/FtpLink.h"
+#include "transport/SiteConfig.h"
+#include "transport/WebFiles.h"
+
+#include <QFile>
+
+namespace {
+
+QString corruptOrMissingMessage(const QString& status)
+{
+    return QStringLiteral("Skiff detected a corrupt or missing _files.txt on the server. This is "
+                          "probably the result of Skiff crashing the last time that you or another "
+                          "user was checking in, checking out, or adding files.\r\n\r\nSkiff will "
+                          "now try to restore _files.txt from a backup on the server.: If this "
+                          "fails, please email a copy of the _files.txt.backup file from your "
+                          "computer to Orrin.  This file should be found at ") +
+           modSkiff::LocalFolder + QStringLiteral(".\r\n\r\n(ERR: ") + status +
+           QStringLiteral(")\r\n\r\nPress <OK> to attempt to restore _files.txt from the server "
+                          "backup.");
+}
+
+QString releaseNotice(const QString& release)
+{
+    return QStringLiteral("Skiff has been updated to version ") + release +
+           QStringLiteral("\r\nYou are currently using version ") + modSkiff::AppVersion() +
+           QStringLiteral("\r\n\r\nPlease get version ") + release + QStringLiteral(" from Orrin.");
+}
+
+// Why a fetched control file cannot be used; "" when it can.
+QString unusableBecause(const ControlFile::Contents& contents)
+{
+    if (!contents.exists)
+        return QStringLiteral("file not found");
+    if (!contents.hasReleaseLine)
+        return QStringLiteral("file is empty");
+    if (!contents.hasCountLine)
+        return QStringLiteral("file is incomplete");
+    const int found = contents.listedCount();
+    if (found == contents.expectedCount)
+        return QString();
+    // The text carries its own closing parenthesis: the message shows two.
+    return QString::number(contents.expectedCount) + QStringLiteral(" files expected, ") +
+           QString::number(found) + QStringLiteral(" files found)");
+}
+
+} // namespace
+
+SharedFiles::SharedFiles(FtpLink& link, SharedFilesView* view)
+    : m_link(link), m_view(view ? view : &m_noView)
+{
+}
+
+QString SharedFiles::PlotDocument()
+{
+    return QStringLiteral("qxplot.doc");
+}
+
+bool SharedFiles::MayChangeFiles()
+{
+    return modSkiff::CurrentLevel == 3 || modSkiff::CurrentLevel == 4;
+}
+
+bool SharedFiles::MayUseOwnerOptions(const FileRecord& file)
+{
+    return file.Author.isEmpty() || OwnsFile(file);
+}
+
+bool SharedFiles::OwnsFile(const FileRecord& file)
+{
+    return !file.Author.isEmpty() && file.Author.toLower() == modSkiff::CurrentUser.toLower();
+}
+
+void SharedFiles::reconnect()
+{
+    m_link.Run(QStringLiteral("QUIT"));
+    m_link.Run(QStringLiteral("cd ") + SiteConfig::GroupFolder());
+}
+
+bool SharedFiles::IsListedOnServer(const QString& name)
+{
+    m_link.Run(QStringLiteral("ls ") + name);
+    return m_link.Response().contains(name, Qt::CaseSensitive);
+}
+
+bool SharedFiles::FindOnServer(const QString& name)
+{
+    m_link.Run(QStringLiteral("cd ") + SiteConfig::GroupFolder());
+    if (!IsListedOnServer(name))
+        m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
+    return IsListedOnServer(name);
+}
+
+void SharedFiles::Download(const QString& name)
+{
+    LocalCopy::KeepBackup(name);
+    m_link.Run(QStringLiteral("get ") + name + QLatin1Char(' ') + name);
+}
+
+bool SharedFiles::GetFile(const QString& fileName)
+{
+    BusyPointer busy;
+    try {
+        reconnect();
+        if (QFile::exists(fileName) && !QFile::remove(fileName))
+            throw SkiffError(QStringLiteral("Permission denied: ") + fileName, 70);
+        m_link.Run(QStringLiteral("GET ") + fileName + QLatin1Char(' ') + fileName);
+        // A server that refuses the file leaves it missing, which the checks
+        // report; a server that cannot be reached is the component's error.
+        if (m_link.ConnectionLost())
+            throw SkiffError(m_link.FailureText());
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), vbCritical);
+        return false;
+    }
+    return true;
+}
+
+bool SharedFiles::GetControlFile()
+{
+    return GetFile(ControlFile::FileName());
+}
+
+bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
+                                    const FileDetailsValues& values, bool pblnDeleteFile,
+                                    bool pblnGetControlFile, bool pblnSaveControlFile)
+{
+    if (pblnGetControlFile && !GetControlFile())
+        return false;
+    try {
+        if (!pstrFileName.isEmpty()) {
+            const RecordChange change = pblnNewFile      ? RecordChange::Add
+                                        : pblnDeleteFile ? RecordChange::Delete
+                                                         : RecordChange::Update;
+            RewriteControlFile(pstrFileName, change, values);
+        }
+        // The connection is already in the group folder: names without paths.
+        if (pblnSaveControlFile)
+            modSkiff::SendWithServerBackup(m_link, ControlFile::FileName(),
+                                           ControlFile::FileName());
+    } catch (const SkiffError& error) {
+        MsgBox(error.description(), vbCritical);
+        return false;
+    }
+    return true;
+}
+
+ControlFileCheck SharedFiles::CheckControlFile()
+{
+    BusyPointer busy;
+    ControlFileCheck check;
+    bool retried = false;
+    for (;;) {
+        if (!GetControlFile()) {
+            check.outcome = ControlFileCheck::FetchFailed;
+            return check;
+        }
+        check.contents = ControlFile::Read(ControlFile::FileName());
+        const ControlFile::Contents& contents = check.contents;
+        if (contents.hasReleaseLine && !modSkiff::IsCurrentVersion(contents.release)) {
+            MsgBox(releaseNotice(contents.release), vbCritical);
+            check.outcome = ControlFileCheck::NewerRelease;
+            return check;
+        }
+        if (contents.error) {
+            MsgBox(contents.error->description(), vbCritical);
+            check.outcome = ControlFileCheck::Unreadable;
+            return check;
+        }
+        const QString status = unusableBecause(contents);
+        if (status.isEmpty()) {
+            check.outcome = ControlFileCheck::Accepted;
+            return check;
+        }
+        if (!retried) {
+            retried = true;
+            reconnect();
+            continue;
+        }
+        if (MsgBox(corruptOrMissingMessage(status), vbOKCancel | vbCritical) == vbCancel) {
+            EndProgram();
+            check.outcome = ControlFileCheck::Refused;
+            return check;
+        }
+        const QString name = ControlFile::FileName();
+        m_link.Run(QStringLiteral("get ") + name + QStringLiteral(".backup ") + name);
+        // The copy this member kept before their last change goes up. A member
+        // who never changed the control file has none: the server's backup,
+        // just fetched, goes up instead, or the question would only come back.
+        const QString restored =
+            QFile::exists(ControlFile::BackupName()) ? ControlFile::BackupName() : name;
+        m_link.Run(QStringLiteral("send ") + restored + QLatin1Char(' ') + name);
+    }
+}

@@ -1,0 +1,137 @@
+#pragma once
+// The shared-file operations, without windows: the control file's fetch,
+// check and recovery, the one procedure that changes it, and check out,
+// check in, get latest version, add files and the owner's actions. They work
+// on the records of the files the member selected (as the list showed them),
+// the local folder (the working directory), the local versions and one link
+// to the server. Questions and messages go through the service facades;
+// what a window shows while an operation runs reaches it through a
+// SharedFilesView, by file name, since the list may be rebuilt while an
+// operation waits for the server.
+//
+// Run-time errors (a local copy that cannot be moved aside, a version that
+// cannot be raised, a file that did not arrive) are thrown as SkiffError for
+// the entry point's guard to show; failures the procedures report themselves
+// (GetFile, UpdateFileDetails) have been shown when they return false.
+
+#include "ControlFile.h"
+#include "ControlFileRewrite.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class FtpLink;
+
+// A shared file as the list showed it when the member selected it.
+struct ListedFile
+{
+    FileRecord Record;
+    short LocalVersion = 0; // "My Version"
+};
+
+// What the window shows while an operation runs. A file that is no longer
+// listed is simply not shown.
+class SharedFilesView
+{
+public:
+    virtual ~SharedFilesView() = default;
+    virtual void ShowFile(const QString& /*name*/) {} // scrolls its row into view
+    virtual void SelectFile(const QString& /*name*/, bool /*selected*/) {}
+    virtual void SetFileIcon(const QString& /*name*/, const QString& /*icon*/) {}
+    virtual void SetLocalVersion(const QString& /*name*/, short /*version*/) {}
+};
+
+// The member's answers in the check-in dialog for one file; they are carried
+// over to the next file's dialog.
+struct CheckInAnswers
+{
+    QString Comment;
+    bool KeepCheckedOut = false;
+    bool DontUpdateServer = false;
+    bool CheckInAll = false;
+};
+// Shows the check-in dialog for a file; false when the member cancelled.
+using AskCheckIn = std::function<bool(const QString& name, CheckInAnswers& answers)>;
+
+// How fetching and checking the control file ended.
+struct ControlFileCheck
+{
+    enum Outcome
+    {
+        Accepted,     // the records are the list
+        FetchFailed,  // the fetch's message has been shown
+        Unreadable,   // a record could not be read: shown; records holds those before it
+        NewerRelease, // the release notice has been shown; the window closes
+        Refused       // the member refused the recovery: the program ends
+    };
+    Outcome outcome = FetchFailed;
+    ControlFile::Contents contents;
+};
+
+class SharedFiles
+{
+public:
+    explicit SharedFiles(FtpLink& link, SharedFilesView* view = nullptr);
+
+    // Downloads a file of the group folder into the local folder over a
+    // fresh connection; false after showing why when the server could not be
+    // reached (a file the server refuses is simply missing afterwards).
+    bool GetFile(const QString& fileName);
+    bool GetControlFile();
+    // The one procedure that changes the control file: fetches it, changes
+    // one record locally (RewriteControlFile), uploads it with a server
+    // backup, as asked. False after showing the error.
+    bool UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
+                           const FileDetailsValues& values = {}, bool pblnDeleteFile = false,
+                           bool pblnGetControlFile = false, bool pblnSaveControlFile = false);
+    // Fetches the control file and checks it: a missing, empty or short one
+    // is fetched once more on a fresh connection, then restored from the
+    // server's backup if the member agrees; one from a newer release is
+    // refused with the release notice.
+    ControlFileCheck CheckControlFile();
+
+    // The operations on the selected files, in list order. CheckOut answers
+    // false when the member may not check out, AddFiles when the control file
+    // could not be fetched or the member abandoned the add: the list is then
+    // not rebuilt.
+    bool CheckOut(const QList<ListedFile>& selected);
+    void CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog);
+    // True when the plot document was among the files fetched.
+    bool GetLatestVersion(const QList<ListedFile>& selected);
+    bool AddFiles(const QStringList& names);
+
+    // The owner's actions on one file; true when the record changed (the row
+    // is to show it).
+    bool ChangeFileDescription(const FileRecord& file, QString& description);
+    bool DeleteFile(const FileRecord& file);
+    bool RelinquishControl(const FileRecord& file);
+    void OpenFile(const QList<ListedFile>& selected);
+
+    // Check out and add files are for members of level 3 and 4.
+    static bool MayChangeFiles();
+    // The owner options are for the file's owner, and anybody's when it has none.
+    static bool MayUseOwnerOptions(const FileRecord& file);
+    static bool OwnsFile(const FileRecord& file);
+
+    // The group's plot document, which members are offered to read at once.
+    static QString PlotDocument();
+
+private:
+    SharedFilesView& view() { return *m_view; }
+    void reconnect();
+    // Whether "ls" of the name lists it (a test on the listing's text,
+    // letter case counting; a failed listing lists nothing).
+    bool IsListedOnServer(const QString& name);
+    // Changes to the group folder and looks for the file there; a file that
+    // is missing while its ".backup" copy remains (an interrupted check-in)
+    // is put back from it first.
+    bool FindOnServer(const QString& name);
+    // Keeps the local copy as its one backup generation and downloads the file.
+    void Download(const QString& name);
+
+    FtpLink& m_link;
+    SharedFilesView m_noView;
+    SharedFilesView* m_view;
+};

@@ -1,0 +1,296 @@
+// The shared files window's operations: each reads the selection, runs the
+// shared-file operation of the same name and shows the outcome in the rows.
+
+#include "frmFileList.h"
+
+#include "ui/CloseAfterOperation.h"
+#include "FileListColumns.h"
+#include "frmAddFile.h"
+#include "frmCheckIn.h"
+#include "frmEditFileDetails.h"
+
+#include "ui/widgets/ListView.h"
+
+#include "app/Errors.h"
+#include "app/GlobalState.h"
+#include "app/Guard.h"
+#include "app/Services.h"
+#include "app/Settings.h"
+#include "app/modSkiff.h"
+#include "store/FileState.h"
+#include "store/FileVersions.h"
+#include "store/SafeName.h"
+
+#include <QAction>
+
+using namespace modSkiff;
+
+// The four marking options, read once per rebuild.
+struct RowMarkings
+{
+    bool outOfDateAsRed = true;
+    bool upToDateAsBlue = false;
+    bool checkedOutAsGreen = false;
+    bool unavailableAsYellow = false;
+};
+
+namespace {
+
+bool iconOption(const char* key, const char* defaultValue)
+{
+    return GetSetting(QStringLiteral("Icons"), QLatin1String(key), QLatin1String(defaultValue)) ==
+           QLatin1String("Yes");
+}
+
+RowMarkings ReadMarkings()
+{
+    RowMarkings markings;
+    markings.outOfDateAsRed = iconOption("/ShowOutOfDateAsRed", "Yes");
+    markings.upToDateAsBlue = iconOption("/ShowUpToDateAsBlue", "No");
+    markings.checkedOutAsGreen = iconOption("/ShowCheckedOutAsGreen", "No");
+    markings.unavailableAsYellow = iconOption("/ShowUnavailableAsYellow", "No");
+    return markings;
+}
+
+} // namespace
+
+bool frmFileList::GetFile(const QString& fileName)
+{
+    return m_files->GetFile(fileName);
+}
+
+bool frmFileList::GetControlFile()
+{
+    return m_files->GetControlFile();
+}
+
+bool frmFileList::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
+                                    const FileDetailsValues& values, bool pblnDeleteFile,
+                                    bool pblnGetControlFile, bool pblnSaveControlFile)
+{
+    return m_files->UpdateFileDetails(pstrFileName, pblnNewFile, values, pblnDeleteFile,
+                                      pblnGetControlFile, pblnSaveControlFile);
+}
+
+QList<ListedFile> frmFileList::SelectedFiles() const
+{
+    QList<ListedFile> files;
+    for (const ListItem* row : lvwFileList->selectedItems())
+        files.append(FileListColumns::ListedFileOf(*row));
+    return files;
+}
+
+void frmFileList::AddRows(const QVector<FileRecord>& records, const RowMarkings& markings)
+{
+    for (const FileRecord& record : records) {
+        if (!ControlFile::IsListed(record))
+            continue;
+        const short local = FileVersions::Get(record.Name);
+        const FileState state =
+            GetFileState(record.Controller, record.CurrentVersion, local, CurrentUser);
+        bool marked = markings.upToDateAsBlue;
+        switch (state) {
+        case FileState::Open:
+            ++LastCountOfCheckedOutFiles;
+            marked = markings.checkedOutAsGreen;
+            break;
+        case FileState::Old:
+        case FileState::New:
+            ++LastCountOfOutdatedFiles;
+            marked = markings.outOfDateAsRed;
+            break;
+        case FileState::Locked:
+            marked = markings.unavailableAsYellow;
+            break;
+        case FileState::Unlocked:
+            break;
+        }
+        // Names that differ only in letter case are one file to the store, but a
+        // damaged control file may still list both: show both rather than lose one.
+        QString key = record.Name.toLower();
+        for (int n = 2; lvwFileList->findItem(key); ++n)
+            key = record.Name.toLower() + QLatin1Char('#') + QString::number(n);
+        ListItem* item = lvwFileList->addItem(key, record.Name,
+                                              GetIcon(marked, FileStateKey(state), record.Name));
+        FileListColumns::ShowRecord(*item, record, local);
+    }
+}
+
+bool frmFileList::UpdateFileList()
+{
+    ListItem* selected = lvwFileList->selectedItem();
+    const int selectedIndex = selected ? selected->index() : 0;
+    const RowMarkings markings = ReadMarkings();
+
+    BusyPointer busy;
+    CloseAfterOperation closing(*this);
+    lvwFileList->setEnabled(false);
+    LastCountOfOutdatedFiles = 0;
+    LastCountOfCheckedOutFiles = 0;
+    SaveIcons();
+    const ControlFileCheck check = m_files->CheckControlFile();
+    if (check.outcome == ControlFileCheck::FetchFailed)
+        return false;
+    lvwFileList->beginUpdate();
+    lvwFileList->clear();
+    // An unreadable record leaves the rows read before it.
+    if (check.outcome == ControlFileCheck::Accepted ||
+        check.outcome == ControlFileCheck::Unreadable)
+        AddRows(check.contents.records, markings);
+    lvwFileList->endUpdate();
+    if (check.outcome == ControlFileCheck::NewerRelease)
+        close();
+    if (check.outcome != ControlFileCheck::Accepted)
+        return false;
+
+    LoadIcons();
+    lvwFileList->setEnabled(true);
+    if (lvwFileList->count() > 0) {
+        lvwFileList->item(lvwFileList->count() - 1)->ensureVisible();
+        if (ListItem* again = lvwFileList->item(qMin(selectedIndex, lvwFileList->count() - 1)))
+            again->ensureVisible();
+    }
+    return true;
+}
+
+void frmFileList::CheckOut()
+{
+    CloseAfterOperation closing(*this);
+    if (m_files->CheckOut(SelectedFiles()))
+        UpdateFileList();
+}
+
+void frmFileList::CheckIn()
+{
+    CloseAfterOperation closing(*this);
+    const AskCheckIn dialog = [this](const QString& name, CheckInAnswers& answers) {
+        // Kept (hidden) between check-ins, so it remembers its comment and boxes.
+        auto* checkIn = qobject_cast<frmCheckIn*>(CheckInDialog.data());
+        if (!checkIn) {
+            checkIn = new frmCheckIn(this);
+            CheckInDialog = checkIn;
+        }
+        return checkIn->Do_CheckInFile(name, answers.Comment, answers.KeepCheckedOut,
+                                       answers.CheckInAll, answers.DontUpdateServer);
+    };
+    // Whatever happened, the list shows the files as they now stand.
+    RunGuarded([&] { m_files->CheckIn(SelectedFiles(), dialog); });
+    UpdateFileList();
+    SetNormalPointer();
+}
+
+void frmFileList::GetLatestVersion()
+{
+    CloseAfterOperation closing(*this);
+    BusyPointer busy;
+    const bool plotUpdated = m_files->GetLatestVersion(SelectedFiles());
+    UpdateFileList();
+    if (plotUpdated &&
+        MsgBox(QStringLiteral("QXplot.doc has been updated, press OK to view the changes."),
+               vbOKCancel | vbInformation) == vbOK) {
+        ListItem* plot = lvwFileList->findItem(SharedFiles::PlotDocument());
+        for (ListItem* item : lvwFileList->items())
+            item->setSelected(item == plot);
+        if (plot)
+            plot->ensureVisible();
+        OpenFile();
+    }
+}
+
+void frmFileList::AddFiles()
+{
+    if (!SharedFiles::MayChangeFiles()) {
+        MsgBox(QStringLiteral("Sorry, you do not have access to that feature."), vbCritical);
+        return;
+    }
+    // On the heap: closing this window while the add window is up must not
+    // leave the child to be destroyed twice.
+    auto* window = new frmAddFile(this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    AddFileWindow = window;
+    window->exec();
+}
+
+void frmFileList::EnableOwnerOptions()
+{
+    const ListItem* item = lvwFileList->selectedItem();
+    bool describe = false;
+    bool relinquish = false;
+    if (!item) {
+        mnuActionsReadOnly->setEnabled(false);
+    } else {
+        const FileRecord file = FileListColumns::ListedFileOf(*item).Record;
+        // Administrators see the local mark like everybody, and may give
+        // up the ownership of their own files like everybody.
+        mnuActionsReadOnly->setEnabled(true);
+        mnuActionsReadOnly->setChecked(IsReadOnly(LocalFolder + file.Name));
+        if (CurrentLevel == 4) {
+            describe = true;
+            relinquish = SharedFiles::OwnsFile(file);
+        } else {
+            describe = CurrentLevel == 3 && SharedFiles::MayUseOwnerOptions(file);
+            relinquish = describe && !file.Author.isEmpty();
+        }
+    }
+    mnuActionsChangeFileDescription->setEnabled(describe);
+    mnuActionsDeleteFile->setEnabled(describe);
+    mnuActionsRelinquishControl->setEnabled(relinquish);
+    SetNormalPointer();
+}
+
+void frmFileList::OwnerAction(const std::function<bool(const FileRecord&)>& action,
+                              const std::function<void(ListItem&)>& showChange)
+{
+    CloseAfterOperation closing(*this);
+    const ListItem* item = lvwFileList->selectedItem();
+    if (!item)
+        return;
+    const FileRecord file = FileListColumns::ListedFileOf(*item).Record;
+    // The row is found again: the waits let the list be rebuilt meanwhile.
+    if (action(file))
+        if (ListItem* row = m_rows->Row(file.Name))
+            showChange(*row);
+}
+
+void frmFileList::ChangeFileDescription()
+{
+    QString description;
+    OwnerAction(
+        [&](const FileRecord& file) { return m_files->ChangeFileDescription(file, description); },
+        [&](ListItem& row) { row.setSubItem(FileListColumns::Description, description); });
+}
+
+void frmFileList::DeleteFile()
+{
+    OwnerAction([this](const FileRecord& file) { return m_files->DeleteFile(file); },
+                [this](ListItem& row) { lvwFileList->removeItem(&row); });
+}
+
+void frmFileList::RelinquishControl()
+{
+    OwnerAction([this](const FileRecord& file) { return m_files->RelinquishControl(file); },
+                [](ListItem& row) { row.setSubItem(FileListColumns::Owner, QString()); });
+}
+
+void frmFileList::OpenFile()
+{
+    m_files->OpenFile(SelectedFiles());
+}
+
+void frmFileList::ToggleReadOnly()
+{
+    const ListItem* item = lvwFileList->selectedItem();
+    if (!item || !SafeName::AcceptLocalName(item->text()))
+        return;
+    const QString path = LocalFolder + item->text();
+    // Forced: the member asked for this file, whatever the general choice.
+    SetReadOnly(path, !IsReadOnly(path), true);
+}
+
+void frmFileList::EditFileDetails()
+{
+    // On the heap, as the add window is.
+    auto* dialog = new frmEditFileDetails(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->exec();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The shared files list as the operations see it: rows found by file name,
+// so an operation that waited for the server while the member refreshed the
+// list shows its progress on the rebuilt rows, and on none for a file that
+// is no longer listed.
+
+#include "store/SharedFiles.h"
+
+class ListItem;
+class ListView;
+
+class FileListRows : public SharedFilesView
+{
+public:
+    explicit FileListRows(ListView& list) : m_list(list) {}
+
+    // The row listing the file; null when none does.
+    ListItem* Row(const QString& name) const;
+
+    void ShowFile(const QString& name) override;
+    void SelectFile(const QString& name, bool selected) override;
+    void SetFileIcon(const QString& name, const QString& icon) override;
+    void SetLocalVersion(const QString& name, short version) override;
+
+private:
+    ListView& m_list;
+};

@@ -1,0 +1,672 @@
+// The shared-file operations without windows, against the local site: the
+// commands each sends, what they do to the server's files, the control file,
+// the local folder and the local versions, and what they show on the way.
+
+#include "SiteTestCase.h"
+
+#include "app/GlobalState.h"
+#include "app/modSkiff.h"
+#include "store/FileVersions.h"
+#include "store/SharedFiles.h"
+#include "transport/FtpLink.h"
+#include "transport/Inet.h"
+#include "transport/SiteConfig.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace modSkiff;
+
+namespace {
+
+// Server commands joined by "|"; a fetch of the control file on a fresh
+// connection, and its upload with a server backup.
+const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
+const QString kFetch = "QUIT|" + kCwd + "|RETR _files.txt";
+const QString kUpload = "DELE _files.txt.backup|RNFR _files.txt|RNTO _files.txt.backup|"
+                        "STOR _files.txt";
+
+// What the window would show, in order.
+class RecordingView : public SharedFilesView
+{
+public:
+    QStringList events;
+    void ShowFile(const QString& name) override { events << "show " + name; }
+    void SelectFile(const QString& name, bool on) override
+    {
+        events << (on ? "select " : "deselect ") + name;
+    }
+    void SetFileIcon(const QString& name, const QString& icon) override
+    {
+        events << name + " " + icon;
+    }
+    void SetLocalVersion(const QString& name, short version) override
+    {
+        events << name + " v" + QString::number(version);
+    }
+};
+
+// A check-in dialog's answers; none is Cancel.
+using DialogAnswer = std::optional<CheckInAnswers>;
+CheckInAnswers Answers(const QString& comment, bool keep = false, bool dontUpdate = false,
+                       bool all = false)
+{
+    return {comment, keep, dontUpdate, all};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(CheckInAnswers)
+
+class TestSharedFiles : public SiteTestCase
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestEnv> m_env;
+    std::unique_ptr<Inet> m_inet;
+    std::unique_ptr<InetLink> m_link;
+    std::unique_ptr<RecordingView> m_view;
+    std::unique_ptr<SharedFiles> m_files;
+    QStringList m_dialogs; // the files the check-in dialog was shown for
+
+    SharedFiles& files() { return *m_files; }
+    void publish(const QStringList& records) { PublishControlFile(site(), records); }
+    void share(const QStringList& names)
+    {
+        for (const QString& name : names)
+            PublishSharedFile(site(), name, "server " + name.toLatin1());
+    }
+    QByteArray serverFile(const QString& name) { return site().readSiteFile("qxg/" + name); }
+    // A file at a glance: its record (version, holder, comment), the server's
+    // copy, the local copy, the local version and the local read-only mark.
+    QString file(const QString& name)
+    {
+        return SiteFields(site(), name) + " | " + serverFile(name) + " | " +
+               m_env->readLocal(name) + " | v" + QString::number(FileVersions::Get(name)) +
+               (IsReadOnly(name) ? " read-only" : "");
+    }
+    QString sent() { return commands().join('|'); }
+    // The files as the list shows them: the site's records and local versions.
+    QList<ListedFile> listed(const QStringList& names)
+    {
+        QList<ListedFile> files;
+        for (const QString& name : names)
+            files.append({SiteRecord(site(), name), FileVersions::Get(name)});
+        return files;
+    }
+    AskCheckIn dialog(QList<DialogAnswer> script)
+    {
+        return [this, script](const QString& name, CheckInAnswers& answers) mutable {
+            m_dialogs << name;
+            const DialogAnswer next = script.isEmpty() ? DialogAnswer() : script.takeFirst();
+            if (next)
+                answers = *next;
+            return next.has_value();
+        };
+    }
+private slots:
+    void init()
+    {
+        SiteTestCase::init();
+        m_env = std::make_unique<TestEnv>(QStringLiteral("Ann"), 3);
+        m_inet = std::make_unique<Inet>();
+        m_inet->Host = SiteConfig::Host();
+        m_inet->UserName = SiteConfig::FtpUserName();
+        m_inet->Password = SiteConfig::FtpPassword();
+        m_link = std::make_unique<InetLink>(*m_inet);
+        m_view = std::make_unique<RecordingView>();
+        m_files = std::make_unique<SharedFiles>(*m_link, m_view.get());
+        m_dialogs.clear();
+    }
+    void cleanup()
+    {
+        m_files.reset();
+        m_link.reset();
+        m_inet.reset();
+        m_env.reset();
+        SiteTestCase::cleanup();
+    }
+
+    // Per file: cd, ls, the rename from ".backup" only when the file is
+    // missing, ls again, get. Check out then changes each record on a
+    // freshly fetched control file and fetches it once more at the end.
+    void commandsPerFile_data()
+    {
+        QTest::addColumn<bool>("checkOut");
+        QTest::newRow("check out") << true;
+        QTest::newRow("get latest") << false;
+    }
+    void commandsPerFile()
+    {
+        QFETCH(bool, checkOut);
+        publish({RecordLine("here.txt", 3), RecordLine("lost.txt", 5, "", "Orrin")});
+        share({"here.txt", "lost.txt.backup"});
+        const QList<ListedFile> selection = listed({"here.txt", "lost.txt"});
+        // The second "cd" finds the connection already in the folder.
+        QString expected = kCwd + "|ls here.txt|ls here.txt|RETR here.txt|ls lost.txt|"
+                                  "RNFR lost.txt.backup|RNTO lost.txt|ls lost.txt|RETR lost.txt";
+        if (checkOut) {
+            QVERIFY(files().CheckOut(selection));
+            expected += "|" + kFetch + "|" + kFetch + "|" + kUpload + "|" + kFetch + "|" + kUpload +
+                        "|" + kFetch;
+        } else {
+            QVERIFY(!files().GetLatestVersion(selection));
+        }
+        QCOMPARE(sent(), expected);
+        QCOMPARE(file("lost.txt"),
+                 checkOut ? "5,Ann, | server lost.txt.backup | server lost.txt.backup | v5"
+                          : "5,, | server lost.txt.backup | server lost.txt.backup | v5 read-only");
+        QVERIFY(!site().siteFileExists("qxg/lost.txt.backup"));
+        QCOMPARE(SiteRecord(site(), "lost.txt").Author, QStringLiteral("Orrin"));
+        QCOMPARE(m_view->events.join(", "),
+                 checkOut ? "show here.txt, deselect here.txt, show lost.txt, deselect lost.txt, "
+                            "here.txt v3, deselect here.txt, here.txt open, lost.txt v5, "
+                            "deselect lost.txt, lost.txt open"
+                          : "show here.txt, here.txt v3, deselect here.txt, here.txt unlocked, "
+                            "show lost.txt, lost.txt v5, deselect lost.txt, lost.txt unlocked");
+    }
+
+    // Whether a file is free is judged on the list: files held are passed
+    // over, a file taken meanwhile by someone else is taken over (the later
+    // upload wins); a file missing on the server is asked about.
+    void checkOutJudgesTheListAndAsksForMissingFiles()
+    {
+        QStringList records = {RecordLine("held.txt", 2, "Bob"), RecordLine("mine.txt", 1, "Ann"),
+                               RecordLine("gone.txt", 1), RecordLine("local.txt", 4),
+                               RecordLine("free.txt", 7)};
+        publish(records);
+        share({"held.txt", "mine.txt", "free.txt"});
+        m_env->writeLocal("local.txt", "my own copy");
+        const QList<ListedFile> selection =
+            listed({"held.txt", "mine.txt", "gone.txt", "local.txt", "free.txt"});
+        records.last() = RecordLine("free.txt", 7, "Cy");
+        publish(records);
+        const QString question = " does not exist on the server.\r\n\r\nDo you still want to "
+                                 "check this file out?";
+        services().expect("gone.txt" + question, vbYesNo | vbCritical, vbNo);
+        services().expect("local.txt" + question, vbYesNo | vbCritical, vbYes);
+        QVERIFY(files().CheckOut(selection));
+        QVERIFY(!sent().contains("held.txt") && !sent().contains("mine.txt"));
+        // Members below full access may not check out at all.
+        CurrentLevel = 2;
+        services().expect("Sorry, you do not have access to that feature.", vbCritical);
+        QVERIFY(!files().CheckOut(selection));
+        QCOMPARE(SiteFields(site(), "held.txt") + SiteFields(site(), "gone.txt"),
+                 QStringLiteral("2,Bob,1,,"));
+        QCOMPARE(file("local.txt"), QStringLiteral("4,Ann, |  | my own copy | v4"));
+        QCOMPARE(file("free.txt"),
+                 QStringLiteral("7,Ann, | server free.txt | server free.txt | v7"));
+    }
+
+    // The member's previous copy survives as the one local backup, also when
+    // it was read-only; check out leaves the new copy writable, get latest
+    // marks it read-only unless the member chose otherwise.
+    void fetchedCopies_data()
+    {
+        QTest::addColumn<bool>("checkOut");
+        QTest::addColumn<bool>("noReadOnly");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("check out") << true << false << false;
+        QTest::newRow("get latest") << false << false << true;
+        QTest::newRow("get latest, never read-only") << false << true << false;
+    }
+    void fetchedCopies()
+    {
+        QFETCH(bool, checkOut);
+        QFETCH(bool, noReadOnly);
+        QFETCH(bool, readOnly);
+        publish({RecordLine("doc.txt", 2)});
+        share({"doc.txt"});
+        m_env->writeLocal("doc.txt", "my copy");
+        m_env->writeLocal("doc.txt.backup", "older copy");
+        SetReadOnly("doc.txt", true, true);
+        SetReadOnly("doc.txt.backup", true, true);
+        NoReadOnly = noReadOnly;
+        checkOut ? files().CheckOut(listed({"doc.txt"}))
+                 : files().GetLatestVersion(listed({"doc.txt"}));
+        QCOMPARE(m_env->readLocal("doc.txt") + " | " + m_env->readLocal("doc.txt.backup"),
+                 QByteArray("server doc.txt | my copy"));
+        QCOMPARE(QDir().entryList({"doc*"}), (QStringList{"doc.txt", "doc.txt.backup"}));
+        QCOMPARE(IsReadOnly("doc.txt"), readOnly);
+    }
+
+    // The member's own checked-out copy is only counted as current; a lost
+    // file is reported and the next one still comes; the plot document is
+    // recognised in any letter case.
+    void getLatestKeepsTheMembersCopyAndReportsLostFiles()
+    {
+        publish({RecordLine("mine.txt", 4, "Ann"), RecordLine("lost.txt", 1),
+                 RecordLine("QXPlot.doc", 9, "Bob")});
+        share({"mine.txt", "QXPlot.doc"});
+        m_env->writeLocal("mine.txt", "my edits");
+        QVERIFY(!files().GetLatestVersion(listed({"mine.txt"})));
+        QCOMPARE(file("mine.txt"), QStringLiteral("4,Ann, | server mine.txt | my edits | v4"));
+        QVERIFY(m_view->events.isEmpty());
+
+        services().expect("lost.txt does not exist on the server.", vbCritical);
+        QVERIFY(files().GetLatestVersion(listed({"lost.txt", "QXPlot.doc"})));
+        QCOMPARE(m_env->readLocal("QXPlot.doc"), QByteArray("server QXPlot.doc"));
+        QVERIFY(m_view->events.contains("QXPlot.doc locked"));
+        QCOMPARE(FileVersions::Get("lost.txt"), short(0));
+    }
+
+    // A copy that cannot be moved aside ends the operation: nothing after it
+    // is fetched or recorded.
+    void aCopyThatCannotBeMovedAsideEndsTheOperation_data()
+    {
+        QTest::addColumn<bool>("checkOut");
+        QTest::newRow("check out") << true;
+        QTest::newRow("get latest") << false;
+    }
+    void aCopyThatCannotBeMovedAsideEndsTheOperation()
+    {
+        QFETCH(bool, checkOut);
+        publish({RecordLine("blocked.txt", 2), RecordLine("after.txt", 2)});
+        share({"blocked.txt", "after.txt"});
+        m_env->writeLocal("blocked.txt", "mine");
+        QVERIFY(QDir().mkpath("blocked.txt.backup/inside"));
+        const QByteArray before = serverFile("_files.txt");
+        const QList<ListedFile> selection = listed({"blocked.txt", "after.txt"});
+        QCOMPARE(ErrorOf([&] {
+                     checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
+                 }),
+                 QStringLiteral("Permission denied"));
+        QCOMPARE(file("blocked.txt"), QStringLiteral("2,, | server blocked.txt | mine | v0"));
+        QVERIFY(!QFile::exists("after.txt"));
+        QCOMPARE(serverFile("_files.txt"), before);
+    }
+
+    // The three ways a file comes back, and the local side of each.
+    void checkInChoices_data()
+    {
+        QTest::addColumn<CheckInAnswers>("answers");
+        QTest::addColumn<bool>("noReadOnly");
+        QTest::addColumn<QString>("outcome");
+        const QString sent = "5,,Ann: fixed 'it' | edited | edited | v5";
+        QTest::newRow("check in") << Answers("fixed 'it'") << false << sent + " read-only";
+        QTest::newRow("never read-only") << Answers("fixed 'it'") << true << sent;
+        QTest::newRow("keep checked out") << Answers("fixed 'it'", true) << false
+                                          << "5,Ann,Ann: fixed 'it' | edited | edited | v5";
+        QTest::newRow("don't update server")
+            << Answers("", false, true) << false
+            << "4,,Bob: before | server notes.txt | edited | v4 read-only";
+    }
+    void checkInChoices()
+    {
+        QFETCH(CheckInAnswers, answers);
+        QFETCH(bool, noReadOnly);
+        QFETCH(QString, outcome);
+        publish({RecordLine("notes.txt", 4, "Ann", "Bob", "Notes", "Bob: before")});
+        share({"notes.txt"});
+        m_env->writeLocal("notes.txt", "edited");
+        FileVersions::Set("notes.txt", 4);
+        NoReadOnly = noReadOnly;
+        files().CheckIn(listed({"notes.txt"}), dialog({answers}));
+        QCOMPARE(m_dialogs, QStringList{"notes.txt"});
+        QCOMPARE(file("notes.txt"), outcome);
+        QCOMPARE(SiteRecord(site(), "notes.txt").Description, QStringLiteral("Notes"));
+        QVERIFY(!site().siteFileExists("qxg/notes.txt.backup"));
+        QCOMPARE(m_view->events.join(", "),
+                 QStringLiteral("show notes.txt, deselect notes.txt, show notes.txt, notes.txt "
+                                "unlocked, show notes.txt, select notes.txt"));
+    }
+
+    // Check In All answers for every later file; Cancel anywhere sends nothing.
+    void oneDialogForAllOrNothingOnCancel()
+    {
+        publish({RecordLine("a.txt", 1, "Ann"), RecordLine("free.txt", 2, "", "", "", "Bob: x"),
+                 RecordLine("b.txt", 7, "Ann"), RecordLine("c.txt", 3, "Ann")});
+        share({"a.txt", "b.txt", "c.txt", "free.txt"});
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            m_env->writeLocal(name, QByteArray("local ") + name);
+        const QList<ListedFile> selection = listed({"a.txt", "free.txt", "b.txt", "c.txt"});
+        const QByteArray before = serverFile("_files.txt");
+        files().CheckIn(selection, dialog({Answers("first"), DialogAnswer()}));
+        QCOMPARE(m_dialogs, (QStringList{"a.txt", "b.txt"}));
+        QVERIFY(site().ftpLog().isEmpty());
+
+        m_dialogs.clear();
+        files().CheckIn(selection, dialog({Answers("batch", true, false, true)}));
+        QCOMPARE(m_dialogs, QStringList{"a.txt"});
+        QCOMPARE(SiteFields(site(), "a.txt") + " " + SiteFields(site(), "b.txt") + " " +
+                     SiteFields(site(), "c.txt") + " " + SiteFields(site(), "free.txt"),
+                 "2,Ann,Ann: batch 8,Ann,Ann: batch 4,Ann,Ann: batch 2,,Bob: x");
+        QCOMPARE(serverFile("c.txt") + " " + serverFile("free.txt"),
+                 QByteArray("local c.txt server free.txt"));
+        QCOMPARE(commands().count("STOR _files.txt"), 1);
+    }
+
+    void aMissingLocalCopyIsGivenBackOnRequest()
+    {
+        const QStringList held = {RecordLine("here.txt", 1, "Ann", "", "", "Ann: x"),
+                                  RecordLine("gone.txt", 6, "Ann", "", "", "Ann: x")};
+        publish(held);
+        share({"here.txt", "gone.txt"});
+        m_env->writeLocal("here.txt", "local here");
+        const QString question =
+            "The file gone.txt does not exist on your local computer.  Press OK to check this "
+            "file in without updating the server (you will lose any changes you may have made).";
+        const int style = vbOKCancel | vbCritical | vbDefaultButton2;
+        auto fields = [&] {
+            return SiteFields(site(), "here.txt") + " " + SiteFields(site(), "gone.txt");
+        };
+
+        // Alone: Cancel abandons, OK gives it back without a dialog.
+        services().expect(question, style, vbCancel);
+        files().CheckIn(listed({"gone.txt"}), dialog({}));
+        QVERIFY(site().ftpLog().isEmpty());
+        services().expect(question, style, vbOK);
+        files().CheckIn(listed({"gone.txt"}), dialog({}));
+        QCOMPARE(fields(), QStringLiteral("1,Ann,Ann: x 6,,Ann: x"));
+        QVERIFY(!sent().contains("STOR gone.txt"));
+
+        // After Check In All the question gives back only that file.
+        publish(held);
+        services().expect(question, style, vbOK);
+        files().CheckIn(listed({"here.txt", "gone.txt"}),
+                        dialog({Answers("sent", false, false, true)}));
+        QCOMPARE(fields(), QStringLiteral("2,,Ann: sent 6,,Ann: x"));
+    }
+
+    // A file the server refuses, or one its listing does not show after the
+    // send: the server's copy comes back from ".backup" and no record
+    // changes; a file sent before it stays sent.
+    void aSendThatDoesNotArriveChangesNoRecord_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("upload refused") << true;
+        QTest::newRow("not listed after the upload") << false;
+    }
+    void aSendThatDoesNotArriveChangesNoRecord()
+    {
+        QFETCH(bool, refused);
+        publish({RecordLine("arrives.txt", 2, "Ann"), RecordLine("bounced.txt", 3, "Ann")});
+        share({"arrives.txt", "bounced.txt"});
+        refused ? site().refuse("bounced.txt") : site().unlist("bounced.txt");
+        m_env->writeLocal("arrives.txt", "local arrives");
+        m_env->writeLocal("bounced.txt", "local bounced");
+        const QByteArray before = serverFile("_files.txt");
+        QCOMPARE(ErrorOf([&] {
+                     files().CheckIn(listed({"arrives.txt", "bounced.txt"}),
+                                     dialog({Answers("try", false, false, true)}));
+                 }),
+                 QStringLiteral("Error sending bounced.txt, please try again."));
+        QCOMPARE(file("bounced.txt"),
+                 QStringLiteral("3,Ann, | server bounced.txt | local bounced | v0"));
+        QCOMPARE(file("arrives.txt"),
+                 QStringLiteral("2,Ann, | local arrives | local arrives | v0"));
+        QVERIFY(!site().siteFileExists("qxg/bounced.txt.backup"));
+        QCOMPARE(serverFile("_files.txt"), before);
+
+        // The highest version cannot be raised: nothing is sent.
+        publish({RecordLine("top.txt", 32767, "Ann")});
+        m_env->writeLocal("top.txt", "local");
+        site().clearLog();
+        QCOMPARE(ErrorOf([&] { files().CheckIn(listed({"top.txt"}), dialog({Answers("one")})); }),
+                 QStringLiteral("Overflow"));
+        QVERIFY(site().ftpLog().isEmpty());
+    }
+
+    void addFilesSendsFirstAndWritesTheRecordsInOneUpload()
+    {
+        publish({RecordLine("shared.txt", 2, "", "Bob")});
+        m_env->writeLocal("alpha.txt", "alpha bytes");
+        m_env->writeLocal("beta.gif", "GIF89a");
+        services().answerInput("The \"first\" one");
+        services().answerInput("Second");
+        QVERIFY(files().AddFiles({"alpha.txt", "beta.gif"}));
+        QCOMPARE(services().shown.at(0).prompt,
+                 QStringLiteral("Please enter a file description for alpha.txt\r\n\r\nYou must "
+                                "enter a description, or the file cannot be added."));
+        QCOMPARE(sent(), kCwd + "|RETR _files.txt|QUIT|" + kCwd +
+                             "|STOR alpha.txt|ls alpha.txt|STOR beta.gif|ls beta.gif|" +
+                             kFetch + "|" + kUpload);
+        QCOMPARE(file("alpha.txt"),
+                 QStringLiteral("1,,Ann: *new file* | alpha bytes | alpha bytes | v1"));
+        const FileRecord alpha = SiteRecord(site(), "alpha.txt");
+        QCOMPARE(alpha.Author + ", " + alpha.Description, QStringLiteral("Ann, The 'first' one"));
+        QCOMPARE(SiteControlFile(site()).expectedCount, short(3));
+        QCOMPARE(SiteControlFile(site()).listedCount(), 3);
+    }
+
+    // A reserved name and a name already shared (letter case ignored) are
+    // refused; the other files are added.
+    void addFilesRefusals()
+    {
+        publish({RecordLine("shared.txt", 2, "", "Bob")});
+        for (const char* name : {"notes.backup", "SHARED.txt", "fine.txt"})
+            m_env->writeLocal(name, "x");
+        services().expect("notes.backup - files that start with \"_files.txt\" or end with "
+                          "\"backup\" cannot be added.",
+                          vbOKOnly);
+        services().expect("SHARED.txt could not be added.\r\nA file with the same name already "
+                          "exists.",
+                          vbOKOnly);
+        services().answerInput("Fine");
+        QVERIFY(files().AddFiles({"notes.backup", "SHARED.txt", "fine.txt"}));
+        QCOMPARE(SiteControlFile(site()).expectedCount, short(2));
+        QVERIFY(!sent().contains("STOR notes") && !sent().contains("STOR SHARED"));
+    }
+
+    // A description left empty adds none of the files; a file that did not
+    // arrive writes no record (files sent before it stay on the server).
+    void addFilesAddsNothingOnFailure()
+    {
+        publish({RecordLine("shared.txt", 2)});
+        const QByteArray before = serverFile("_files.txt");
+        for (const char* name : {"one.txt", "two.txt", "three.txt"})
+            m_env->writeLocal(name, "x");
+        services().answerInput("First");
+        services().answerInput("");
+        services().expect("No Description Was Entered - two.txt Was Not Added\r\n\r\n"
+                          "Operation Canceled",
+                          vbOKOnly);
+        QVERIFY(!files().AddFiles({"one.txt", "two.txt", "three.txt"}));
+        QVERIFY(!sent().contains("STOR"));
+
+        site().unlist("two.txt");
+        services().answerInput("One");
+        services().answerInput("Two");
+        QCOMPARE(ErrorOf([&] {
+                     files().AddFiles({"one.txt", "two.txt"});
+                 }),
+                 QStringLiteral("Error sending two.txt, please try again."));
+        QCOMPARE(serverFile("_files.txt"), before);
+        QVERIFY(site().siteFileExists("qxg/one.txt"));
+    }
+
+    // Missing, empty or short: fetched once more on a fresh connection, then
+    // the member is asked; Cancel ends the program and leaves the server alone.
+    void unusableControlFiles_data()
+    {
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("missing") << QByteArray() << "file not found";
+        QTest::newRow("empty") << QByteArray("") << "file is empty";
+        QTest::newRow("release line only") << QByteArray("2.0.3\r\n") << "file is incomplete";
+        QByteArray eleven = "2.0.3\r\n12\r\n";
+        for (int i = 1; i <= 11; ++i)
+            eleven += RecordLine(QString("f%1.txt").arg(i), 1).toLatin1() + "\r\n";
+        QTest::newRow("12 expected, 11 found") << eleven << "12 files expected, 11 files found)";
+        QTest::newRow("empty names are not listed")
+            << QByteArray("2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"\",1,\"\",\"\",\"\","
+                          "\"\"\r\n")
+            << "2 files expected, 1 files found)";
+    }
+    void unusableControlFiles()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(QString, status);
+        if (!contents.isNull())
+            site().writeSiteFile("qxg/_files.txt", contents);
+        services().expect(
+            "Skiff detected a corrupt or missing _files.txt on the server. This is probably the "
+            "result of Skiff crashing the last time that you or another user was checking in, "
+            "checking out, or adding files.\r\n\r\nSkiff will now try to restore _files.txt from "
+            "a backup on the server.: If this fails, please email a copy of the _files.txt.backup "
+            "file from your computer to Orrin.  This file should be found at " +
+                m_env->localFolder() + ".\r\n\r\n(ERR: " + status +
+                ")\r\n\r\nPress <OK> to attempt to restore _files.txt from the server backup.",
+            vbOKCancel | vbCritical, vbCancel);
+        QCOMPARE(files().CheckControlFile().outcome, ControlFileCheck::Refused);
+        QCOMPARE(services().endProgramCalls, 1);
+        const QString fetch = kCwd + "|RETR _files.txt";
+        QCOMPARE(sent(), fetch + "|QUIT|" + kCwd + "|QUIT|" + fetch);
+    }
+
+    // OK restores the member's own pre-change copy when there is one, else
+    // the server's backup; a recovery that fails asks again at once.
+    void recoveryRestoresABackup_data()
+    {
+        QTest::addColumn<bool>("ownCopy");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("the member's own copy") << true << "mine.txt";
+        QTest::newRow("the server's backup") << false << "server.txt";
+    }
+    void recoveryRestoresABackup()
+    {
+        QFETCH(bool, ownCopy);
+        QFETCH(QString, listed);
+        PublishControlFile(site(), {}, 5);
+        site().writeSiteFile("qxg/_files.txt.backup",
+                             "2.0.3\r\n1\r\n" + RecordLine("server.txt", 1).toLatin1() + "\r\n");
+        if (ownCopy)
+            m_env->writeLocal("_files.txt.backup",
+                              "2.0.3\r\n1\r\n" + RecordLine("mine.txt", 7).toLatin1() + "\r\n");
+        services().answer(vbOK);
+        const ControlFileCheck check = files().CheckControlFile();
+        QVERIFY(services().last().prompt.contains("(ERR: 5 files expected, 0 files found))"));
+        QCOMPARE(check.outcome, ControlFileCheck::Accepted);
+        QCOMPARE(check.contents.records.value(0).Name, listed);
+        QCOMPARE(SiteControlFile(site()).records.value(0).Name, listed);
+    }
+
+    // An accepted control file is fetched once. (What the window does with
+    // one it cannot use is tested with the window, tst_filelist.)
+    void anAcceptedControlFileIsFetchedOnce()
+    {
+        publish({RecordLine("a.txt", 1), RecordLine("b.txt", 2)});
+        QCOMPARE(files().CheckControlFile().outcome, ControlFileCheck::Accepted);
+        QCOMPARE(sent(), kCwd + "|RETR _files.txt");
+    }
+
+    // The owner's actions: who may use them, what they ask, what they change.
+    void ownerActions()
+    {
+        publish({RecordLine("mine.txt", 2, "Bob", "Ann", "Mine", "Ann: x"),
+                 RecordLine("theirs.txt", 3, "", "Bob", "Bob's plan", "Bob: x"),
+                 RecordLine("free.txt", 1, "", "", "Orphan", "Cid: x")});
+        share({"free.txt"});
+        const FileRecord theirs = SiteRecord(site(), "theirs.txt");
+        const FileRecord free = SiteRecord(site(), "free.txt");
+        const FileRecord mine = SiteRecord(site(), "mine.txt");
+        QString description;
+        services().expect("Sorry, only Bob has permission to change theirs.txt's description.",
+                          vbOKOnly);
+        QVERIFY(!files().ChangeFileDescription(theirs, description));
+        services().expect("Sorry, only Bob has permission to remove theirs.txt.", vbOKOnly);
+        QVERIFY(!files().DeleteFile(theirs));
+        services().expect("Sorry, you do not have control free.txt.", vbOKOnly);
+        QVERIFY(!files().RelinquishControl(free));
+
+        services().answerInput("Left by \"Cid\"");
+        QVERIFY(files().ChangeFileDescription(free, description));
+        QCOMPARE(services().last().prompt + "|" + services().last().defaultText,
+                 "Please enter a new description for the following file:\r\n\r\nfree.txt|Orphan");
+        QCOMPARE(description, QStringLiteral("Left by 'Cid'"));
+        QCOMPARE(SiteRecord(site(), "free.txt").Description, description);
+        services().answer(vbYes);
+        QVERIFY(files().RelinquishControl(mine));
+        QCOMPARE(SiteRecord(site(), "mine.txt").Author + SiteFields(site(), "mine.txt"),
+                 QStringLiteral("2,Bob,Ann: x"));
+
+        // Removing takes the record only; the file stays on the server.
+        services().expect("Are you sure you want to remove free.txt from Skiff?\r\n\r\nNOTE: This "
+                          "will not delete free.txt from your local computer nor will it delete "
+                          "free.txt from the computer of any other Skiff user.",
+                          vbYesNo | vbDefaultButton2 | vbExclamation, vbYes);
+        QVERIFY(files().DeleteFile(free));
+        QCOMPARE(SiteControlFile(site()).expectedCount, short(2));
+        QCOMPARE(SiteControlFile(site()).listedCount(), 2);
+        QVERIFY(site().siteFileExists("qxg/free.txt"));
+    }
+
+    void openFile_data()
+    {
+        QTest::addColumn<QStringList>("selected");
+        QTest::addColumn<QStringList>("messages"); // text|style|answer
+        QTest::addColumn<QStringList>("opened");
+        QTest::newRow("none") << QStringList() << QStringList{"No Files Are Selected|48|1"}
+                              << QStringList();
+        QTest::newRow("out of date")
+            << QStringList{"old.txt"}
+            << QStringList{"You do not have the latest version of this file.|16|1"}
+            << QStringList();
+        QTest::newRow("held by the member, in other letters")
+            << QStringList{"held.txt"} << QStringList() << QStringList{"held.txt"};
+        const QString notHeld = "You do not have theirs.txt checked out.  You will not be able to "
+                                "save your changes to this file.|65|";
+        QTest::newRow("held by another, OK")
+            << QStringList{"theirs.txt"} << QStringList{notHeld + "1"} << QStringList{"theirs.txt"};
+        const QString three = "Are you sure you want to open the 3 selected files?|36|";
+        const QStringList all = {"theirs.txt", "old.txt", "held.txt"};
+        QTest::newRow("three, Yes")
+            << all
+            << QStringList{three + "6", "1 files were not opened because you do not have the "
+                                        "latest version of these files.|64|1"}
+            << QStringList{"theirs.txt", "held.txt"};
+        QTest::newRow("a name that leaves the local folder")
+            << QStringList{"../escape.txt"}
+            << QStringList{"../escape.txt is not a valid local file name.|16|1"} << QStringList();
+    }
+    void openFile()
+    {
+        QFETCH(QStringList, selected);
+        QFETCH(QStringList, messages);
+        QFETCH(QStringList, opened);
+        publish({RecordLine("old.txt", 5), RecordLine("held.txt", 4, "ann"),
+                 RecordLine("theirs.txt", 3, "Bob"), RecordLine("../escape.txt", 0, "Ann")});
+        FileVersions::Set("old.txt", 4);
+        FileVersions::Set("held.txt", 4);
+        FileVersions::Set("theirs.txt", 3);
+        for (const QString& message : messages)
+            services().expect(message.section('|', 0, 0), message.section('|', 1, 1).toInt(),
+                              message.section('|', 2).toInt());
+        files().OpenFile(listed(selected));
+        QStringList paths;
+        for (const ShellRequest& request : services().shell)
+            paths << request.path.mid(m_env->localFolder().size());
+        QCOMPARE(paths, opened);
+    }
+
+    // A name from the control file that would leave the local folder is
+    // refused by every operation and never reaches the server.
+    void namesThatLeaveTheLocalFolder_data()
+    {
+        QTest::addColumn<int>("operation"); // check out, check in, get latest
+        QTest::newRow("check out") << 0;
+        QTest::newRow("check in") << 1;
+        QTest::newRow("get latest") << 2;
+    }
+    void namesThatLeaveTheLocalFolder()
+    {
+        QFETCH(int, operation);
+        const QString holder = operation == 1 ? "Ann" : "";
+        publish({RecordLine("../escape.txt", 1, holder), RecordLine("fine.txt", 1, holder)});
+        share({"fine.txt"});
+        m_env->writeLocal("fine.txt", "local fine");
+        services().expect("../escape.txt is not a valid local file name.", vbCritical);
+        const QList<ListedFile> selection = listed({"../escape.txt", "fine.txt"});
+        if (operation == 0)
+            files().CheckOut(selection);
+        else if (operation == 1)
+            files().CheckIn(selection, dialog({Answers("ok")}));
+        else
+            files().GetLatestVersion(selection);
+        QVERIFY(!site().ftpLog().join('\n').contains("escape"));
+        QCOMPARE(FileVersions::Get("fine.txt"), short(operation == 1 ? 2 : 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSharedFiles)
+#include "tst_sharedfiles.moc"
