@@ -133,6 +133,8 @@ void ProgressReporter::attach(CURL* easy, Sink sink)
     m_announced = -1;
     m_lastReportMs = 0;
     m_lastDone = -1;
+    m_done = 0;
+    m_total = -1;
     if (!m_sink)
         return;
     curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, reportProgress);
@@ -145,22 +147,32 @@ void ProgressReporter::onProgress(curl_off_t downTotal, curl_off_t downNow, curl
 {
     // A transfer goes one way; the other count stays 0.
     const bool upload = upTotal > 0 || upNow > 0;
-    const qint64 done = upload ? upNow : downNow;
-    qint64 total = upload ? upTotal : downTotal;
-    if (total <= 0)
-        total = m_announced;
+    m_done = upload ? upNow : downNow;
+    m_total = upload ? upTotal : downTotal;
+    if (m_total <= 0)
+        m_total = m_announced;
     const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now().time_since_epoch())
                            .count();
-    const bool complete = total > 0 && done >= total;
     // A stalled transfer still reports now and then, so its speed can fall.
-    if (done == m_lastDone && now - m_lastReportMs < 4 * kReportEveryMs)
+    if (m_done == m_lastDone && now - m_lastReportMs < 4 * kReportEveryMs)
         return;
-    if (!complete && now - m_lastReportMs < kReportEveryMs)
+    if (now - m_lastReportMs < kReportEveryMs)
         return;
+    report(now);
+}
+
+void ProgressReporter::finish()
+{
+    if (m_sink && m_done != m_lastDone)
+        report(m_lastReportMs);
+}
+
+void ProgressReporter::report(qint64 now)
+{
     m_lastReportMs = now;
-    m_lastDone = done;
-    m_sink(done, total > 0 ? total : -1);
+    m_lastDone = m_done;
+    m_sink(m_done, m_total > 0 ? m_total : -1);
 }
 
 TransferFailure FailureOf(CURL* easy, CURLcode code, const char* errorBuffer,

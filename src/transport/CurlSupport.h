@@ -77,16 +77,22 @@ public:
     // The size the server named before the data came (an FTP server's
     // "150 ... (N bytes)"), where libcurl knows none. From the same thread.
     void setAnnouncedTotal(qint64 bytes) { m_announced = bytes; }
+    // Reports what the last report left out, once the transfer has ended.
+    void finish();
 
     // Public only for libcurl's C callback.
     void onProgress(curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
                     curl_off_t upNow);
 
 private:
+    void report(qint64 now);
+
     Sink m_sink;
     qint64 m_announced = -1;
     qint64 m_lastReportMs = 0;
     qint64 m_lastDone = -1;
+    qint64 m_done = 0;
+    qint64 m_total = -1;
 };
 
 // Facts about a failed transfer that decide how it is described.

@@ -346,6 +346,7 @@ FtpOutcome FtpSession::download(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.device());
     m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     if (code != CURLE_OK)
         return failure(easy, code);
     if (!file.commit(&problem))
@@ -369,6 +370,7 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
     m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -416,6 +418,7 @@ FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QBy
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &data);
     m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};

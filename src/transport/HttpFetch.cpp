@@ -52,6 +52,7 @@ void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
     ProgressReporter reporter;
     reporter.attach(easy, progress);
     const CURLcode code = runner.run(easy, [this] { return aborted.load(); });
+    reporter.finish();
     if (code != CURLE_OK) {
         body.clear();
         failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
@@ -111,7 +112,7 @@ QByteArray HttpFetch::run()
             loop.processEvents(QEventLoop::WaitForMoreEvents);
     }
     done->close();
-    if (!*finished)
+    if (m_shared->aborted)
         throw SkiffError(QStringLiteral("The download of %1 was cancelled.")
                              .arg(QString::fromUtf8(m_shared->url)));
     if (!m_shared->failure.isEmpty())

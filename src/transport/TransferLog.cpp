@@ -24,6 +24,12 @@ void TransferLog::Add(const QString& line)
     emit Added(stamped);
 }
 
+void TransferLog::Note(TransferLog* log, const QString& name, const QString& what)
+{
+    if (log)
+        log->Add(name + QStringLiteral(": ") + what);
+}
+
 QString TransferLog::WithoutPasswords(const QString& text)
 {
     static const QRegularExpression passCommand(QStringLiteral("\\b(PASS)[ \\t]+\\S[^\\r\\n]*"),

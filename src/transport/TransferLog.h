@@ -15,6 +15,8 @@ public:
     explicit TransferLog(QObject* parent = nullptr);
 
     void Add(const QString& line);
+    // "name: what" into the log, if there is one.
+    static void Note(TransferLog* log, const QString& name, const QString& what);
     // The lines so far, oldest first; the oldest go once there are many.
     const QStringList& Lines() const { return m_lines; }
 

@@ -25,8 +25,7 @@ const QString kBackup = QStringLiteral(".backup");
 // A line of the component's transfer log about one site file.
 void Note(Inet& inet, const QString& relativeName, const QString& what)
 {
-    if (inet.Log)
-        inet.Log->Add(relativeName + QStringLiteral(": ") + what);
+    TransferLog::Note(inet.Log, relativeName, what);
 }
 
 QString SizeOf(qint64 bytes)
@@ -152,35 +151,39 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         UseProxyIfSet(inet);
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
-        if (SendWithServerBackup(inet, names.localFile, names.remoteFile)) {
+        QString failure;
+        if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure)) {
             Note(inet, relativeName, QStringLiteral("sent") + SizeOf(local.size()));
             return true;
         }
         Note(inet, relativeName,
-             notSent + inet.ResponseInfo() +
-                 QStringLiteral("; the server's previous copy was put back"));
-        MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") +
-                   inet.ResponseInfo(),
+             notSent + failure + QStringLiteral("; the server's previous copy was put back"));
+        MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") + failure,
                vbCritical);
         return false;
     });
 }
 
-bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile)
+bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                          QString* failure)
 {
     link.Run(QStringLiteral("delete ") + remoteFile + kBackup);
     link.Run(QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') + remoteFile + kBackup);
     link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
     if (!link.Failed())
         return true;
+    // The send's reason, not that of the rename after it.
+    if (failure)
+        *failure = link.FailureText();
     link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
     return false;
 }
 
-bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
+bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
+                          QString* failure)
 {
     InetLink link(inet);
-    return SendWithServerBackup(link, localFile, remoteFile);
+    return SendWithServerBackup(link, localFile, remoteFile, failure);
 }
 
 namespace {

@@ -47,9 +47,12 @@ bool UploadWebFile(Inet& inet, const QString& relativeName);
 // remote name followed by ".backup": "delete" the old backup (whether there
 // was one does not matter), "rename" the file to it, "send" the new copy.
 // When the send fails the previous copy is renamed back, so the server is
-// never left without the file; the result says whether the new copy arrived.
-bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile);
-bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile);
+// never left without the file; the result says whether the new copy arrived,
+// and failure, when given, why not.
+bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                          QString* failure = nullptr);
+bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
+                          QString* failure = nullptr);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
 // The text mode for a text that is changed and sent back: a page the server
 // does not have is reported like every other failure (the plain text mode
