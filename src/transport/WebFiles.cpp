@@ -132,30 +132,49 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         UseProxyIfSet(inet);
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
-        if (SendWithServerBackup(inet, names.localFile, names.remoteFile))
+        SendFailure failure;
+        if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure))
             return true;
         MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") +
-                   inet.ResponseInfo(),
+                   failure.why,
                vbCritical);
         return false;
     });
 }
 
-bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile)
+bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                          SendFailure* failure)
 {
     link.Run(QStringLiteral("delete ") + remoteFile + kBackup);
     link.Run(QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') + remoteFile + kBackup);
+    // A rename the server refused left the previous copy where it was; one
+    // cut off may or may not have happened.
+    const bool renamed = !link.Failed();
+    const bool maybeRenamed = renamed || link.ConnectionLost();
     link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
     if (!link.Failed())
         return true;
-    link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
+    SendFailure why;
+    why.why = link.FailureText();
+    why.previousBack = !maybeRenamed || RestoreServerBackup(link, remoteFile, renamed);
+    if (failure)
+        *failure = why;
     return false;
 }
 
-bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile)
+bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
+                          SendFailure* failure)
 {
     InetLink link(inet);
-    return SendWithServerBackup(link, localFile, remoteFile);
+    return SendWithServerBackup(link, localFile, remoteFile, failure);
+}
+
+bool RestoreServerBackup(FtpLink& link, const QString& remoteFile, bool clearFirst)
+{
+    if (clearFirst)
+        link.Run(QStringLiteral("delete ") + remoteFile);
+    link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
+    return !link.Failed();
 }
 
 namespace {
