@@ -347,11 +347,11 @@ bool frmUsers::UpdateServer()
         m_updating = true;
         setEnabled(false);
         try {
-            sent = UserFile::Upload(*inet, m_workingCopy);
+            modSkiff::SendFailure why;
+            sent = UserFile::Upload(*inet, m_workingCopy, &why);
             if (!sent)
                 failure = UserFile::kFileName +
-                          QStringLiteral(" could not be sent to the server: ") +
-                          inet->ResponseInfo() +
+                          QStringLiteral(" could not be sent to the server: ") + why.why +
                           QStringLiteral("\r\n\r\nThe site keeps its previous user file. Your "
                                          "changes are kept: close the window again to send "
                                          "them once more.");
