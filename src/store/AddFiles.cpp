@@ -5,6 +5,7 @@
 #include "SharedFiles.h"
 
 #include "FileVersions.h"
+#include "SafeName.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -38,6 +39,8 @@ std::optional<QList<clsFileDetails>> Collect(const QStringList& names)
                    vbOKOnly);
             continue;
         }
+        if (!SafeName::AcceptLocalName(name))
+            continue;
         // The member's list may be older than the control file just fetched.
         if (ControlFile::ListsFile(ControlFile::FileName(), name)) {
             MsgBox(name + QStringLiteral(" could not be added.\r\nA file with the same name "
@@ -86,28 +89,32 @@ bool SharedFiles::AddFiles(const QStringList& names)
     reconnect();
     for (const clsFileDetails& entry : batch) {
         m_link.Run(QStringLiteral("send ") + entry.Name + QLatin1Char(' ') + entry.Name);
-        if (!IsListedOnServer(entry.Name))
+        if (m_link.Failed() || !IsListedOnServer(entry.Name).value_or(false))
             throw SkiffError(QStringLiteral("Error sending ") + entry.Name +
                              QStringLiteral(", please try again."));
     }
 
-    // Without a fresh control file there is nothing safe to upload.
-    if (!UpdateFileDetails(QString(), false, {}, false, true))
-        return true;
-    int added = 0;
-    for (const clsFileDetails& entry : batch) {
-        FileDetailsValues values;
-        values.pvarVersion = QString::number(entry.CurrentVersion);
-        values.pvarController = entry.Controller;
-        values.pvarAuthor = entry.Author;
-        values.pvarDesc = entry.Description;
-        values.pvarComment = entry.Comment;
-        if (UpdateFileDetails(entry.Name, true, values))
-            ++added;
-    }
-    // Every record refused (all added meanwhile by others): uploading the
-    // unchanged file would only push the server's older backup out.
-    if (added > 0)
-        UpdateFileDetails(QString(), false, {}, false, false, true);
+    // A record the control file already holds (added meanwhile by another
+    // member) is refused on its own; the others go up in one upload. With
+    // every record refused, uploading the unchanged file would only push the
+    // server's older backup out.
+    ChangeControlFile([&] {
+        int added = 0;
+        for (const clsFileDetails& entry : batch) {
+            FileDetailsValues values;
+            values.pvarVersion = QString::number(entry.CurrentVersion);
+            values.pvarController = entry.Controller;
+            values.pvarAuthor = entry.Author;
+            values.pvarDesc = entry.Description;
+            values.pvarComment = entry.Comment;
+            try {
+                RewriteControlFile(entry.Name, RecordChange::Add, values);
+                ++added;
+            } catch (const SkiffError& error) {
+                MsgBox(error.description(), vbCritical);
+            }
+        }
+        return added > 0;
+    });
     return true;
 }

@@ -96,6 +96,36 @@ std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
     return batch;
 }
 
+// Leaves out of the batch the files another member has checked out since
+// the list was built (their check-out's later upload of the control file
+// replaced this member's hold), after telling the member: such a file is
+// neither sent nor given back, and its local copy stays as it is. Reads
+// the control file just fetched; a damaged one ends the check-in before
+// anything is sent.
+QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch)
+{
+    const ControlFile::Contents contents = ControlFile::Read(ControlFile::FileName());
+    contents.requireHeader();
+    if (contents.error)
+        throw *contents.error;
+    QList<clsFileDetails> held;
+    for (const clsFileDetails& entry : batch) {
+        QString holder;
+        for (const FileRecord& record : contents.records)
+            if (ControlFile::IsListed(record) && ControlFile::SameFileName(record.Name, entry.Name))
+                holder = record.Controller;
+        if (holder.isEmpty() || holder.toLower() == CurrentUser.toLower()) {
+            held.append(entry);
+            continue;
+        }
+        MsgBox(entry.Name + QStringLiteral(" is checked out by ") + holder +
+                   QStringLiteral(" now: their check-out replaced yours. Nothing was sent for ") +
+                   entry.Name + QStringLiteral(", and your local copy is kept as it is."),
+               vbExclamation);
+    }
+    return held;
+}
+
 } // namespace
 
 void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog)
@@ -105,46 +135,53 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
         Collect(selected, dialog, pointer, view());
     if (!collected || collected->isEmpty())
         return;
-    const QList<clsFileDetails>& batch = *collected;
 
-    // Phase 2: send. A file the server refused has already had its backup
-    // put back; one that went up but is not listed gets it put back here.
-    reconnect();
+    // Whether the member still holds the files is asked of a fresh control
+    // file, fetched on the fresh connection the sends go over.
+    if (!GetControlFile())
+        return;
+    const QList<clsFileDetails> batch = StillHeld(*collected);
+    if (batch.isEmpty())
+        return;
+
+    // Phase 2: send. A file that did not arrive (refused, cut off, a size
+    // the server does not confirm) has already had its backup put back; one
+    // that went up but is not listed gets it put back here.
     for (const clsFileDetails& entry : batch) {
         if (entry.DontUpdateServer)
             continue;
         const QString& name = entry.Name;
-        const QString backup = name + QStringLiteral(".backup");
         const bool sent = SendWithServerBackup(m_link, name, name);
-        if (!sent || !IsListedOnServer(name)) {
+        if (!sent || !IsListedOnServer(name).value_or(false)) {
             if (sent)
-                m_link.Run(QStringLiteral("rename ") + backup + QLatin1Char(' ') + name);
+                RestoreServerBackup(m_link, name, false);
             throw SkiffError(QStringLiteral("Error sending ") + name +
                              QStringLiteral(", please try again."));
         }
         // After a good check-in no server backup of the file remains.
-        m_link.Run(QStringLiteral("delete ") + backup);
+        m_link.Run(QStringLiteral("delete ") + name + QStringLiteral(".backup"));
     }
     for (const clsFileDetails& entry : batch)
         view().SelectFile(entry.Name, false);
 
-    // Phase 3: the records, in one upload of the control file.
+    // Phase 3: the records, in one upload of the control file. When it does
+    // not arrive the member still holds the files: phase 4 is skipped.
     reconnect();
-    if (!UpdateFileDetails(QString(), false, {}, false, true))
-        return;
-    for (const clsFileDetails& entry : batch) {
-        view().ShowFile(entry.Name);
-        FileDetailsValues values;
-        values.pvarController = entry.Controller;
-        if (!entry.DontUpdateServer) {
-            values.pvarVersion = QString::number(entry.CurrentVersion);
-            values.pvarComment = entry.Comment;
+    const bool recorded = ChangeControlFile([&] {
+        for (const clsFileDetails& entry : batch) {
+            view().ShowFile(entry.Name);
+            FileDetailsValues values;
+            values.pvarController = entry.Controller;
+            if (!entry.DontUpdateServer) {
+                values.pvarVersion = QString::number(entry.CurrentVersion);
+                values.pvarComment = entry.Comment;
+            }
+            RewriteControlFile(entry.Name, RecordChange::Update, values);
+            view().SetFileIcon(entry.Name, QStringLiteral("unlocked"));
         }
-        if (!UpdateFileDetails(entry.Name, false, values))
-            return;
-        view().SetFileIcon(entry.Name, QStringLiteral("unlocked"));
-    }
-    if (!UpdateFileDetails(QString(), false, {}, false, false, true))
+        return true;
+    });
+    if (!recorded)
         return;
 
     // Phase 4: the local versions and read-only marks.

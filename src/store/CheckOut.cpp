@@ -42,10 +42,15 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         if (!file.Record.Controller.isEmpty() || !SafeName::AcceptLocalName(name))
             continue;
         view().ShowFile(name);
-        if (FindOnServer(name))
-            Download(name);
-        else if (MsgBox(missingOnServerQuestion(name), vbYesNo | vbCritical) == vbNo)
+        const Presence presence = FindOnServer(name);
+        if (presence == Presence::Unknown)
             continue;
+        if (presence == Presence::Listed) {
+            if (!Download(name))
+                continue;
+        } else if (MsgBox(missingOnServerQuestion(name), vbYesNo | vbCritical) == vbNo) {
+            continue;
+        }
         if (!LocalCopy::Exists(name)) {
             MsgBox(notDownloadedMessage(name), vbCritical);
             continue;
@@ -61,15 +66,16 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         return true;
 
     // Each record change starts from a freshly fetched control file, so what
-    // other members changed meanwhile survives.
+    // other members changed meanwhile survives. A file counts as taken only
+    // once the control file saying so is on the server.
     UpdateFileDetails(QString(), false, {}, false, true);
     for (const clsFileDetails& entry : batch) {
-        FileVersions::Set(entry.Name, entry.CurrentVersion);
-        view().SetLocalVersion(entry.Name, entry.CurrentVersion);
         FileDetailsValues values;
         values.pvarController = entry.Controller;
         if (!UpdateFileDetails(entry.Name, false, values, false, true, true))
             return true;
+        FileVersions::Set(entry.Name, entry.CurrentVersion);
+        view().SetLocalVersion(entry.Name, entry.CurrentVersion);
         view().SelectFile(entry.Name, false);
         view().SetFileIcon(entry.Name, QStringLiteral("open"));
     }
@@ -93,11 +99,12 @@ bool SharedFiles::GetLatestVersion(const QList<ListedFile>& selected)
         if (!SafeName::AcceptLocalName(name))
             continue;
         view().ShowFile(name);
-        if (!FindOnServer(name)) {
+        const Presence presence = FindOnServer(name);
+        if (presence == Presence::Missing)
             MsgBox(name + QStringLiteral(" does not exist on the server."), vbCritical);
+        // A copy that did not arrive is not recorded as current.
+        if (presence != Presence::Listed || !Download(name))
             continue;
-        }
-        Download(name);
         FileVersions::Set(name, listed);
         view().SetLocalVersion(name, listed);
         modSkiff::SetReadOnly(name, true);

@@ -65,6 +65,23 @@ std::optional<int> plainWholeNumber(const char* p, const char* end)
     return negative ? -value : value;
 }
 
+// A number field the reader cannot take: the conversion's error and the
+// field's text.
+struct Damage
+{
+    SkiffError error;
+    QString text;
+};
+
+// Why a number cannot be a version or a count, in words.
+QString whyNotANumber(const Damage& damage)
+{
+    if (damage.error.number() == SkiffError::typeMismatch().number())
+        return QStringLiteral("is not a number");
+    return damage.text.trimmed().startsWith(QLatin1Char('-')) ? QStringLiteral("is below -32768")
+                                                               : QStringLiteral("is above 32767");
+}
+
 // The text after line 2 as the list format's reader sees it. Works on the raw
 // bytes and decodes only the fields, so a large file costs one pass.
 class FieldStream
@@ -92,6 +109,7 @@ public:
         return decodeSpan(begin, end);
     }
 
+    // Throws Damage (not a number, out of range) naming the field's text.
     short readNumber()
     {
         const char *begin, *end;
@@ -101,10 +119,14 @@ public:
         if (begin == end)
             return 0;
         if (!beginsWithNumber(begin, end))
-            throw SkiffError::typeMismatch();
-        if (const std::optional<int> whole = plainWholeNumber(begin, end))
-            return modSkiff::ToInteger(*whole);
-        return modSkiff::ToInteger(modSkiff::Val(decodeSpan(begin, end)));
+            throw Damage{SkiffError::typeMismatch(), decodeSpan(begin, end)};
+        try {
+            if (const std::optional<int> whole = plainWholeNumber(begin, end))
+                return modSkiff::ToInteger(*whole);
+            return modSkiff::ToInteger(modSkiff::Val(decodeSpan(begin, end)));
+        } catch (const SkiffError& error) {
+            throw Damage{error, decodeSpan(begin, end)};
+        }
     }
 
 private:
@@ -215,13 +237,26 @@ Contents Parse(const QByteArray& bytes)
         if (stream.atEnd())
             return contents;
         contents.hasCountLine = true;
-        contents.expectedCount = modSkiff::ToInteger(modSkiff::Val(stream.readLine()));
+        const QString countLine = stream.readLine();
+        try {
+            contents.expectedCount = modSkiff::ToInteger(modSkiff::Val(countLine));
+        } catch (const SkiffError& error) {
+            throw Damage{error, countLine};
+        }
         contents.records.reserve(std::max<int>(contents.expectedCount, 0));
         while (!stream.atEnd()) {
             FileRecord record;
             record.Name = stream.readText();
-            if (!stream.atEnd())
-                record.CurrentVersion = stream.readNumber();
+            if (!stream.atEnd()) {
+                try {
+                    record.CurrentVersion = stream.readNumber();
+                } catch (const Damage& damage) {
+                    contents.damage = QStringLiteral("record %1 (%2): the version \"%3\" %4")
+                                          .arg(contents.records.size() + 1)
+                                          .arg(record.Name, damage.text, whyNotANumber(damage));
+                    throw damage.error;
+                }
+            }
             if (!stream.atEnd())
                 record.Controller = stream.readText();
             if (!stream.atEnd())
@@ -232,9 +267,20 @@ Contents Parse(const QByteArray& bytes)
                 record.Comment = stream.readText();
             contents.records.push_back(std::move(record));
         }
+    } catch (const Damage& damage) {
+        contents.damage = QStringLiteral("the count line \"%1\" %2")
+                              .arg(damage.text, whyNotANumber(damage));
+        contents.error = damage.error;
     } catch (const SkiffError& error) {
         contents.error = error;
     }
+    if (!contents.damage.isEmpty())
+        contents.error = SkiffError(QStringLiteral("The control file ") + FileName() +
+                                        QStringLiteral(" on the server is damaged: ") +
+                                        contents.damage +
+                                        QStringLiteral(". Refresh the list to restore it from "
+                                                       "the server's backup."),
+                                    contents.error->number());
     return contents;
 }
 

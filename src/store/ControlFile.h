@@ -56,9 +56,13 @@ struct Contents
     short expectedCount = 0;     // line 2 as a number
     QVector<FileRecord> records; // in file order, including unlisted ones
     // Set when the file could not be opened, line 2 is out of range, or a
-    // record's version is not a number ("Type mismatch") or out of range
-    // ("Overflow"). Records before the faulty one are in records.
+    // record's version is not a number or out of range. Records before the
+    // faulty one are in records.
     std::optional<SkiffError> error;
+    // For a damaged file (not one that could not be opened): which line or
+    // record and why, e.g. record 3 (notes.txt): the version "abc" is not a
+    // number. The error's description says the same in a sentence.
+    QString damage;
 
     int listedCount() const;
     // For callers that need both header lines before they use the records:

@@ -3,6 +3,18 @@
 #include "app/Services.h"
 
 namespace SafeName {
+namespace {
+
+// Skiff's own files in the local folder. Letter case is ignored: on a
+// member's Windows-era disk, or a folder shared with one, the names meet.
+bool IsSkiffsOwnFile(const QString& name)
+{
+    const QString lower = name.toLower();
+    return lower == QLatin1String("_files.txt") || lower == QLatin1String("_hidden.txt") ||
+           lower == QLatin1String("_files.dat") || lower.endsWith(QLatin1String(".backup"));
+}
+
+} // namespace
 
 bool IsSafeLocalName(const QString& name)
 {
@@ -15,7 +27,7 @@ bool IsSafeLocalName(const QString& name)
         if (u == '/' || u == '\\' || u < 0x20 || u == 0x7F)
             return false;
     }
-    return true;
+    return !IsSkiffsOwnFile(name);
 }
 
 QString RefusalMessage(const QString& name)

@@ -39,6 +39,8 @@ QString releaseNotice(const QString& release)
 // Why a fetched control file cannot be used; "" when it can.
 QString unusableBecause(const ControlFile::Contents& contents)
 {
+    if (!contents.damage.isEmpty())
+        return contents.damage;
     if (!contents.exists)
         return QStringLiteral("file not found");
     if (!contents.hasReleaseLine)
@@ -86,24 +88,58 @@ void SharedFiles::reconnect()
     m_link.Run(QStringLiteral("cd ") + SiteConfig::GroupFolder());
 }
 
-bool SharedFiles::IsListedOnServer(const QString& name)
+std::optional<bool> SharedFiles::IsListedOnServer(const QString& name)
 {
     m_link.Run(QStringLiteral("ls ") + name);
+    if (m_link.Failed())
+        return std::nullopt;
     return m_link.Response().contains(name, Qt::CaseSensitive);
 }
 
-bool SharedFiles::FindOnServer(const QString& name)
+SharedFiles::Presence SharedFiles::FindOnServer(const QString& name)
 {
     m_link.Run(QStringLiteral("cd ") + SiteConfig::GroupFolder());
-    if (!IsListedOnServer(name))
-        m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
-    return IsListedOnServer(name);
+    std::optional<bool> listed;
+    if (!m_link.Failed()) {
+        listed = IsListedOnServer(name);
+        // Only a listing that worked can say the file is gone; putting the
+        // backup back on a guess could replace the newest copy with it.
+        if (listed && !*listed)
+            m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
+        if (listed)
+            listed = IsListedOnServer(name);
+    }
+    if (listed)
+        return *listed ? Presence::Listed : Presence::Missing;
+    MsgBox(name + QStringLiteral(" was left as it is: the server could not be reached (") +
+               m_link.FailureText() + QStringLiteral(")."),
+           vbCritical);
+    return Presence::Unknown;
 }
 
-void SharedFiles::Download(const QString& name)
+bool SharedFiles::Download(const QString& name)
 {
-    LocalCopy::KeepBackup(name);
-    m_link.Run(QStringLiteral("get ") + name + QLatin1Char(' ') + name);
+    QString why;
+    bool copyKept = true;
+    try {
+        const LocalCopy::SetAside copy = LocalCopy::KeepBackup(name);
+        m_link.Run(QStringLiteral("get ") + name + QLatin1Char(' ') + name);
+        if (!m_link.Failed())
+            return true;
+        why = m_link.FailureText();
+        copyKept = LocalCopy::PutBack(copy);
+    } catch (const SkiffError& error) {
+        why = error.description(); // the copy could not be moved: it is where it was
+    }
+    QString message = name + QStringLiteral(" could not be downloaded: ") + why;
+    if (!copyKept)
+        message += QStringLiteral("\r\n\r\nYour previous copy is ") + name +
+                   QStringLiteral(".backup.");
+    else if (LocalCopy::Exists(name))
+        message += QStringLiteral("\r\n\r\nYour copy of ") + name +
+                   QStringLiteral(" is as it was.");
+    MsgBox(message, vbCritical);
+    return false;
 }
 
 bool SharedFiles::GetFile(const QString& fileName)
@@ -134,24 +170,50 @@ bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFil
                                     const FileDetailsValues& values, bool pblnDeleteFile,
                                     bool pblnGetControlFile, bool pblnSaveControlFile)
 {
-    if (pblnGetControlFile && !GetControlFile())
-        return false;
-    try {
+    const auto rewrite = [&] {
         if (!pstrFileName.isEmpty()) {
             const RecordChange change = pblnNewFile      ? RecordChange::Add
                                         : pblnDeleteFile ? RecordChange::Delete
                                                          : RecordChange::Update;
             RewriteControlFile(pstrFileName, change, values);
         }
-        // The connection is already in the group folder: names without paths.
-        if (pblnSaveControlFile)
-            modSkiff::SendWithServerBackup(m_link, ControlFile::FileName(),
-                                           ControlFile::FileName());
+        return pblnSaveControlFile;
+    };
+    return pblnGetControlFile ? ChangeControlFile(rewrite) : RewriteAndSave(rewrite);
+}
+
+bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite)
+{
+    return GetControlFile() && RewriteAndSave(rewrite);
+}
+
+bool SharedFiles::RewriteAndSave(const std::function<bool()>& rewrite)
+{
+    try {
+        if (rewrite())
+            SaveControlFile();
     } catch (const SkiffError& error) {
         MsgBox(error.description(), vbCritical);
         return false;
     }
     return true;
+}
+
+void SharedFiles::SaveControlFile()
+{
+    // The connection is already in the group folder: names without paths.
+    const QString name = ControlFile::FileName();
+    modSkiff::SendFailure failure;
+    if (modSkiff::SendWithServerBackup(m_link, name, name, &failure))
+        return;
+    QString message = name + QStringLiteral(" could not be sent to the server: ") + failure.why;
+    message += failure.previousBack
+                   ? QStringLiteral("\r\n\r\nThe server keeps the control file as it was, "
+                                    "and nothing was changed. Please try again.")
+                   : QStringLiteral("\r\n\r\nThe server's previous control file could not "
+                                    "be put back; the next refresh of the list offers to "
+                                    "restore it from the server's backup.");
+    throw SkiffError(message);
 }
 
 ControlFileCheck SharedFiles::CheckControlFile()
@@ -171,7 +233,7 @@ ControlFileCheck SharedFiles::CheckControlFile()
             check.outcome = ControlFileCheck::NewerRelease;
             return check;
         }
-        if (contents.error) {
+        if (contents.error && contents.damage.isEmpty()) {
             MsgBox(contents.error->description(), vbCritical);
             check.outcome = ControlFileCheck::Unreadable;
             return check;
@@ -199,5 +261,9 @@ ControlFileCheck SharedFiles::CheckControlFile()
         const QString restored =
             QFile::exists(ControlFile::BackupName()) ? ControlFile::BackupName() : name;
         m_link.Run(QStringLiteral("send ") + restored + QLatin1Char(' ') + name);
+        if (m_link.Failed())
+            MsgBox(name + QStringLiteral(" could not be restored on the server: ") +
+                       m_link.FailureText(),
+                   vbCritical);
     }
 }

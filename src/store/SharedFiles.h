@@ -9,10 +9,12 @@
 // SharedFilesView, by file name, since the list may be rebuilt while an
 // operation waits for the server.
 //
-// Run-time errors (a local copy that cannot be moved aside, a version that
-// cannot be raised, a file that did not arrive) are thrown as SkiffError for
-// the entry point's guard to show; failures the procedures report themselves
-// (GetFile, UpdateFileDetails) have been shown when they return false.
+// Run-time errors (a version that cannot be raised, a check-in's file that
+// did not arrive, a damaged control file) are thrown as SkiffError for the
+// entry point's guard to show; failures the procedures report themselves
+// (GetFile, UpdateFileDetails) have been shown when they return false. A
+// file of a batch that cannot be fetched (the server could not be asked,
+// the download failed) is reported on its own and the batch goes on.
 
 #include "ControlFile.h"
 #include "ControlFileRewrite.h"
@@ -21,6 +23,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class FtpLink;
 
@@ -65,7 +68,7 @@ struct ControlFileCheck
     {
         Accepted,     // the records are the list
         FetchFailed,  // the fetch's message has been shown
-        Unreadable,   // a record could not be read: shown; records holds those before it
+        Unreadable,   // the local copy could not be read: shown
         NewerRelease, // the release notice has been shown; the window closes
         Refused       // the member refused the recovery: the program ends
     };
@@ -122,17 +125,42 @@ public:
     static QString PlotDocument();
 
 private:
+    enum class Presence
+    {
+        Listed,
+        Missing,
+        Unknown // the server could not be asked: the member has been told
+    };
+
     SharedFilesView& view() { return *m_view; }
     void reconnect();
     // Whether "ls" of the name lists it (a test on the listing's text,
-    // letter case counting; a failed listing lists nothing).
-    bool IsListedOnServer(const QString& name);
+    // letter case counting); none when the listing itself failed (a lost
+    // connection, a server that would not list), which says nothing about
+    // the file.
+    std::optional<bool> IsListedOnServer(const QString& name);
     // Changes to the group folder and looks for the file there; a file that
     // is missing while its ".backup" copy remains (an interrupted check-in)
-    // is put back from it first.
-    bool FindOnServer(const QString& name);
-    // Keeps the local copy as its one backup generation and downloads the file.
-    void Download(const QString& name);
+    // is put back from it first, but only when a listing said it is missing.
+    Presence FindOnServer(const QString& name);
+    // Keeps the local copy as its one backup generation and downloads the
+    // file. A download that did not arrive puts the copy back and tells the
+    // member which file failed and why: false.
+    bool Download(const QString& name);
+
+    // The one way the control file changes on the server, so that whatever
+    // serialises the members' changes can wrap it: a fresh copy is fetched,
+    // rewrite changes it locally (RewriteControlFile; a SkiffError it
+    // throws is shown) and answers whether to upload it, and it goes up with
+    // a server backup. False after showing why (the fetch, the rewrite or
+    // the upload failed); the server then holds the control file as before.
+    bool ChangeControlFile(const std::function<bool()>& rewrite);
+    // Runs rewrite and, when it asks for it, the upload; false after
+    // showing the error.
+    bool RewriteAndSave(const std::function<bool()>& rewrite);
+    // Uploads the local control file with a server backup; throws SkiffError
+    // saying why when it did not arrive.
+    void SaveControlFile();
 
     FtpLink& m_link;
     SharedFilesView m_noView;

@@ -33,6 +33,15 @@ bool notImplemented(int code)
     return code == 500 || code == 502 || code == 504;
 }
 
+// The refusals of a name listing that mean the name is not there (proftpd
+// answers NLST with 450, most servers with 550). Any other refusal (a data
+// connection the server could not open, a local error, a lost session)
+// says nothing about the name: the listing failed.
+bool meansNoSuchName(int code)
+{
+    return code == 450 || code == 550;
+}
+
 // "ls" of such a name is a pattern for the server to expand.
 bool isPattern(const QString& name)
 {
@@ -227,6 +236,7 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
         close();
         m_serverLacksMlst = false;
         m_serverLacksEpsv = false;
+        m_serverLacksSize = false;
     }
     m_endpoint = job.endpoint;
 
@@ -300,7 +310,7 @@ FtpOutcome FtpSession::runQuoted(const FtpJob& job, const QStringList& commands)
     for (const QString& command : commands) {
         const Exchange* exchange = exchangeFor(command);
         if (exchange && exchange->code >= 400)
-            return {false, exchange->reply, QString::fromUtf8(exchange->reply).trimmed()};
+            return {false, exchange->reply, QString::fromUtf8(exchange->reply).trimmed(), true};
         if (exchange)
             replies += exchange->reply;
     }
@@ -368,11 +378,51 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, readFromDevice);
     curl_easy_setopt(easy, CURLOPT_READDATA, static_cast<QIODevice*>(&file));
     curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+    // The server's size of the new file, asked on the same connection right
+    // after the transfer: one round trip, and the only way to see a file the
+    // server cut short or lost while still saying the transfer was complete.
+    const QString sizeCommand = withArgument("SIZE", job.command.second);
+    CommandList verify;
+    if (!m_serverLacksSize)
+        verify.add(kKeepGoing + sizeCommand);
+    curl_easy_setopt(easy, CURLOPT_POSTQUOTE, verify.list());
     m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
     m_progress.finish();
+    curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
     if (code != CURLE_OK)
         return failure(easy, code);
+    curl_off_t sent = 0;
+    curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+    return verifiedUpload(exchangeFor(sizeCommand), job.command.second, qint64(sent));
+}
+
+FtpOutcome FtpSession::verifiedUpload(const Exchange* sizeReply, const QString& remote,
+                                      qint64 sent)
+{
+    if (!sizeReply || sizeReply->code == 0)
+        return {true, {}, {}}; // not asked
+    const int code = sizeReply->code;
+    if (code == 213) {
+        const QByteArray line = sizeReply->reply.trimmed();
+        bool isNumber = false;
+        const qint64 held = line.mid(4).trimmed().toLongLong(&isNumber);
+        if (!isNumber || held == sent)
+            return {true, {}, {}};
+        const QString why = QStringLiteral("the server holds %1 of the %2 bytes sent for %3")
+                                .arg(held)
+                                .arg(sent)
+                                .arg(remote);
+        return {false, why.toUtf8(), why, true};
+    }
+    if (meansNoSuchName(code)) {
+        const QString why = QStringLiteral("%1 is not on the server after the upload: %2")
+                                .arg(remote, QString::fromUtf8(sizeReply->reply).trimmed());
+        return {false, why.toUtf8(), why, true};
+    }
+    // A server without SIZE is taken at its word, the end-of-transfer reply.
+    if (notImplemented(code))
+        m_serverLacksSize = code != 504;
     return {true, {}, {}};
 }
 
@@ -395,15 +445,18 @@ FtpOutcome FtpSession::nameList(const FtpJob& job)
                 return {true, entry.pathname + "\r\n", {}};
         } else if (notImplemented(reply->code)) {
             m_serverLacksMlst = reply->code != 504;
-        } else {
+        } else if (meansNoSuchName(reply->code)) {
             return {true, {}, {}}; // a missing name lists nothing
+        } else {
+            return outcome;
         }
     }
     QByteArray names;
     FtpOutcome outcome = listing(job, withArgument("NLST", name), names);
+    const Exchange* last = lastFinishedExchange();
     if (outcome.ok)
         outcome.response = withCrLf(names);
-    else if (serverRefused("NLST"))
+    else if (serverRefused("NLST") && meansNoSuchName(last->code))
         outcome = {true, {}, {}};
     return outcome;
 }

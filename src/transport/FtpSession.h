@@ -11,8 +11,12 @@
 // Every protocol command is a round trip to a host that may be far away, so
 // the session sends no more than each command needs: no SIZE before a
 // download, "ls" of a name over the control connection (MLST) instead of a
-// data connection, and what the server turned down once (MLST, EPSV) is not
-// asked for again.
+// data connection, and what the server turned down once (MLST, EPSV, SIZE)
+// is not asked for again.
+//
+// An upload is verified: the server's SIZE of the new file, asked on the
+// same connection right after the transfer, must be the number of bytes
+// sent. A server without SIZE is taken at its end-of-transfer reply.
 
 #include "CurlSupport.h"
 #include "FtpCommand.h"
@@ -128,6 +132,8 @@ private:
     FtpOutcome changeFolder(const FtpJob& job, const QString& ftpCommand, const QString& target);
     FtpOutcome download(const FtpJob& job);
     FtpOutcome upload(const FtpJob& job);
+    // The upload's outcome from the server's answer to SIZE (null: not asked).
+    FtpOutcome verifiedUpload(const Exchange* sizeReply, const QString& remote, qint64 sent);
     FtpOutcome nameList(const FtpJob& job);
     FtpOutcome listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data);
     FtpOutcome folderEntries(const FtpJob& job);
@@ -147,6 +153,7 @@ private:
     // What this server turned down; kept across QUIT, forgotten with the server.
     bool m_serverLacksMlst = false;
     bool m_serverLacksEpsv = false;
+    bool m_serverLacksSize = false;
     curl_socket_t m_controlSocket = CURL_SOCKET_BAD;
     bool m_inProxyReply = false;
     std::vector<Exchange> m_exchanges;

@@ -5,6 +5,7 @@
 #include "app/Errors.h"
 
 #include <QEventLoop>
+#include <QStringList>
 #include <QUrl>
 
 #include <atomic>
@@ -21,6 +22,22 @@ size_t appendToArray(char* data, size_t size, size_t count, void* array)
 constexpr long kMaxRedirects = 5;
 
 } // namespace
+
+QString AddressForMessages(const QString& url)
+{
+    const qsizetype question = url.indexOf(QLatin1Char('?'));
+    if (question < 0)
+        return url;
+    const qsizetype fragment = url.indexOf(QLatin1Char('#'), question);
+    const QString query = url.mid(question + 1, fragment < 0 ? -1 : fragment - question - 1);
+    QStringList fields = query.split(QLatin1Char('&'));
+    for (QString& field : fields) {
+        const qsizetype equals = field.indexOf(QLatin1Char('='));
+        if (equals >= 0)
+            field = field.left(equals + 1) + QStringLiteral("***");
+    }
+    return url.left(question + 1) + fields.join(QLatin1Char('&'));
+}
 
 struct HttpFetch::Shared
 {
@@ -56,6 +73,9 @@ void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
     if (code != CURLE_OK) {
         body.clear();
         failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
+        // libcurl's own words may quote the address, query and all.
+        const QString address = QString::fromUtf8(url);
+        failure.replace(address, AddressForMessages(address));
     }
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_cleanup(easy);
@@ -114,7 +134,7 @@ QByteArray HttpFetch::run()
     done->close();
     if (m_shared->aborted)
         throw SkiffError(QStringLiteral("The download of %1 was cancelled.")
-                             .arg(QString::fromUtf8(m_shared->url)));
+                             .arg(AddressForMessages(QString::fromUtf8(m_shared->url))));
     if (!m_shared->failure.isEmpty())
         throw SkiffError(m_shared->failure);
     return m_shared->body;

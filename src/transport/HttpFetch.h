@@ -12,6 +12,10 @@
 #include <functional>
 #include <memory>
 
+// The address as messages may show it: the value of every query field
+// masked, since the login's address carries the member's password there.
+QString AddressForMessages(const QString& url);
+
 class HttpFetch
 {
 public:

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 namespace modSkiff {
 namespace {
@@ -49,27 +50,37 @@ bool ShowingErrors(Inet& inet, const QString& relativeName, const QString& faile
 
 
 // Makes room for a fresh download: an empty copy is worth nothing, any
-// other becomes the one local backup.
-void SetAsideLocalCopy(const QString& localFile)
+// other becomes the one local backup. Answers the backup's name when the
+// copy became it.
+QString SetAsideLocalCopy(const QString& localFile)
 {
     const QFileInfo existing(localFile);
     if (!existing.exists())
-        return;
+        return QString();
     if (existing.size() < 1) {
         QFile::remove(localFile);
-        return;
+        return QString();
     }
     const QString backup = localFile + kBackup;
     if (QFileInfo::exists(backup))
         QFile::remove(backup);
-    QFile::rename(localFile, backup);
+    return QFile::rename(localFile, backup) ? backup : QString();
 }
 
-void WriteWholeFile(const QString& path, const QByteArray& bytes)
+// The downloaded bytes take the local file's place only once they are all
+// written (a full disk leaves the copy the member had); the copy becomes the
+// backup just before.
+void ReplaceLocalCopy(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    const QString backup = SetAsideLocalCopy(path);
+    if (!file.commit()) {
+        if (!backup.isEmpty())
+            QFile::rename(backup, path);
+        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    }
 }
 
 } // namespace
@@ -151,39 +162,55 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         UseProxyIfSet(inet);
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
-        QString failure;
+        SendFailure failure;
         if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure)) {
             Note(inet, relativeName, QStringLiteral("sent") + SizeOf(local.size()));
             return true;
         }
         Note(inet, relativeName,
-             notSent + failure + QStringLiteral("; the server's previous copy was put back"));
-        MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") + failure,
+             notSent + failure.why +
+                 (failure.previousBack ? QStringLiteral("; the server's previous copy was put back")
+                                       : QString()));
+        MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") +
+                   failure.why,
                vbCritical);
         return false;
     });
 }
 
 bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
-                          QString* failure)
+                          SendFailure* failure)
 {
     link.Run(QStringLiteral("delete ") + remoteFile + kBackup);
     link.Run(QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') + remoteFile + kBackup);
+    // A rename the server refused left the previous copy where it was; one
+    // cut off may or may not have happened.
+    const bool renamed = !link.Failed();
+    const bool maybeRenamed = renamed || link.ConnectionLost();
     link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
     if (!link.Failed())
         return true;
-    // The send's reason, not that of the rename after it.
+    SendFailure why;
+    why.why = link.FailureText();
+    why.previousBack = !maybeRenamed || RestoreServerBackup(link, remoteFile, renamed);
     if (failure)
-        *failure = link.FailureText();
-    link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
+        *failure = why;
     return false;
 }
 
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
-                          QString* failure)
+                          SendFailure* failure)
 {
     InetLink link(inet);
     return SendWithServerBackup(link, localFile, remoteFile, failure);
+}
+
+bool RestoreServerBackup(FtpLink& link, const QString& remoteFile, bool clearFirst)
+{
+    if (clearFirst)
+        link.Run(QStringLiteral("delete ") + remoteFile);
+    link.Run(QStringLiteral("rename ") + remoteFile + kBackup + QLatin1Char(' ') + remoteFile);
+    return !link.Failed();
 }
 
 namespace {
@@ -234,8 +261,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
             return false;
         }
         if (toFile) {
-            SetAsideLocalCopy(names.localFile);
-            WriteWholeFile(names.localFile, body);
+            ReplaceLocalCopy(names.localFile, body);
         } else {
             contents = SiteText::Decode(body, encoding);
         }

@@ -42,17 +42,33 @@ WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = fa
 void UseFtpAccount(Inet& inet);
 void UseProxyIfSet(Inet& inet);
 
+// Uploads a mirror file with SendWithServerBackup; false after saying why
+// when the new copy did not arrive.
 bool UploadWebFile(Inet& inet, const QString& relativeName);
+
+// Why an upload with a server backup did not arrive.
+struct SendFailure
+{
+    QString why;               // the send's failure: the server's reply or the lost connection
+    bool previousBack = false; // the server's previous copy is back under its name
+};
 // Uploads a local file so that the server keeps its previous copy under the
 // remote name followed by ".backup": "delete" the old backup (whether there
 // was one does not matter), "rename" the file to it, "send" the new copy.
-// When the send fails the previous copy is renamed back, so the server is
-// never left without the file; the result says whether the new copy arrived,
-// and failure, when given, why not.
+// The transport verifies the send (the server's size of the new file must
+// be the bytes sent). When the new copy did not arrive, the previous copy
+// is put back (RestoreServerBackup), so the server is not left without the
+// file; the result says whether the new copy arrived, failure why not.
 bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
-                          QString* failure = nullptr);
+                          SendFailure* failure = nullptr);
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
-                          QString* failure = nullptr);
+                          SendFailure* failure = nullptr);
+// Puts the server's ".backup" copy of a file back under its name, after a
+// new copy that did not arrive. With clearFirst, whatever part of the new
+// copy the server holds is deleted first, since not every server renames
+// over an existing file; only for when the previous copy is known to be
+// the backup. False when the backup could not be renamed.
+bool RestoreServerBackup(FtpLink& link, const QString& remoteFile, bool clearFirst);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
 // The text mode for a text that is changed and sent back: a page the server
 // does not have is reported like every other failure (the plain text mode

@@ -7,6 +7,7 @@
 #include "widgets/ListView.h"
 
 #include "app/Errors.h"
+#include "app/Guard.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/Windows1252.h"
@@ -33,16 +34,6 @@ using namespace modSkiff;
 using UserAdmin::EnablingFor;
 
 namespace {
-
-// Every handler runs through here: an error becomes a message, never an abort.
-template <typename Handler> void Guarded(Handler handler)
-{
-    try {
-        handler();
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbCritical);
-    }
-}
 
 template <typename Widget>
 Widget* named(Widget* widget, const char* name)
@@ -166,7 +157,7 @@ void frmUsers::Form_Load()
     // added now would go up as the whole user file.
     cmdNewUser->setEnabled(m_downloaded);
     if (m_downloaded)
-        Guarded([this] { FillUserList(); });
+        RunGuarded([this] { FillUserList(); });
 }
 
 void frmUsers::FillUserList()
@@ -183,7 +174,7 @@ void frmUsers::FillUserList()
 
 void frmUsers::lvwFileList_ItemClick(ListItem*)
 {
-    Guarded([this] {
+    RunGuarded([this] {
         ListItem* selected = lvwFileList->selectedItem();
         if (!selected)
             return;
@@ -263,7 +254,7 @@ unsigned char frmUsers::SelectedLevel() const
 
 void frmUsers::cmdNewUser_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         ListItem* item = lvwFileList->addItem(QString(), QStringLiteral("New User"),
                                               QStringLiteral("level3"));
         m_chosen = item;
@@ -278,7 +269,7 @@ void frmUsers::cmdNewUser_Click()
 
 void frmUsers::cmdApplyToUser_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         ListItem* selected = lvwFileList->selectedItem();
         if (!selected)
             return;
@@ -306,7 +297,7 @@ void frmUsers::cmdApplyToUser_Click()
 
 void frmUsers::cmdWebAccess_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         if (txtUserName->text().isEmpty())
             return;
         const QString folder = QStringLiteral("WebPage/qxg");
@@ -356,11 +347,11 @@ bool frmUsers::UpdateServer()
         m_updating = true;
         setEnabled(false);
         try {
-            sent = UserFile::Upload(*inet, m_workingCopy);
+            modSkiff::SendFailure why;
+            sent = UserFile::Upload(*inet, m_workingCopy, &why);
             if (!sent)
                 failure = UserFile::kFileName +
-                          QStringLiteral(" could not be sent to the server: ") +
-                          inet->ResponseInfo() +
+                          QStringLiteral(" could not be sent to the server: ") + why.why +
                           QStringLiteral("\r\n\r\nThe site keeps its previous user file. Your "
                                          "changes are kept: close the window again to send "
                                          "them once more.");

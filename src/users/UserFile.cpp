@@ -112,7 +112,7 @@ void Write(const QString& workingCopy, int number, const UserRecord& clear)
                          file.errorString());
 }
 
-bool Upload(Inet& inet, const QString& workingCopy)
+bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failure)
 {
     if (!QFileInfo::exists(workingCopy))
         throw MissingWorkingCopy();
@@ -121,7 +121,7 @@ bool Upload(Inet& inet, const QString& workingCopy)
     inet.Host = SiteConfig::Host();
     inet.Protocol = icFTP;
     Wait::ExecuteAndWait(inet, QStringLiteral("QUIT"));
-    return modSkiff::SendWithServerBackup(inet, workingCopy, RemotePath());
+    return modSkiff::SendWithServerBackup(inet, workingCopy, RemotePath(), failure);
 }
 
 } // namespace UserFile

@@ -5,6 +5,7 @@
 // the administrator's list.
 
 #include "UserRecord.h"
+#include "transport/WebFiles.h"
 
 #include <QByteArray>
 #include <QList>
@@ -41,8 +42,8 @@ void Write(const QString& workingCopy, int number, const UserRecord& clear);
 // Sends workingCopy over FTP as the site's user file on a fresh connection
 // ("QUIT" first), keeping the site's previous file as "_files.dat.backup".
 // A missing working copy throws SkiffError before anything is sent.
-// False when the new file did not arrive; the site's previous file is then
-// back in place and inet.ResponseInfo() says why.
-bool Upload(Inet& inet, const QString& workingCopy);
+// False when the new file did not arrive (the transport verifies it); the
+// site's previous file is then put back and failure says why.
+bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failure = nullptr);
 
 } // namespace UserFile

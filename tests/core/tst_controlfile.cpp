@@ -157,11 +157,16 @@ private slots:
         QTest::newRow("lowest") << QByteArray("-32768") << -32768 << QString();
         QTest::newRow("leading zeros") << QByteArray("007") << 7 << QString();
         QTest::newRow("plus sign") << QByteArray("+3") << 3 << QString();
-        QTest::newRow("text") << QByteArray("abc") << 0 << "Type mismatch";
-        QTest::newRow("sign only") << QByteArray("-") << 0 << "Type mismatch";
-        QTest::newRow("too big") << QByteArray("40000") << 0 << "Overflow";
-        QTest::newRow("too small") << QByteArray("-32769") << 0 << "Overflow";
-        QTest::newRow("many digits") << QByteArray("12345678901") << 0 << "Overflow";
+        // A damaged record names itself and why.
+        const QString damaged = "record 1 (a.txt): the version %1";
+        QTest::newRow("text") << QByteArray("abc") << 0 << damaged.arg("\"abc\" is not a number");
+        QTest::newRow("sign only") << QByteArray("-") << 0 << damaged.arg("\"-\" is not a number");
+        QTest::newRow("too big") << QByteArray("40000") << 0
+                                 << damaged.arg("\"40000\" is above 32767");
+        QTest::newRow("too small") << QByteArray("-32769") << 0
+                                   << damaged.arg("\"-32769\" is below -32768");
+        QTest::newRow("many digits") << QByteArray("12345678901") << 0
+                                     << damaged.arg("\"12345678901\" is above 32767");
     }
 
     void versionFieldConversion()
@@ -171,7 +176,12 @@ private slots:
         QFETCH(QString, error);
         const ControlFile::Contents contents =
             ControlFile::Parse("2.0.3\r\n1\r\n\"a.txt\"," + field + ",\"h\",\"a\",\"d\",\"c\"\r\n");
-        QCOMPARE(errorOf(contents), error);
+        QCOMPARE(contents.damage, error);
+        if (!error.isEmpty())
+            QCOMPARE(errorOf(contents), "The control file _files.txt on the server is damaged: " +
+                                            error +
+                                            ". Refresh the list to restore it from the server's "
+                                            "backup.");
         QCOMPARE(contents.records.size(), error.isEmpty() ? 1 : 0);
         if (error.isEmpty()) {
             QCOMPARE(int(contents.records.at(0).CurrentVersion), version);
@@ -189,7 +199,7 @@ private slots:
             R"("c.txt",abc,"","","","")",
             R"("d.txt",4,"","","","")",
         }));
-        QCOMPARE(errorOf(contents), "Type mismatch");
+        QCOMPARE(contents.damage, "record 3 (c.txt): the version \"abc\" is not a number");
         QCOMPARE(contents.records.size(), 2);
         QCOMPARE(contents.records.at(1).Name, "b.txt");
         QCOMPARE(contents.expectedCount, short(4));
@@ -259,7 +269,11 @@ private slots:
             << "Overflow" << kThreeFiles;
         const QByteArray broken = kThreeFiles + "\"bad.txt\",zz,\"\",\"\",\"\",\"\"\r\n";
         QTest::newRow("a record the reader cannot take")
-            << broken << "plan.doc" << update << none << "Type mismatch" << broken;
+            << broken << "plan.doc" << update << none
+            << "The control file _files.txt on the server is damaged: record 4 (bad.txt): the "
+               "version \"zz\" is not a number. Refresh the list to restore it from the server's "
+               "backup."
+            << broken;
         QTest::newRow("a count beyond 16 bits")
             << QByteArray("2.0.3\r\n32767\r\n") << "x.txt" << add << none << "Overflow"
             << QByteArray("2.0.3\r\n32767\r\n");
@@ -356,8 +370,15 @@ private slots:
         }
         QVERIFY(!SafeName::IsSafeLocalName("line\r\nbreak"));
         QVERIFY(!SafeName::IsSafeLocalName(QString(QChar(0))));
-        for (const QString name :
-             {"ok name.txt", ".hidden", "...", "a..b", "C:x", "café.doc", "_files.txt"}) {
+        // Skiff's own files in the local folder, in any letter case, and
+        // every ".backup" copy.
+        for (const QString name : {"_files.txt", "_FILES.TXT", "_files.txt.backup", "_Hidden.txt",
+                                   "_hidden.txt.backup", "_files.dat", "_Files.Dat.BACKUP",
+                                   "notes.txt.backup"}) {
+            QVERIFY2(!SafeName::IsSafeLocalName(name), qPrintable(name));
+        }
+        for (const QString name : {"ok name.txt", ".hidden", "...", "a..b", "C:x", "café.doc",
+                                   "_files.txt.old", "my_files.txt", "backup", "notes.backups"}) {
             QVERIFY2(SafeName::IsSafeLocalName(name), qPrintable(name));
         }
         QCOMPARE(SafeName::RefusalMessage("../x"), "../x is not a valid local file name.");

@@ -16,10 +16,13 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -90,6 +93,41 @@ bool InOrder(const QStringList& log, const QStringList& lines)
     }
     return at == lines.size();
 }
+
+// Everything written to standard error (the file descriptor, so libcurl's
+// own traces count too) and every Qt message, while it lives.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture()
+    {
+        s_messages.clear();
+        m_previousHandler = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext&, const QString& text) { s_messages << text; });
+        std::fflush(stderr);
+        m_file.open();
+        m_saved = ::dup(2);
+        ::dup2(m_file.handle(), 2);
+    }
+    ~StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        qInstallMessageHandler(m_previousHandler);
+    }
+    QByteArray written()
+    {
+        std::fflush(stderr);
+        return ReadFileBytes(m_file.fileName()) + s_messages.join('\n').toUtf8();
+    }
+
+private:
+    static inline QStringList s_messages;
+    QTemporaryFile m_file;
+    int m_saved = -1;
+    QtMessageHandler m_previousHandler = nullptr;
+};
 
 // A port with nobody listening on it.
 int FreePort()
@@ -344,6 +382,26 @@ private slots:
                              .arg(breaking.serverPort())),
                      qPrintable(error.description()));
         }
+    }
+
+    // The login's address carries the member's password in its query: a
+    // message naming the address masks the query's values, and neither that
+    // password nor the FTP account's reaches standard error.
+    void passwordsNeverShowNorGoToStandardError()
+    {
+        StandardErrorCapture standardError;
+        auto inet = SiteComponent();
+        QCOMPARE(Run(*inet, "ls nothing.txt").state, int(icResponseCompleted));
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QTimer::singleShot(200, [&] { inet->Cancel(); });
+        const QString file = QStringLiteral("http://127.0.0.1:%1/qxg/_files.dat?").arg(silent.serverPort());
+        QCOMPARE(ErrorOf([&] { inet->OpenURLBytes(file + "username=Ann&password=heron"); }),
+                 "The download of " + file + "username=***&password=*** was cancelled.");
+        const QByteArray written = standardError.written();
+        QVERIFY2(!written.contains("heron") &&
+                     !written.contains(SiteConfig::FtpPassword().toUtf8()),
+                 written.constData());
     }
 };
 

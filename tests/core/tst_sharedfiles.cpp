@@ -250,30 +250,133 @@ private slots:
         QCOMPARE(FileVersions::Get("lost.txt"), short(0));
     }
 
-    // A copy that cannot be moved aside ends the operation: nothing after it
-    // is fetched or recorded.
-    void aCopyThatCannotBeMovedAsideEndsTheOperation_data()
+    // A download that does not arrive is never recorded as done: the member
+    // is told which file and why, the previous copy is back under its name
+    // (read-only as it was), its version stays, check out does not take it,
+    // and the next file still comes.
+    void aFailedDownloadIsNeverRecorded_data()
     {
         QTest::addColumn<bool>("checkOut");
-        QTest::newRow("check out") << true;
-        QTest::newRow("get latest") << false;
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<QString>("why");
+        const QString refused = "451 Requested action aborted: local error in processing.";
+        QTest::newRow("refused, get latest") << false << "refused" << refused;
+        QTest::newRow("refused, check out") << true << "refused" << refused;
+        QTest::newRow("connection cut, get latest") << false << "cut" << "broke off";
+        QTest::newRow("copy that cannot be moved aside, check out")
+            << true << "blocked" << "Permission denied";
     }
-    void aCopyThatCannotBeMovedAsideEndsTheOperation()
+    void aFailedDownloadIsNeverRecorded()
     {
         QFETCH(bool, checkOut);
-        publish({RecordLine("blocked.txt", 2), RecordLine("after.txt", 2)});
-        share({"blocked.txt", "after.txt"});
-        m_env->writeLocal("blocked.txt", "mine");
-        QVERIFY(QDir().mkpath("blocked.txt.backup/inside"));
+        QFETCH(QString, failure);
+        QFETCH(QString, why);
+        publish({RecordLine("broken.txt", 3), RecordLine("after.txt", 2)});
+        share({"broken.txt", "after.txt"});
+        m_env->writeLocal("broken.txt", "my copy");
+        SetReadOnly("broken.txt", true, true);
+        FileVersions::Set("broken.txt", 2);
+        if (failure == "refused")
+            site().failOn("RETR", "broken.txt");
+        else if (failure == "cut")
+            site().dropOn("RETR", "broken.txt");
+        else
+            QVERIFY(QDir().mkpath("broken.txt.backup/inside"));
+        services().answer(vbOK);
+        const QList<ListedFile> selection = listed({"broken.txt", "after.txt"});
+        checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
+        const QString prompt = services().last().prompt;
+        QVERIFY2(prompt.startsWith("broken.txt could not be downloaded: ") && prompt.contains(why) &&
+                     prompt.endsWith("\r\n\r\nYour copy of broken.txt is as it was."),
+                 qPrintable(prompt));
+        QCOMPARE(file("broken.txt"), QStringLiteral("3,, | server broken.txt | my copy | v2 read-only"));
+        QCOMPARE(SiteFields(site(), "after.txt") + " " + m_env->readLocal("after.txt"),
+                 checkOut ? QStringLiteral("2,Ann, server after.txt")
+                          : QStringLiteral("2,, server after.txt"));
+        QCOMPARE(FileVersions::Get("after.txt"), short(2));
+    }
+
+    // A listing that fails (answered with an error, or cut off) says nothing
+    // about the file: the server's backup is never renamed over it, the
+    // member is told the server could not be reached, and the next file
+    // still comes.
+    void aFailedListingIsNoMissingFile_data()
+    {
+        QTest::addColumn<bool>("checkOut");
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("answered with an error, get latest") << false << false;
+        QTest::newRow("connection cut, check out") << true << true;
+    }
+    void aFailedListingIsNoMissingFile()
+    {
+        QFETCH(bool, checkOut);
+        QFETCH(bool, cut);
+        publish({RecordLine("doc.txt", 4), RecordLine("after.txt", 2)});
+        share({"doc.txt", "doc.txt.backup", "after.txt"});
+        cut ? site().dropOn("MLST", "doc.txt") : site().failOn("MLST", "doc.txt");
+        services().answer(vbOK);
+        const QList<ListedFile> selection = listed({"doc.txt", "after.txt"});
+        checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
+        const QString prompt = services().last().prompt;
+        QVERIFY2(prompt.startsWith("doc.txt was left as it is: the server could not be reached ("),
+                 qPrintable(prompt));
+        QVERIFY(!site().ftpLog().contains("RNFR doc.txt.backup"));
+        QCOMPARE(serverFile("doc.txt") + " | " + serverFile("doc.txt.backup"),
+                 QByteArray("server doc.txt | server doc.txt.backup"));
+        QCOMPARE(SiteFields(site(), "doc.txt"), QStringLiteral("4,,"));
+        QVERIFY(!QFile::exists("doc.txt"));
+        QCOMPARE(FileVersions::Get("doc.txt") * 10 + FileVersions::Get("after.txt"), 2);
+    }
+
+    // Every upload of the control file is verified: refused, cut off or
+    // stored short, the server's previous copy is put back, the member is
+    // told, nothing counts as done (check out does not take the file, check
+    // in leaves the local version and mark), and trying again works.
+    void aControlFileThatDoesNotArriveChangesNothing_data()
+    {
+        QTest::addColumn<bool>("checkOut");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("refused, check out") << true << "refused";
+        QTest::newRow("cut off, check in") << false << "cut";
+        QTest::newRow("stored short, check out") << true << "short";
+        QTest::newRow("stored short, check in") << false << "short";
+    }
+    void aControlFileThatDoesNotArriveChangesNothing()
+    {
+        QFETCH(bool, checkOut);
+        QFETCH(QString, failure);
+        publish({RecordLine("notes.txt", 4, checkOut ? "" : "Ann", "", "", "Bob: before")});
+        share({"notes.txt"});
+        m_env->writeLocal("notes.txt", "edited");
+        FileVersions::Set("notes.txt", checkOut ? 3 : 4);
         const QByteArray before = serverFile("_files.txt");
-        const QList<ListedFile> selection = listed({"blocked.txt", "after.txt"});
-        QCOMPARE(ErrorOf([&] {
-                     checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
-                 }),
-                 QStringLiteral("Permission denied"));
-        QCOMPARE(file("blocked.txt"), QStringLiteral("2,, | server blocked.txt | mine | v0"));
-        QVERIFY(!QFile::exists("after.txt"));
+        if (failure == "refused")
+            site().refuse("_files.txt");
+        else if (failure == "cut")
+            site().dropOn("STOR", "_files.txt");
+        else
+            site().shorten("_files.txt");
+        const auto run = [&] {
+            const QList<ListedFile> selection = listed({"notes.txt"});
+            checkOut ? void(files().CheckOut(selection))
+                     : files().CheckIn(selection, dialog({Answers("done")}));
+        };
+        services().answer(vbOK);
+        run();
+        const QString prompt = services().last().prompt;
+        QVERIFY2(prompt.startsWith("_files.txt could not be sent to the server: ") &&
+                     prompt.endsWith("\r\n\r\nThe server keeps the control file as it was, "
+                                     "and nothing was changed. Please try again."),
+                 qPrintable(prompt));
         QCOMPARE(serverFile("_files.txt"), before);
+        QCOMPARE(FileVersions::Get("notes.txt"), short(checkOut ? 3 : 4));
+        QVERIFY(!IsReadOnly("notes.txt"));
+
+        site().clearRefusals();
+        run();
+        QCOMPARE(SiteFields(site(), "notes.txt"),
+                 checkOut ? QStringLiteral("4,Ann,Bob: before") : QStringLiteral("5,,Ann: done"));
+        QCOMPARE(FileVersions::Get("notes.txt"), short(checkOut ? 4 : 5));
     }
 
     // The three ways a file comes back, and the local side of each.
@@ -334,6 +437,28 @@ private slots:
         QCOMPARE(serverFile("c.txt") + " " + serverFile("free.txt"),
                  QByteArray("local c.txt server free.txt"));
         QCOMPARE(commands().count("STOR _files.txt"), 1);
+    }
+
+    // Another member's check-out replaced this member's hold (the later
+    // upload wins): the check-in says so, sends nothing for that file and
+    // keeps its local copy as it is; the member's other files go in.
+    void aFileTakenOverIsNotCheckedIn()
+    {
+        const QString mine = RecordLine("mine.txt", 2, "Ann");
+        publish({RecordLine("taken.txt", 4, "Ann", "", "", "Ann: x"), mine});
+        share({"taken.txt", "mine.txt"});
+        m_env->writeLocal("taken.txt", "my edits");
+        m_env->writeLocal("mine.txt", "mine edited");
+        FileVersions::Set("taken.txt", 4);
+        const QList<ListedFile> selection = listed({"taken.txt", "mine.txt"});
+        publish({RecordLine("taken.txt", 4, "Bob", "", "", "Ann: x"), mine});
+        services().expect("taken.txt is checked out by Bob now: their check-out replaced yours. "
+                          "Nothing was sent for taken.txt, and your local copy is kept as it is.",
+                          vbExclamation);
+        files().CheckIn(selection, dialog({Answers("done", false, false, true)}));
+        QCOMPARE(file("taken.txt"), QStringLiteral("4,Bob,Ann: x | server taken.txt | my edits | v4"));
+        QCOMPARE(file("mine.txt"),
+                 QStringLiteral("3,,Ann: done | mine edited | mine edited | v3 read-only"));
     }
 
     void aMissingLocalCopyIsGivenBackOnRequest()
@@ -488,6 +613,15 @@ private slots:
         for (int i = 1; i <= 11; ++i)
             eleven += RecordLine(QString("f%1.txt").arg(i), 1).toLatin1() + "\r\n";
         QTest::newRow("12 expected, 11 found") << eleven << "12 files expected, 11 files found)";
+        const QByteArray header = "2.0.3\r\n2\r\n" + RecordLine("a.txt", 1).toLatin1() + "\r\n";
+        QTest::newRow("a version that is not a number")
+            << header + "\"b.txt\",abc,\"\",\"\",\"\",\"\"\r\n"
+            << "record 2 (b.txt): the version \"abc\" is not a number";
+        QTest::newRow("a version above 32767")
+            << header + "\"b.txt\",40000,\"\",\"\",\"\",\"\"\r\n"
+            << "record 2 (b.txt): the version \"40000\" is above 32767";
+        QTest::newRow("a count above 32767")
+            << QByteArray("2.0.3\r\n40000\r\n") << "the count line \"40000\" is above 32767";
         QTest::newRow("empty names are not listed")
             << QByteArray("2.0.3\r\n2\r\n\"a.txt\",1,\"\",\"\",\"\",\"\"\r\n\"\",1,\"\",\"\",\"\","
                           "\"\"\r\n")
@@ -639,31 +773,43 @@ private slots:
         QCOMPARE(paths, opened);
     }
 
-    // A name from the control file that would leave the local folder is
-    // refused by every operation and never reaches the server.
-    void namesThatLeaveTheLocalFolder_data()
+    // A name from the control file that would leave the local folder, or
+    // that is one of Skiff's own files there (any letter case), is refused
+    // by every operation and never reaches the server or the local folder.
+    void namesThatAreNoSharedFiles_data()
     {
         QTest::addColumn<int>("operation"); // check out, check in, get latest
         QTest::newRow("check out") << 0;
         QTest::newRow("check in") << 1;
         QTest::newRow("get latest") << 2;
     }
-    void namesThatLeaveTheLocalFolder()
+    void namesThatAreNoSharedFiles()
     {
         QFETCH(int, operation);
         const QString holder = operation == 1 ? "Ann" : "";
-        publish({RecordLine("../escape.txt", 1, holder), RecordLine("fine.txt", 1, holder)});
-        share({"fine.txt"});
+        const QStringList refused = {"../escape.txt", "_files.txt.backup", "_Hidden.txt"};
+        QStringList records;
+        for (const QString& name : refused + QStringList{"fine.txt"})
+            records << RecordLine(name, 1, holder);
+        publish(records);
+        share({"fine.txt", "_files.txt.backup", "_Hidden.txt"});
         m_env->writeLocal("fine.txt", "local fine");
-        services().expect("../escape.txt is not a valid local file name.", vbCritical);
-        const QList<ListedFile> selection = listed({"../escape.txt", "fine.txt"});
+        m_env->writeLocal("_hidden.txt", "secret.doc\r\n");
+        for (const QString& name : refused)
+            services().expect(name + " is not a valid local file name.", vbCritical);
+        const QList<ListedFile> selection = listed(refused + QStringList{"fine.txt"});
         if (operation == 0)
             files().CheckOut(selection);
         else if (operation == 1)
             files().CheckIn(selection, dialog({Answers("ok")}));
         else
             files().GetLatestVersion(selection);
-        QVERIFY(!site().ftpLog().join('\n').contains("escape"));
+        const QString log = site().ftpLog().join('\n');
+        QVERIFY(!log.contains("escape") && !log.contains("_Hidden") &&
+                !log.contains("RETR _files.txt.backup"));
+        QCOMPARE(m_env->readLocal("_hidden.txt"), QByteArray("secret.doc\r\n"));
+        QVERIFY(!QFile::exists("_Hidden.txt"));
+        QVERIFY(m_env->readLocal("_files.txt.backup") != "server _files.txt.backup");
         QCOMPARE(FileVersions::Get("fine.txt"), short(operation == 1 ? 2 : 1));
     }
 };

@@ -60,17 +60,30 @@ private slots:
                                           "RNTO " + remote + ".backup", "STOR " + remote}));
     }
 
-    void aRefusedUploadPutsThePreviousServerCopyBack()
+    // An upload the server refuses, or stores short while saying it is
+    // complete, did not arrive: the previous server copy is put back.
+    void anUploadThatDidNotArrivePutsThePreviousServerCopyBack_data()
     {
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("refused") << true << "550 Upload refused.";
+        QTest::newRow("stored short")
+            << false << "the server holds 7 of the 8 bytes sent for /users/tarnwardens/news/kept.html";
+    }
+    void anUploadThatDidNotArrivePutsThePreviousServerCopyBack()
+    {
+        QFETCH(bool, refused);
+        QFETCH(QString, why);
         Inet inet;
         site().writeSiteFile("news/kept.html", "server copy");
         writeMirror("news/kept.html", "new copy");
-        site().refuse("kept.html");
-        services().expect("/users/tarnwardens/news/kept.html could not be sent to the server: "
-                          "550 Upload refused.",
-                          vbCritical);
+        refused ? site().refuse("kept.html") : site().shorten("kept.html");
+        services().expect(
+            "/users/tarnwardens/news/kept.html could not be sent to the server: " + why,
+            vbCritical);
         QVERIFY(!UploadWebFile(inet, "news/kept.html"));
         QCOMPARE(site().readSiteFile("news/kept.html"), QByteArray("server copy"));
+        QVERIFY(!site().siteFileExists("news/kept.html.backup"));
 
         services().expect("WebPage/news/none.html does not exist on the local hard drive.",
                           vbCritical);

@@ -101,8 +101,8 @@ private slots:
     }
 
     // The check and recovery run inside the rebuild; the window shows the
-    // restored list, closes for a newer release, and keeps the rows read
-    // before a record it cannot read.
+    // restored list, also for a record it cannot read, and closes for a
+    // newer release.
     void controlFilesTheWindowCannotUseAsTheyAre()
     {
         PublishControlFile(site(), {RecordLine("a.txt", 1)}, 3);
@@ -116,9 +116,11 @@ private slots:
         site().writeSiteFile("qxg/_files.txt", "2.0.3\r\n3\r\n" +
                                                    RecordLine("a.txt", 1).toLatin1() +
                                                    "\r\n\"b.txt\",abc,\"\",\"\",\"\",\"\"\r\n");
-        services().expect("Type mismatch", vbCritical);
-        QVERIFY(!ann.window()->UpdateFileList());
-        QVERIFY(ann.row("a.txt"));
+        services().answer(vbOK);
+        QVERIFY(ann.window()->UpdateFileList());
+        QVERIFY(services().last().prompt.contains(
+            "(ERR: record 2 (b.txt): the version \"abc\" is not a number)"));
+        QVERIFY(ann.row("saved.txt"));
         QCOMPARE(ann.list()->count(), 1);
 
         PublishControlFile(site(), {RecordLine("a.txt", 1)}, 1, "2.1.0");
@@ -144,6 +146,13 @@ private slots:
         click("alpha.txt");
         QCOMPARE(window->txtPreview->toPlainText(),
                  QStringLiteral("alpha.txt does not exist on the local hard drive!"));
+        // A record naming a file outside the local folder is never read.
+        const QString outside = ann.env.root() + "/outside.txt";
+        WriteFileBytes(outside, "not shared");
+        PublishControlFile(site(), kFourFiles + QStringList{RecordLine(outside, 1)});
+        QVERIFY(window->UpdateFileList());
+        emit ann.list()->itemClick(ann.list()->findItem(outside.toLower()));
+        QCOMPARE(window->txtPreview->toPlainText(), outside + " is not a valid local file name.");
         click("readme");
         QCOMPARE(window->txtPreview->toPlainText(), QStringLiteral("No Preview Availble: README"));
 

@@ -16,6 +16,15 @@ name makes uploads of that name fail with "550 Upload refused."; a line
 "stall:" + base name makes downloads of that name (FTP and HTTP) send a
 little data and then hang, as a broken connection would; a line "unlist:" + base name leaves that
 name out of name listings (NLST, MLST), as a server whose listings lag behind.
+Three more make a server fail the way real ones do, each for one FTP command
+(VERB) and, when a base name follows it, only for that name:
+  "drop:VERB [name]"  closes the control connection when the command arrives,
+                      before acting on it, as a cut connection would;
+  "fail:VERB [name]"  answers the command with "451 Requested action aborted:
+                      local error in processing." (a listing answered with an
+                      error, a refused rename or download);
+  "shorten:name"      stores uploads of that name one byte short while
+                      answering that the transfer completed.
 
 --latency-ms makes the site behave as if it were far away: every FTP reply
 (the greeting included), every HTTP response and the first byte of every
@@ -52,6 +61,9 @@ from pyftpdlib.servers import ThreadedFTPServer
 SITE_URL_PREFIX = "/tarnwardens/"
 STALL_PREFIX = "stall:"
 UNLIST_PREFIX = "unlist:"
+DROP_PREFIX = "drop:"
+FAIL_PREFIX = "fail:"
+SHORTEN_PREFIX = "shorten:"
 LOOPBACK_HOSTS = ("127.0.0.1", "localhost", "::1")
 
 # Released at shutdown so that hanging downloads let their threads end.
@@ -100,6 +112,25 @@ class RefuseList:
 
     def hides_from_listings(self, name):
         return (UNLIST_PREFIX + name) in self._lines()
+
+    def shortens_upload(self, name):
+        return (SHORTEN_PREFIX + name) in self._lines()
+
+    def _matches(self, prefix, cmd, arg):
+        name = os.path.basename(arg.rstrip("/")) if arg else ""
+        for line in self._lines():
+            if not line.startswith(prefix):
+                continue
+            verb, _, target = line[len(prefix):].partition(" ")
+            if verb.upper() == cmd and (not target or target == name):
+                return True
+        return False
+
+    def drops(self, cmd, arg):
+        return self._matches(DROP_PREFIX, cmd, arg)
+
+    def fails(self, cmd, arg):
+        return self._matches(FAIL_PREFIX, cmd, arg)
 
 
 class StallingProducer:
@@ -151,7 +182,23 @@ def make_ftp_handler(ftp_log, refuse_list, latency):
             else:
                 ftp_log.append(line)
             latency.wait()
+            if refuse_list.drops(cmd, arg):
+                self.close()
+                return None
+            if refuse_list.fails(cmd, arg):
+                self.respond("451 Requested action aborted: local error in processing.")
+                return None
             return super().pre_process_command(line, cmd, arg)
+
+        def on_file_received(self, file):
+            # Runs after the transfer's "226" and before the next command.
+            if refuse_list.shortens_upload(os.path.basename(file)):
+                size = os.path.getsize(file)
+                if size:
+                    os.truncate(file, size - 1)
+                else:
+                    with open(file, "ab") as f:
+                        f.write(b"x")
 
         def ftp_STOR(self, file, mode="w"):
             if refuse_list.refuses_upload(os.path.basename(file)):

@@ -22,6 +22,7 @@
 #include "store/SafeName.h"
 
 #include <QAction>
+#include <QHash>
 
 using namespace modSkiff;
 
@@ -82,6 +83,12 @@ QList<ListedFile> frmFileList::SelectedFiles() const
 
 void frmFileList::AddRows(const QVector<FileRecord>& records, const RowMarkings& markings)
 {
+    // Names that differ only in letter case are one file to the store, but a
+    // damaged or hostile control file may still list one name many times:
+    // each further row is keyed with the next free "#n", found in one step
+    // however many came before, so the rebuild stays linear.
+    QHash<QString, int> nextNumber;
+    nextNumber.reserve(records.size());
     for (const FileRecord& record : records) {
         if (!ControlFile::IsListed(record))
             continue;
@@ -105,11 +112,16 @@ void frmFileList::AddRows(const QVector<FileRecord>& records, const RowMarkings&
         case FileState::Unlocked:
             break;
         }
-        // Names that differ only in letter case are one file to the store, but a
-        // damaged control file may still list both: show both rather than lose one.
-        QString key = record.Name.toLower();
-        for (int n = 2; lvwFileList->findItem(key); ++n)
-            key = record.Name.toLower() + QLatin1Char('#') + QString::number(n);
+        const QString lower = record.Name.toLower();
+        int& next = nextNumber[lower];
+        QString key = lower;
+        if (next == 0)
+            next = 2;
+        else
+            key = lower + QLatin1Char('#') + QString::number(next++);
+        // Taken by a name that really is written so ("a.txt#2"): the next one.
+        while (lvwFileList->findItem(key))
+            key = lower + QLatin1Char('#') + QString::number(next++);
         ListItem* item = lvwFileList->addItem(key, record.Name,
                                               GetIcon(marked, FileStateKey(state), record.Name));
         FileListColumns::ShowRecord(*item, record, local);
@@ -222,8 +234,10 @@ void frmFileList::EnableOwnerOptions()
         const FileRecord file = FileListColumns::ListedFileOf(*item).Record;
         // Administrators see the local mark like everybody, and may give
         // up the ownership of their own files like everybody.
-        mnuActionsReadOnly->setEnabled(true);
-        mnuActionsReadOnly->setChecked(IsReadOnly(LocalFolder + file.Name));
+        // A name that is not a local file name never reaches the disk.
+        const bool local = SafeName::IsSafeLocalName(file.Name);
+        mnuActionsReadOnly->setEnabled(local);
+        mnuActionsReadOnly->setChecked(local && IsReadOnly(LocalFolder + file.Name));
         if (CurrentLevel == 4) {
             describe = true;
             relinquish = SharedFiles::OwnsFile(file);

@@ -11,6 +11,7 @@
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
 #include "store/FileVersions.h"
+#include "store/SafeName.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -124,6 +125,10 @@ void frmEditFileDetails::cmdApply_Click()
 void frmEditFileDetails::Apply()
 {
     const QString name = BoxText(txtFileName);
+    // The local version is kept under the name: a name no local copy can
+    // have is refused before anything changes.
+    if (!SafeName::AcceptLocalName(name))
+        return;
     // A local version the settings cannot hold is refused before the record
     // changes, so a typing slip changes nothing at all.
     const short localVersion = ToInteger(Val(BoxText(txtLocalVersion)));

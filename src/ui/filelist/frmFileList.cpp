@@ -19,6 +19,7 @@
 #include "app/Settings.h"
 #include "app/SiteText.h"
 #include "app/modSkiff.h"
+#include "store/SafeName.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
@@ -466,6 +467,13 @@ void frmFileList::ShowPreview(const QString& fileName)
     const QString extension = (dot < 0 ? fileName : fileName.mid(dot + 1)).toLower();
     const QString missing = fileName + QStringLiteral(" does not exist on the local hard drive!");
     picPreview->setPixmap(QPixmap());
+    // The name comes from the control file: one that is not a file of the
+    // local folder is never opened, whatever its extension.
+    if (!SafeName::IsSafeLocalName(fileName)) {
+        txtPreview->show();
+        txtPreview->setPlainText(SafeName::RefusalMessage(fileName));
+        return;
+    }
     if (extension == QLatin1String("gif") && QFile::exists(fileName)) {
         QPixmap picture(fileName);
         const QSize room = picPreview->contentsRect().size();

@@ -197,6 +197,21 @@ void SiteServer::unlist(const QString& name) const
     appendToRefuseFile(QStringLiteral("unlist:") + name);
 }
 
+void SiteServer::dropOn(const QString& verb, const QString& name) const
+{
+    appendToRefuseFile((QStringLiteral("drop:") + verb + QLatin1Char(' ') + name).trimmed());
+}
+
+void SiteServer::failOn(const QString& verb, const QString& name) const
+{
+    appendToRefuseFile((QStringLiteral("fail:") + verb + QLatin1Char(' ') + name).trimmed());
+}
+
+void SiteServer::shorten(const QString& name) const
+{
+    appendToRefuseFile(QStringLiteral("shorten:") + name);
+}
+
 void SiteServer::clearRefusals() const
 {
     WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());

@@ -61,7 +61,16 @@ public:
     void stall(const QString& name) const;
     // Name listings ("ls") of this base name come back empty.
     void unlist(const QString& name) const;
-    // Ends every refusal, stall and hidden listing.
+    // The command of this verb ("STOR", "RNFR", "MLST", ...) makes the server
+    // close the control connection as it arrives; with a base name, only the
+    // command naming it.
+    void dropOn(const QString& verb, const QString& name = QString()) const;
+    // The command of this verb (for this base name) is answered with 451.
+    void failOn(const QString& verb, const QString& name = QString()) const;
+    // Uploads of this base name are stored one byte short, while the server
+    // says the transfer completed.
+    void shorten(const QString& name) const;
+    // Ends every refusal, stall, hidden listing, drop, failure and shortening.
     void clearRefusals() const;
 
 private:
