@@ -107,6 +107,38 @@ private slots:
                  qPrintable(log->txtLog->toPlainText()));
         delete window;
     }
+
+    // Get latest version of a file whose download stalls, next to one that
+    // comes: the strip shows in the status bar, Cancel ends the stalled
+    // download, the member's copy and recorded version stay as they were,
+    // the other file is fetched, and the window's log says so per file.
+    void cancellingAGetLatestVersion()
+    {
+        PublishControlFile(site(), {RecordLine("big.txt", 2, {}, "Orrin", "a big file", "Orrin: x"),
+                                    RecordLine("one.txt", 1, {}, "Orrin", "first", "Orrin: y")});
+        PublishSharedFile(site(), "big.txt", QByteArray(100000, 'b'));
+        PublishSharedFile(site(), "one.txt", "one");
+        site().stall("big.txt");
+        Member& ann = openAs("Ann");
+        ann.env.writeLocal("big.txt", "my copy");
+        FileVersions::Set("big.txt", 1);
+        ann.select({"one.txt", "big.txt"});
+
+        CancelWhenShown cancel(ann.window()->picTransfer);
+        services().answer(vbOK); // whatever the download's failure says
+        ann.window()->GetLatestVersion();
+
+        QVERIFY2(cancel.reading.startsWith("Downloading big.txt"), qPrintable(cancel.reading));
+        QVERIFY(cancel.cancelUsable);
+        QCOMPARE(ann.env.readLocal("big.txt"), QByteArray("my copy"));
+        QCOMPARE(FileVersions::Get("big.txt"), short(1));
+        QCOMPARE(ann.env.readLocal("one.txt"), QByteArray("one"));
+        QCOMPARE(FileVersions::Get("one.txt"), short(1));
+        const QString log = ann.window()->txtResults->toPlainText();
+        QVERIFY2(log.contains("one.txt: fetched") && log.contains("big.txt: not fetched: "),
+                 qPrintable(log));
+        QTRY_VERIFY(ann.window()->picTransfer->isHidden());
+    }
 };
 
 QTEST_MAIN(TestProgress)
