@@ -89,9 +89,16 @@ bool SharedFiles::AddFiles(const QStringList& names)
     reconnect();
     for (const clsFileDetails& entry : batch) {
         m_link.Run(QStringLiteral("send ") + entry.Name + QLatin1Char(' ') + entry.Name);
-        if (m_link.Failed() || !IsListedOnServer(entry.Name).value_or(false))
+        const bool refused = m_link.Failed();
+        if (refused || !IsListedOnServer(entry.Name).value_or(false)) {
+            view().ReportFile(entry.Name,
+                              QStringLiteral("not sent: ") +
+                                  (refused ? m_link.FailureText()
+                                           : QStringLiteral("not listed on the server after it")));
             throw SkiffError(QStringLiteral("Error sending ") + entry.Name +
                              QStringLiteral(", please try again."));
+        }
+        view().ReportFile(entry.Name, QStringLiteral("sent"));
     }
 
     // A record the control file already holds (added meanwhile by another

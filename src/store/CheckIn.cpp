@@ -102,7 +102,7 @@ std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
 // neither sent nor given back, and its local copy stays as it is. Reads
 // the control file just fetched; a damaged one ends the check-in before
 // anything is sent.
-QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch)
+QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch, SharedFilesView& view)
 {
     const ControlFile::Contents contents = ControlFile::Read(ControlFile::FileName());
     contents.requireHeader();
@@ -118,6 +118,7 @@ QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch)
             held.append(entry);
             continue;
         }
+        view.ReportFile(entry.Name, QStringLiteral("not sent: checked out by ") + holder);
         MsgBox(entry.Name + QStringLiteral(" is checked out by ") + holder +
                    QStringLiteral(" now: their check-out replaced yours. Nothing was sent for ") +
                    entry.Name + QStringLiteral(", and your local copy is kept as it is."),
@@ -140,7 +141,7 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
     // file, fetched on the fresh connection the sends go over.
     if (!GetControlFile())
         return;
-    const QList<clsFileDetails> batch = StillHeld(*collected);
+    const QList<clsFileDetails> batch = StillHeld(*collected, view());
     if (batch.isEmpty())
         return;
 
@@ -155,9 +156,11 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
         if (!sent || !IsListedOnServer(name).value_or(false)) {
             if (sent)
                 RestoreServerBackup(m_link, name, false);
+            view().ReportFile(name, QStringLiteral("not sent; the server's previous copy was put back"));
             throw SkiffError(QStringLiteral("Error sending ") + name +
                              QStringLiteral(", please try again."));
         }
+        view().ReportFile(name, QStringLiteral("sent"));
         // After a good check-in no server backup of the file remains.
         m_link.Run(QStringLiteral("delete ") + name + QStringLiteral(".backup"));
     }
@@ -187,8 +190,11 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
     // Phase 4: the local versions and read-only marks.
     for (const clsFileDetails& entry : batch) {
         view().ShowFile(entry.Name);
-        if (!entry.DontUpdateServer)
+        if (!entry.DontUpdateServer) {
             FileVersions::Set(entry.Name, entry.CurrentVersion);
+            view().ReportFile(entry.Name, QStringLiteral("checked in, version ") +
+                                              QString::number(entry.CurrentVersion));
+        }
         // A copy the member no longer controls is not to be edited by accident.
         if (entry.Controller != CurrentUser)
             SetReadOnly(entry.Name, true);

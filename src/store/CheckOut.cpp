@@ -75,6 +75,8 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         if (!UpdateFileDetails(entry.Name, false, values, false, true, true))
             return true;
         FileVersions::Set(entry.Name, entry.CurrentVersion);
+        view().ReportFile(entry.Name, QStringLiteral("checked out, version ") +
+                                          QString::number(entry.CurrentVersion));
         view().SetLocalVersion(entry.Name, entry.CurrentVersion);
         view().SelectFile(entry.Name, false);
         view().SetFileIcon(entry.Name, QStringLiteral("open"));

@@ -104,15 +104,25 @@ SharedFiles::Presence SharedFiles::FindOnServer(const QString& name)
         listed = IsListedOnServer(name);
         // Only a listing that worked can say the file is gone; putting the
         // backup back on a guess could replace the newest copy with it.
-        if (listed && !*listed)
+        const bool restoring = listed && !*listed;
+        if (restoring)
             m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
+        // Asked again even when listed the first time: the member's file
+        // operations stay the ones the group's other clients send.
         if (listed)
             listed = IsListedOnServer(name);
+        if (restoring && listed && *listed)
+            view().ReportFile(name, QStringLiteral("restored from the server's backup"));
     }
-    if (listed)
+    if (listed) {
+        if (!*listed)
+            view().ReportFile(name, QStringLiteral("not on the server"));
         return *listed ? Presence::Listed : Presence::Missing;
-    MsgBox(name + QStringLiteral(" was left as it is: the server could not be reached (") +
-               m_link.FailureText() + QStringLiteral(")."),
+    }
+    const QString unreachable = QStringLiteral("the server could not be reached (") +
+                                m_link.FailureText() + QStringLiteral(")");
+    view().ReportFile(name, QStringLiteral("left as it is: ") + unreachable);
+    MsgBox(name + QStringLiteral(" was left as it is: ") + unreachable + QLatin1Char('.'),
            vbCritical);
     return Presence::Unknown;
 }
@@ -124,13 +134,18 @@ bool SharedFiles::Download(const QString& name)
     try {
         const LocalCopy::SetAside copy = LocalCopy::KeepBackup(name);
         m_link.Run(QStringLiteral("get ") + name + QLatin1Char(' ') + name);
-        if (!m_link.Failed())
+        if (!m_link.Failed()) {
+            view().ReportFile(name, QStringLiteral("fetched"));
             return true;
+        }
         why = m_link.FailureText();
         copyKept = LocalCopy::PutBack(copy);
     } catch (const SkiffError& error) {
         why = error.description(); // the copy could not be moved: it is where it was
     }
+    view().ReportFile(name, QStringLiteral("not fetched: ") + why +
+                                (copyKept ? QString() : QStringLiteral("; the previous copy is ") +
+                                                            name + QStringLiteral(".backup")));
     QString message = name + QStringLiteral(" could not be downloaded: ") + why;
     if (!copyKept)
         message += QStringLiteral("\r\n\r\nYour previous copy is ") + name +
@@ -204,8 +219,14 @@ void SharedFiles::SaveControlFile()
     // The connection is already in the group folder: names without paths.
     const QString name = ControlFile::FileName();
     modSkiff::SendFailure failure;
-    if (modSkiff::SendWithServerBackup(m_link, name, name, &failure))
+    if (modSkiff::SendWithServerBackup(m_link, name, name, &failure)) {
+        view().ReportFile(name, QStringLiteral("sent"));
         return;
+    }
+    view().ReportFile(name, QStringLiteral("not sent: ") + failure.why +
+                                (failure.previousBack
+                                     ? QStringLiteral("; the server's previous copy was put back")
+                                     : QString()));
     QString message = name + QStringLiteral(" could not be sent to the server: ") + failure.why;
     message += failure.previousBack
                    ? QStringLiteral("\r\n\r\nThe server keeps the control file as it was, "

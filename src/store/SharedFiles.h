@@ -44,6 +44,9 @@ public:
     virtual void SelectFile(const QString& /*name*/, bool /*selected*/) {}
     virtual void SetFileIcon(const QString& /*name*/, const QString& /*icon*/) {}
     virtual void SetLocalVersion(const QString& /*name*/, short /*version*/) {}
+    // What became of a file, for the member to read: "fetched, version 3",
+    // "not sent: 550 Permission denied", ...
+    virtual void ReportFile(const QString& /*name*/, const QString& /*what*/) {}
 };
 
 // The member's answers in the check-in dialog for one file; they are carried

@@ -1,5 +1,6 @@
 #include "CurlSupport.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -18,6 +19,13 @@ int secondsFromEnvironment(int fallback)
     bool ok = false;
     const int seconds = qEnvironmentVariableIntValue("SKIFF_NET_TIMEOUT", &ok);
     return ok && seconds > 0 ? seconds : fallback;
+}
+
+int reportProgress(void* reporter, curl_off_t downTotal, curl_off_t downNow,
+                   curl_off_t upTotal, curl_off_t upNow)
+{
+    static_cast<ProgressReporter*>(reporter)->onProgress(downTotal, downNow, upTotal, upNow);
+    return 0; // cancelling is the runner's business
 }
 
 } // namespace
@@ -117,6 +125,54 @@ CURLM* CurlRunner::takeConnections()
     CURLM* old = m_multi;
     m_multi = curl_multi_init();
     return old;
+}
+
+void ProgressReporter::attach(CURL* easy, Sink sink)
+{
+    m_sink = std::move(sink);
+    m_announced = -1;
+    m_lastReportMs = 0;
+    m_lastDone = -1;
+    m_done = 0;
+    m_total = -1;
+    if (!m_sink)
+        return;
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, reportProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+}
+
+void ProgressReporter::onProgress(curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
+                                  curl_off_t upNow)
+{
+    // A transfer goes one way; the other count stays 0.
+    const bool upload = upTotal > 0 || upNow > 0;
+    m_done = upload ? upNow : downNow;
+    m_total = upload ? upTotal : downTotal;
+    if (m_total <= 0)
+        m_total = m_announced;
+    const qint64 now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::steady_clock::now().time_since_epoch())
+                           .count();
+    // A stalled transfer still reports now and then, so its speed can fall.
+    if (m_done == m_lastDone && now - m_lastReportMs < 4 * kReportEveryMs)
+        return;
+    if (now - m_lastReportMs < kReportEveryMs)
+        return;
+    report(now);
+}
+
+void ProgressReporter::finish()
+{
+    if (m_sink && m_done != m_lastDone)
+        report(m_lastReportMs);
+}
+
+void ProgressReporter::report(qint64 now)
+{
+    m_lastReportMs = now;
+    m_lastDone = m_done;
+    m_sink(m_done, m_total > 0 ? m_total : -1);
 }
 
 TransferFailure FailureOf(CURL* easy, CURLcode code, const char* errorBuffer,

@@ -61,6 +61,40 @@ private:
     CURLM* m_multi;
 };
 
+// How far one transfer has come, from libcurl's progress callback, for a
+// member to follow: bytes moved so far and the whole size where it is known
+// (-1 when not). libcurl asks many times a second; the sink hears at most
+// every kReportEveryMs.
+class ProgressReporter
+{
+public:
+    using Sink = std::function<void(qint64 done, qint64 total)>;
+    static constexpr int kReportEveryMs = 200;
+
+    // Reports the transfer set up on the handle to the sink, on the thread
+    // that runs it; an empty sink reports nothing.
+    void attach(CURL* easy, Sink sink);
+    // The size the server named before the data came (an FTP server's
+    // "150 ... (N bytes)"), where libcurl knows none. From the same thread.
+    void setAnnouncedTotal(qint64 bytes) { m_announced = bytes; }
+    // Reports what the last report left out, once the transfer has ended.
+    void finish();
+
+    // Public only for libcurl's C callback.
+    void onProgress(curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
+                    curl_off_t upNow);
+
+private:
+    void report(qint64 now);
+
+    Sink m_sink;
+    qint64 m_announced = -1;
+    qint64 m_lastReportMs = 0;
+    qint64 m_lastDone = -1;
+    qint64 m_done = 0;
+    qint64 m_total = -1;
+};
+
 // Facts about a failed transfer that decide how it is described.
 struct TransferFailure
 {

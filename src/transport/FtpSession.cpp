@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <QElapsedTimer>
@@ -191,6 +192,17 @@ size_t readFromDevice(char* buffer, size_t size, size_t count, void* device)
 
 } // namespace
 
+qint64 AnnouncedTransferSize(const QByteArray& replyLine)
+{
+    // The last "(N bytes)": a file's own name may hold one too.
+    static const QRegularExpression size(QStringLiteral("\\((\\d{1,18}) bytes?\\)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    qint64 bytes = -1;
+    for (const QRegularExpressionMatch& match : size.globalMatch(QString::fromLatin1(replyLine)))
+        bytes = match.captured(1).toLongLong();
+    return bytes;
+}
+
 FtpSession::FtpSession() = default;
 
 FtpSession::~FtpSession()
@@ -213,10 +225,12 @@ void FtpSession::close()
     m_controlSocket = CURL_SOCKET_BAD;
 }
 
-FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop)
+FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop,
+                           const ProgressSink& progress)
 {
     m_states = &states;
     m_shouldStop = &shouldStop;
+    m_progressSink = &progress;
     m_lastState = 0;
     if (!m_endpoint.sameSession(job.endpoint)) {
         close();
@@ -279,6 +293,7 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
     }
     m_states = nullptr;
     m_shouldStop = nullptr;
+    m_progressSink = nullptr;
     return outcome;
 }
 
@@ -339,7 +354,9 @@ FtpOutcome FtpSession::download(const FtpJob& job)
     curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeToDevice);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.device());
+    m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     if (code != CURLE_OK)
         return failure(easy, code);
     if (!file.commit(&problem))
@@ -369,7 +386,9 @@ FtpOutcome FtpSession::upload(const FtpJob& job)
     if (!m_serverLacksSize)
         verify.add(kKeepGoing + sizeCommand);
     curl_easy_setopt(easy, CURLOPT_POSTQUOTE, verify.list());
+    m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
     if (code != CURLE_OK)
         return failure(easy, code);
@@ -450,7 +469,9 @@ FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QBy
     curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, ftpCommand.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &data);
+    m_progress.attach(easy, *m_progressSink);
     const CURLcode code = perform(easy);
+    m_progress.finish();
     if (code != CURLE_OK)
         return failure(easy, code);
     return {true, {}, {}};
@@ -725,6 +746,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         exchange->opening = numbered ? code : -1;
     }
     exchange->reply += text + "\r\n";
+    if (numbered && (code == 150 || code == 125))
+        m_progress.setAnnouncedTotal(AnnouncedTransferSize(text));
     const bool final =
         numbered && code == exchange->opening && (text.size() == 3 || text.at(3) == ' ');
     if (final) {

@@ -59,18 +59,27 @@ struct FtpOutcome
     bool refused = false; // the failure is the server's own reply, not a lost connection
 };
 
+// The size a server names in the reply that opens a transfer, as many do:
+// "150 Opening BINARY mode data connection for a.txt (1234 bytes)."; -1
+// when the reply names none (or one past belief).
+qint64 AnnouncedTransferSize(const QByteArray& replyLine);
+
 class FtpSession
 {
 public:
     using StateSink = std::function<void(int state)>;
     using StopCheck = std::function<bool()>;
+    using ProgressSink = ProgressReporter::Sink;
 
     FtpSession();
     ~FtpSession();
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
-    FtpOutcome run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop);
+    // Runs one command; the bytes of its data transfer, if any, go to
+    // progress as they move.
+    FtpOutcome run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop,
+                   const ProgressSink& progress = {});
     // Makes a running command ask its StopCheck now; from any thread.
     void wakeup() { m_runner.wakeup(); }
     // Logs out (QUIT, reading the server's goodbye) and forgets the server
@@ -150,6 +159,8 @@ private:
     std::vector<Exchange> m_exchanges;
     const StateSink* m_states = nullptr;
     const StopCheck* m_shouldStop = nullptr;
+    const ProgressSink* m_progressSink = nullptr;
+    ProgressReporter m_progress;
     int m_lastState = 0;
     quint64 m_linesSeen = 0;
 };

@@ -15,8 +15,9 @@ constexpr std::chrono::milliseconds kStopWait(200);
 
 struct FtpWorker::Shared
 {
-    Shared(QObject* receiver, StateHandler state, DoneHandler done)
-        : mailbox(receiver), onState(std::move(state)), onDone(std::move(done))
+    Shared(QObject* receiver, StateHandler state, DoneHandler done, ProgressHandler progress)
+        : mailbox(receiver), onState(std::move(state)), onDone(std::move(done)),
+          onProgress(std::move(progress))
     {
     }
 
@@ -31,12 +32,15 @@ struct FtpWorker::Shared
     UiMailbox mailbox;
     StateHandler onState;
     DoneHandler onDone;
+    ProgressHandler onProgress;
 
     bool abandoned(quint64 job) const { return stopping || job <= cancelledUpTo; }
 };
 
-FtpWorker::FtpWorker(QObject* receiver, StateHandler onState, DoneHandler onDone)
-    : m_shared(std::make_shared<Shared>(receiver, std::move(onState), std::move(onDone)))
+FtpWorker::FtpWorker(QObject* receiver, StateHandler onState, DoneHandler onDone,
+                     ProgressHandler onProgress)
+    : m_shared(std::make_shared<Shared>(receiver, std::move(onState), std::move(onDone),
+                                        std::move(onProgress)))
 {
 }
 
@@ -98,8 +102,11 @@ void FtpWorker::serve(const std::shared_ptr<Shared>& shared)
         const auto reportState = [&shared, id](int state) {
             shared->mailbox.post([shared, id, state] { shared->onState(id, state); });
         };
-        const FtpOutcome outcome =
-            shared->session.run(job, reportState, [&shared, id] { return shared->abandoned(id); });
+        const auto reportProgress = [&shared, id](qint64 done, qint64 total) {
+            shared->mailbox.post([shared, id, done, total] { shared->onProgress(id, done, total); });
+        };
+        const FtpOutcome outcome = shared->session.run(
+            job, reportState, [&shared, id] { return shared->abandoned(id); }, reportProgress);
         shared->mailbox.post([shared, id, outcome] { shared->onDone(id, outcome); });
     }
     shared->session.close();

@@ -16,9 +16,11 @@ class FtpWorker
 public:
     using StateHandler = std::function<void(quint64 job, int state)>;
     using DoneHandler = std::function<void(quint64 job, const FtpOutcome& outcome)>;
+    using ProgressHandler = std::function<void(quint64 job, qint64 done, qint64 total)>;
 
     // The handlers run in the receiver's thread.
-    FtpWorker(QObject* receiver, StateHandler onState, DoneHandler onDone);
+    FtpWorker(QObject* receiver, StateHandler onState, DoneHandler onDone,
+              ProgressHandler onProgress);
     // Abandons what runs and waits a moment for the thread; a thread still
     // caught in a network call after that finishes on its own.
     ~FtpWorker();

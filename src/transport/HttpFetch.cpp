@@ -1,5 +1,6 @@
 #include "HttpFetch.h"
 
+#include "InputGate.h"
 #include "UiMailbox.h"
 #include "app/Errors.h"
 
@@ -50,10 +51,10 @@ struct HttpFetch::Shared
     long status = 0;
     QString failure;
 
-    void transfer();
+    void transfer(const ProgressReporter::Sink& progress);
 };
 
-void HttpFetch::Shared::transfer()
+void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
 {
     CURL* easy = curl_easy_init();
     char errorBuffer[CURL_ERROR_SIZE] = {};
@@ -65,7 +66,10 @@ void HttpFetch::Shared::transfer()
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
     ApplyNetworkOptions(easy, options);
+    ProgressReporter reporter;
+    reporter.attach(easy, progress);
     const CURLcode code = runner.run(easy, [this] { return aborted.load(); });
+    reporter.finish();
     if (code != CURLE_OK) {
         body.clear();
         failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
@@ -100,21 +104,35 @@ void HttpFetch::abort()
     m_shared->runner.wakeup();
 }
 
+void HttpFetch::setProgressHandler(std::function<void(qint64, qint64)> handler)
+{
+    m_progress = std::move(handler);
+}
+
 QByteArray HttpFetch::run()
 {
     QEventLoop loop;
     auto done = std::make_shared<UiMailbox>(&loop);
     auto finished = std::make_shared<std::atomic<bool>>(false);
-    std::thread([shared = m_shared, done, finished] {
-        shared->transfer();
+    ProgressReporter::Sink progress;
+    if (m_progress) {
+        progress = [done, handler = m_progress](qint64 bytes, qint64 total) {
+            done->post([handler, bytes, total] { handler(bytes, total); });
+        };
+    }
+    std::thread([shared = m_shared, done, finished, progress] {
+        shared->transfer(progress);
         *finished = true;
         done->post([] {});
     }).detach();
     // The posted call wakes the loop; the loop ends once the transfer has.
-    while (!*finished && !m_shared->aborted)
-        loop.processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
+    {
+        const InputGate gate;
+        while (!*finished && !m_shared->aborted)
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
     done->close();
-    if (!*finished)
+    if (m_shared->aborted)
         throw SkiffError(QStringLiteral("The download of %1 was cancelled.")
                              .arg(AddressForMessages(QString::fromUtf8(m_shared->url))));
     if (!m_shared->failure.isEmpty())

@@ -1,13 +1,15 @@
 #pragma once
 // One HTTP GET that is synchronous for its caller: the transfer runs on a
 // thread of its own while the caller's thread keeps painting its windows
-// (input waits until the download is over).
+// (they take no input meanwhile, except the transfer's own controls: see
+// InputGate).
 
 #include "CurlSupport.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The address as messages may show it: the value of every query field
@@ -22,6 +24,11 @@ public:
     HttpFetch(const HttpFetch&) = delete;
     HttpFetch& operator=(const HttpFetch&) = delete;
 
+    // Hears how far the download has come (bytes so far, and the whole
+    // size where the server gives it, else -1), on the caller's thread
+    // while run() waits. Set before run().
+    void setProgressHandler(std::function<void(qint64 done, qint64 total)> handler);
+
     // The body, also for an HTTP error status (a static host's error page).
     // Throws SkiffError when the server cannot be reached, stops answering
     // or breaks off, and when the fetch was aborted.
@@ -35,4 +42,5 @@ public:
 private:
     struct Shared;
     std::shared_ptr<Shared> m_shared;
+    std::function<void(qint64, qint64)> m_progress;
 };

@@ -13,6 +13,32 @@
 #include <QPointer>
 #include <QQueue>
 #include <QScopeGuard>
+#include <QUrl>
+
+#include <optional>
+
+namespace {
+
+// The transfer of data a command makes, if any (a name lookup, however it
+// is answered, is not one a member needs to follow).
+std::optional<InetTransfer> TransferOf(const FtpCommand& command)
+{
+    switch (command.kind) {
+    case FtpCommand::Download: return itDownload;
+    case FtpCommand::Upload: return itUpload;
+    case FtpCommand::FolderEntries:
+    case FtpCommand::LongList: return itListing;
+    default: return std::nullopt;
+    }
+}
+
+// The server's name of what the command moves.
+QString TransferredName(const FtpCommand& command)
+{
+    return command.kind == FtpCommand::Upload ? command.second : command.first;
+}
+
+} // namespace
 
 // The window-system side of the component: the queue of commands, the last
 // response and the states as the window sees them. The FTP session itself
@@ -48,12 +74,16 @@ private:
     void startNext();
     void onState(quint64 job, int state);
     void onDone(quint64 job, const FtpOutcome& outcome);
+    void onProgress(quint64 job, qint64 done, qint64 total);
+    // The FTP transfer of the current command is over, if it made one.
+    void finishTransfer();
 
     Inet& m_owner;
     std::unique_ptr<FtpWorker> m_worker;
     QQueue<FtpJob> m_queue;
     quint64 m_lastJob = 0;
     quint64 m_current = 0; // the job on the worker whose outcome is awaited
+    bool m_transferring = false; // the current job moves data (TransferStarted sent)
     bool m_busy = false;   // between the first command and Idle
     QList<std::shared_ptr<HttpFetch>> m_fetches;
     int m_httpStatus = 0;
@@ -111,10 +141,17 @@ void InetEngine::dispatch(FtpJob job)
     if (!m_worker) {
         m_worker = std::make_unique<FtpWorker>(
             &m_owner, [this](quint64 id, int state) { onState(id, state); },
-            [this](quint64 id, const FtpOutcome& outcome) { onDone(id, outcome); });
+            [this](quint64 id, const FtpOutcome& outcome) { onDone(id, outcome); },
+            [this](quint64 id, qint64 done, qint64 total) { onProgress(id, done, total); });
     }
     m_current = job.id;
+    const std::optional<InetTransfer> transfer = TransferOf(job.command);
+    const QString name = TransferredName(job.command);
     m_worker->submit(std::move(job));
+    if (transfer) {
+        m_transferring = true;
+        emit m_owner.TransferStarted(*transfer, name);
+    }
 }
 
 void InetEngine::startNext()
@@ -135,6 +172,20 @@ void InetEngine::onState(quint64 job, int state)
         emit m_owner.StateChanged(state);
 }
 
+void InetEngine::onProgress(quint64 job, qint64 done, qint64 total)
+{
+    if (job == m_current && m_transferring)
+        emit m_owner.TransferProgress(done, total);
+}
+
+void InetEngine::finishTransfer()
+{
+    if (!m_transferring)
+        return;
+    m_transferring = false;
+    emit m_owner.TransferFinished();
+}
+
 void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
 {
     if (job != m_current)
@@ -149,11 +200,14 @@ void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
         responseInfo = outcome.info;
     lostConnection = !outcome.ok && !outcome.refused;
     lastFailed = !outcome.ok;
+    QPointer<Inet> alive(&m_owner);
+    finishTransfer();
+    if (!alive)
+        return;
 
     // Handlers read this command's response while the state is delivered;
     // the next command starts after them. Should a handler wait in an event
     // loop of its own, the queued start keeps the queue moving meanwhile.
-    QPointer<Inet> alive(&m_owner);
     if (!m_queue.isEmpty())
         QMetaObject::invokeMethod(
             &m_owner, [this] { startNext(); }, Qt::QueuedConnection);
@@ -167,10 +221,23 @@ void InetEngine::cancel()
     m_queue.clear();
     if (m_worker)
         m_worker->cancelUpTo(m_lastJob);
+    if (m_current != 0) {
+        // Whoever waits for the command takes it as failed, and reads no
+        // response of an earlier one as its own.
+        responseInfo = QStringLiteral("The transfer was cancelled.");
+        lostConnection = true;
+        lastFailed = true;
+        m_response.clear();
+        m_responseText.clear();
+        m_responseDecoded = false;
+    }
     m_current = 0;
     for (const auto& fetch : m_fetches)
         fetch->abort();
-    startNext();
+    QPointer<Inet> alive(&m_owner);
+    finishTransfer();
+    if (alive)
+        startNext();
 }
 
 QByteArray InetEngine::httpGet(const QString& url)
@@ -179,10 +246,17 @@ QByteArray InetEngine::httpGet(const QString& url)
     m_fetches.append(fetch);
     // The component may be destroyed while the fetch waits.
     QPointer<Inet> alive(&m_owner);
-    const auto forget = qScopeGuard([&] {
+    fetch->setProgressHandler([alive](qint64 done, qint64 total) {
         if (alive)
-            m_fetches.removeOne(fetch);
+            emit alive->TransferProgress(done, total);
     });
+    const auto forget = qScopeGuard([&] {
+        if (!alive)
+            return;
+        m_fetches.removeOne(fetch);
+        emit m_owner.TransferFinished();
+    });
+    emit m_owner.TransferStarted(itDownload, QUrl(url).path());
     m_httpStatus = 0;
     const QByteArray body = fetch->run();
     m_httpStatus = fetch->status();

@@ -32,6 +32,8 @@
 enum InetProtocol { icFTP = 2, icHTTP = 4 };
 enum InetAccessType { icUseDefault = 0, icDirect = 1, icNamedProxy = 2 };
 enum InetDataType { icString = 0, icByteArray = 1 };
+// What a transfer of data moves: a file down or up, or a folder's listing.
+enum InetTransfer { itDownload = 0, itUpload = 1, itListing = 2 };
 enum InetState {
     icHostResolvingHost = 1,
     icHostResolved = 2,
@@ -48,6 +50,7 @@ enum InetState {
 };
 
 class InetEngine;
+class TransferLog;
 
 class Inet : public QObject
 {
@@ -65,6 +68,9 @@ public:
     int AccessType = icUseDefault;
     int Protocol = icFTP;
     int RemotePort = 0; // 0 = the site's configured FTP port
+    // The transfer log of the window this component belongs to, if it keeps
+    // one: the web-site operations write a line per file into it.
+    TransferLog* Log = nullptr;
 
     // Starts one FTP command; a command given while another runs waits its turn.
     // Refuses an empty text or one holding a line break with SkiffError.
@@ -97,7 +103,10 @@ public:
     // Whether the last finished command failed, for whatever reason.
     bool LastCommandFailed() const;
 
-    // Abandons the running operation and the queued ones.
+    // Abandons the running operation and the queued ones. A command that
+    // was running counts as failed without an answer (LastCommandFailed,
+    // LastCommandLostTheServer), so whoever waited for it follows its
+    // failure path; an HTTP download under way throws its SkiffError.
     void Cancel();
 
     // Timeouts for every instance, in seconds (connect; a silent server or a
@@ -109,6 +118,16 @@ signals:
     void StateChanged(int state);
     // The last queued command has finished.
     void Idle();
+    // A transfer of data (an FTP download, upload or folder listing, an
+    // HTTP download) has begun; name is the file, folder or address as the
+    // command gave it, kind an InetTransfer.
+    void TransferStarted(int kind, const QString& name);
+    // How far it has come: bytes so far, and the whole size where the
+    // server gave it, else -1. Only between TransferStarted and
+    // TransferFinished.
+    void TransferProgress(qint64 done, qint64 total);
+    // It has ended, completed, failed or cancelled.
+    void TransferFinished();
 
 private:
     friend class InetEngine;

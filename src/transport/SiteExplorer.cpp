@@ -3,6 +3,7 @@
 #include "FolderListing.h"
 #include "Inet.h"
 #include "SiteConfig.h"
+#include "TransferLog.h"
 #include "Wait.h"
 #include "WebFiles.h"
 #include "app/Errors.h"
@@ -136,9 +137,19 @@ SiteExplorer::FolderContents SiteExplorer::ListFolder(const QString& nodeKey, QS
         return contents;
     }
     contents.addFiles = contents.deleteFiles = true;
-    if (nodeTag.isEmpty())
+    const bool fetched = nodeTag.isEmpty();
+    if (fetched)
         nodeTag = GetFolderListing(currentKey);
     const FolderListing::Entries entries = FolderListing::ReadListingText(nodeTag);
+    if (fetched) {
+        const QString folder = currentKey.isEmpty() ? QStringLiteral("/") : currentKey;
+        TransferLog::Note(m_inet.Log, folder,
+                          m_inet.LastCommandFailed()
+                              ? QStringLiteral("not listed: ") + m_inet.ResponseInfo()
+                              : QStringLiteral("listed, %1 folders and %2 files")
+                                    .arg(entries.folders.size())
+                                    .arg(entries.files.size()));
+    }
     contents.folders = entries.folders;
     for (const QString& name : entries.files) {
         if (IsSafeSitePath(currentKey + name))
@@ -205,6 +216,7 @@ bool SiteExplorer::RegisterNewFile(const QString& key, const QString& name, QStr
     if (!AcceptNewName(key, name) || IsListedOnServer(key, name))
         return false;
     RecordNewFile(key, name, nodeTag);
+    TransferLog::Note(m_inet.Log, key + name, QStringLiteral("registered as a new file"));
     return true;
 }
 

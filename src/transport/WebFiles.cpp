@@ -3,6 +3,8 @@
 #include "FtpLink.h"
 #include "Inet.h"
 #include "SiteConfig.h"
+#include "TransferLog.h"
+#include "TransferMeter.h"
 #include "Wait.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
@@ -21,13 +23,26 @@ namespace {
 
 const QString kBackup = QStringLiteral(".backup");
 
-// One handler per operation: a run-time error is shown with its own words
-// and the operation reports failure.
-bool ShowingErrors(const std::function<bool()>& operation)
+// A line of the component's transfer log about one site file.
+void Note(Inet& inet, const QString& relativeName, const QString& what)
+{
+    TransferLog::Note(inet.Log, relativeName, what);
+}
+
+QString SizeOf(qint64 bytes)
+{
+    return QStringLiteral(" (") + TransferMeter::Bytes(bytes) + QLatin1Char(')');
+}
+
+// One handler per operation: a run-time error is shown with its own words,
+// noted as what became of the file, and the operation reports failure.
+bool ShowingErrors(Inet& inet, const QString& relativeName, const QString& failed,
+                   const std::function<bool()>& operation)
 {
     try {
         return operation();
     } catch (const SkiffError& error) {
+        Note(inet, relativeName, failed + error.description());
         MsgBox(error.description(), vbCritical);
         return false;
     }
@@ -132,11 +147,15 @@ WebFileNames MapWebFileName(const QString& relativeName, bool createFolders)
 bool UploadWebFile(Inet& inet, const QString& relativeName)
 {
     BusyPointer busy;
-    return ShowingErrors([&] {
+    const QString notSent = QStringLiteral("not sent: ");
+    return ShowingErrors(inet, relativeName, notSent, [&] {
         const WebFileNames names = MapWebFileName(relativeName);
-        if (!QFileInfo(names.localFile).isFile()) {
-            MsgBox(names.localFile + QStringLiteral(" does not exist on the local hard drive."),
-                   vbCritical);
+        const QFileInfo local(names.localFile);
+        if (!local.isFile()) {
+            const QString missing =
+                names.localFile + QStringLiteral(" does not exist on the local hard drive.");
+            Note(inet, relativeName, notSent + missing);
+            MsgBox(missing, vbCritical);
             return false;
         }
         UseFtpAccount(inet);
@@ -144,8 +163,14 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
         inet.Host = SiteConfig::Host();
         inet.Protocol = icFTP;
         SendFailure failure;
-        if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure))
+        if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure)) {
+            Note(inet, relativeName, QStringLiteral("sent") + SizeOf(local.size()));
             return true;
+        }
+        Note(inet, relativeName,
+             notSent + failure.why +
+                 (failure.previousBack ? QStringLiteral("; the server's previous copy was put back")
+                                       : QString()));
         MsgBox(names.remoteFile + QStringLiteral(" could not be sent to the server: ") +
                    failure.why,
                vbCritical);
@@ -202,6 +227,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
               SiteText::Encoding* encoding, Report report)
 {
     BusyPointer busy;
+    const QString notDownloaded = QStringLiteral("not downloaded: ");
     const auto operation = [&] {
         const WebFileNames names = MapWebFileName(relativeName, true);
         const bool toFile = contents == kSaveToFile;
@@ -212,12 +238,18 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         const QByteArray body = inet.OpenURLBytes(names.address);
         const int status = inet.HttpStatus();
         if (report == Report::MissingIsEmpty && (status == 404 || status == 410)) {
+            Note(inet, relativeName,
+                 QStringLiteral("not on the server (") + QString::number(status) +
+                     QStringLiteral("), an empty text"));
             contents.clear();
             if (encoding)
                 *encoding = SiteText::Encoding::Utf8;
             return true;
         }
         if (status >= 400) {
+            Note(inet, relativeName,
+                 notDownloaded + QStringLiteral("the server answered ") +
+                     QString::number(status));
             // A missing text (a group message, an access list) is simply
             // absent; a file the member asked for is worth a word.
             if (report == Report::MissingText || report == Report::MissingIsEmpty ||
@@ -233,13 +265,15 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         } else {
             contents = SiteText::Decode(body, encoding);
         }
+        Note(inet, relativeName, QStringLiteral("downloaded") + SizeOf(body.size()));
         return true;
     };
     if (report != Report::Nothing)
-        return ShowingErrors(operation);
+        return ShowingErrors(inet, relativeName, notDownloaded, operation);
     try {
         return operation();
-    } catch (const SkiffError&) {
+    } catch (const SkiffError& error) {
+        Note(inet, relativeName, notDownloaded + error.description());
         return false;
     }
 }
@@ -283,12 +317,17 @@ bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName)
 bool DeleteWebFile(Inet& inet, const QString& relativeName)
 {
     BusyPointer busy;
-    return ShowingErrors([&] {
+    const QString notDeleted = QStringLiteral("not deleted on the server: ");
+    return ShowingErrors(inet, relativeName, notDeleted, [&] {
         const WebFileNames names = MapWebFileName(relativeName);
         UseFtpAccount(inet);
         UseProxyIfSet(inet);
         inet.Protocol = icFTP;
         Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
+        // A refused delete goes unnoticed by the operation, but not by the log.
+        Note(inet, relativeName,
+             inet.LastCommandFailed() ? notDeleted + inet.ResponseInfo()
+                                      : QStringLiteral("deleted on the server"));
         return true;
     });
 }

@@ -5,6 +5,7 @@
 #include "widgets/BrowserView.h"
 #include "widgets/CaptionButton.h"
 #include "widgets/TextBox.h"
+#include "widgets/TransferProgress.h"
 
 #include "app/Errors.h"
 #include "app/Guard.h"
@@ -59,13 +60,19 @@ private:
 
 } // namespace
 
-void frmEdit::EditFile(const QString& sitePath, QWidget* caller)
+void frmEdit::EditFile(const QString& sitePath, QWidget* caller,
+                       TransferProgress* downloadProgress)
 {
     std::optional<BusyPointer> busy(std::in_place);
     const CallerDisabled disabled(caller);
     frmEdit editor(sitePath, caller);
     QString text;
-    if (!editor.m_session.Download(text))
+    if (downloadProgress)
+        downloadProgress->Watch(*editor.inet);
+    const bool downloaded = editor.m_session.Download(text);
+    if (downloadProgress)
+        downloadProgress->Unwatch(*editor.inet);
+    if (!downloaded)
         return;
     editor.txtEdit->setText(text);
     editor.setWindowTitle(sitePath);
@@ -103,6 +110,8 @@ frmEdit::frmEdit(const QString& sitePath, QWidget* parent)
     webPreview = new BrowserView(this);
     webPreview->setObjectName(QStringLiteral("webPreview"));
     webPreview->hide();
+    picTransfer = new TransferProgress(this);
+    picTransfer->Watch(*inet);
 
     // The text box and the browser take the whole width and reach down to
     // the bottom; only one of them is shown.
@@ -112,6 +121,7 @@ frmEdit::frmEdit(const QString& sitePath, QWidget* parent)
     window->addWidget(picButtonBar);
     window->addWidget(txtEdit, 1);
     window->addWidget(webPreview, 1);
+    window->addWidget(picTransfer);
 
     connect(cmdSendToServer, &QToolButton::clicked, this, &frmEdit::cmdSendToServer_Click);
     connect(cmdDiscard, &QToolButton::clicked, this, &frmEdit::cmdDiscard_Click);

@@ -9,6 +9,7 @@ class BrowserView;
 class CaptionButton;
 class Inet;
 class TextBox;
+class TransferProgress;
 
 // The internal editor: one site file's text, downloaded, shown, previewed
 // in the embedded browser or the desktop's program for its type, and on
@@ -19,8 +20,11 @@ class frmEdit : public QWidget
     Q_OBJECT
 public:
     // Downloads the site file, shows the editor modally and returns once it
-    // has closed. A calling window is disabled meanwhile.
-    static void EditFile(const QString& sitePath, QWidget* caller = nullptr);
+    // has closed. A calling window is disabled meanwhile. The download's
+    // progress shows in downloadProgress, if given, as the editor is not on
+    // screen yet.
+    static void EditFile(const QString& sitePath, QWidget* caller = nullptr,
+                         TransferProgress* downloadProgress = nullptr);
 
     explicit frmEdit(const QString& sitePath, QWidget* parent = nullptr);
     ~frmEdit() override;
@@ -35,6 +39,8 @@ public:
     TextBox* txtEdit;
     BrowserView* webPreview;
     Inet* inet;
+    // The upload's progress while closing, with its Cancel.
+    TransferProgress* picTransfer;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -2,6 +2,7 @@
 
 #include "WindowPlacement.h"
 #include "CloseAfterOperation.h"
+#include "widgets/TransferProgress.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
@@ -126,6 +127,8 @@ frmPostNews::frmPostNews(QWidget* parent) : QWidget(parent)
 
     inet = new Inet(this);
     inet->setObjectName(QStringLiteral("inet"));
+    picTransfer = new TransferProgress(this);
+    picTransfer->Watch(*inet);
 
     // The text box and the button panels follow the window's edges.
     auto* page = new QHBoxLayout;
@@ -153,6 +156,7 @@ frmPostNews::frmPostNews(QWidget* parent) : QWidget(parent)
     window->addLayout(details);
     window->addSpacing(4);
     window->addWidget(picButtons);
+    window->addWidget(picTransfer);
 
     connect(cboWhichPage, qOverload<int>(&QComboBox::currentIndexChanged), this,
             [this] { Guarded([this] { cboWhichPage_Click(); }); });

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class Inet;
+class TransferProgress;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -42,6 +43,8 @@ public:
     QPushButton* cmdPost;
     QPushButton* cmdCancel;
     Inet* inet;
+    // Long downloads and the page's upload, with their Cancel.
+    TransferProgress* picTransfer;
 
     static constexpr int PagePathRole = Qt::UserRole;
     static constexpr int TemplatePathRole = Qt::UserRole + 1;

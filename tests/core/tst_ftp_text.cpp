@@ -4,6 +4,7 @@
 
 #include "transport/FolderListing.h"
 #include "transport/FtpCommand.h"
+#include "transport/FtpSession.h"
 
 #include <QSet>
 #include <QtTest>
@@ -75,6 +76,39 @@ private slots:
         QCOMPARE(command.second, "c");
         // Without such a file the first blank separates.
         QCOMPARE(Parse("send a b c").first, "a");
+    }
+
+    // The size a download's opening reply names is the progress bar's whole;
+    // a reply without one (or with nonsense) gives none rather than a wrong one.
+    void theSizeAnOpeningReplyNames_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("proftpd") << QByteArray("150 Opening BINARY mode data connection for "
+                                               "notes.txt (48213 bytes)")
+                                 << qint64(48213);
+        QTest::newRow("vsftpd, one byte") << QByteArray("150 Opening BINARY mode data connection "
+                                                        "for a (1 byte).")
+                                          << qint64(1);
+        QTest::newRow("a name holding a size")
+            << QByteArray("150 Opening BINARY mode data connection for x (12 bytes).txt (500 bytes)")
+            << qint64(500);
+        QTest::newRow("upper case") << QByteArray("125 Transfer starting (2048 BYTES)") << qint64(2048);
+        QTest::newRow("IIS, none") << QByteArray("125 Data connection already open; Transfer "
+                                                 "starting.")
+                                   << qint64(-1);
+        QTest::newRow("pyftpdlib, none")
+            << QByteArray("150 File status okay. About to open data connection.") << qint64(-1);
+        QTest::newRow("Pure-FTPd, not exact") << QByteArray("150 2.4 kbytes to download")
+                                              << qint64(-1);
+        QTest::newRow("past belief")
+            << QByteArray("150 Opening (123456789012345678901234 bytes)") << qint64(-1);
+    }
+    void theSizeAnOpeningReplyNames()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(qint64, size);
+        QCOMPARE(AnnouncedTransferSize(reply), size);
     }
 
     void mlsdEntries()

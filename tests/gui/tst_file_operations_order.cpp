@@ -1,14 +1,17 @@
-// Check out, check in and get latest version make the server do the same
-// file operations in the same order however few protocol commands carry
-// them: the server's log, less the commands that only serve the session
-// (log-in, folders, transfer modes, data connections, listings), is held
-// against the operations recorded before the commands were cut down.
+// Check out, check in, get latest version and the explorer's operations
+// make the server do the same file operations in the same order however few
+// protocol commands carry them: the server's log, less the commands that
+// only serve the session (log-in, folders, transfer modes, data connections,
+// listings), is held against the operations recorded before the commands
+// were cut down.
 
 #include "ModalDriver.h"
 #include "ScriptedServices.h"
 #include "SharedFilesFixture.h"
 
+#include "ui/explorer/frmExplorer.h"
 #include "ui/filelist/frmCheckIn.h"
+#include "ui/widgets/CaptionButton.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -30,6 +33,14 @@ QStringList FileOperations(const QStringList& log)
 
 const QStringList kControlFileUpload = {"DELE _files.txt.backup", "RNFR _files.txt",
                                         "RNTO _files.txt.backup", "STOR _files.txt"};
+
+// An explorer upload of a site path, keeping the server's previous copy.
+QStringList SiteUpload(const QString& sitePath)
+{
+    const QString remote = "/users/tarnwardens/" + sitePath;
+    return {"DELE " + remote + ".backup", "RNFR " + remote, "RNTO " + remote + ".backup",
+            "STOR " + remote};
+}
 
 } // namespace
 
@@ -112,6 +123,53 @@ private slots:
                  (QStringList{"RNFR two.txt.backup", "RNTO two.txt", "RETR two.txt",
                               "RETR _files.txt"}));
         QCOMPARE(bob.env.readLocal("two.txt"), QByteArray("two"));
+    }
+
+    // A member with an access list sends, deletes, registers, adds and
+    // replaces files in the explorer; each change to the list goes up after
+    // the file's own operation.
+    void theExplorersOperationsKeepTheirFileOperations()
+    {
+        ScriptedServices services;
+        TestEnv ann("Ann", 3);
+        m_site->writeSiteFile("qxg/Ann.dat", "a.html\r\nb.html\r\n*add files*\r\n*delete files*");
+        m_site->writeSiteFile("a.html", "a");
+        m_site->writeSiteFile("b.html", "b");
+        ann.writeLocal("WebPage/a.html", "new a");
+        ann.writeLocal("c.html", "c");
+        ann.writeLocal("d.html", "d");
+        QPointer<frmExplorer> window = new frmExplorer;
+        window->Do_ShowWebPage();
+        const auto select = [&](const QString& name) {
+            for (ListItem* item : window->lvwExplorer->items())
+                item->setSelected(item->text() == name);
+        };
+
+        m_site->clearLog();
+        select("a.html");
+        services.answer(vbOK);
+        window->cmdUploadFile->click();
+        select("b.html");
+        services.answer(vbOK);
+        window->cmdDeleteFile->click();
+        services.answerInput("new.html");
+        window->cmdNewFile->click();
+        services.answerFiles({ann.localPath("c.html")});
+        window->cmdAddFilesToServer->click();
+        select("a.html");
+        services.answerFiles({ann.localPath("d.html")});
+        window->cmdReplaceWith->click();
+        services.answer(vbOK);
+        window->cmdDownload->click();
+
+        const QStringList accessList = SiteUpload("qxg/ann.dat");
+        QCOMPARE(FileOperations(m_site->ftpLog()),
+                 SiteUpload("a.html") + QStringList{"DELE /users/tarnwardens/b.html"} + accessList +
+                     accessList + SiteUpload("c.html") + accessList + SiteUpload("a.html"));
+        QCOMPARE(m_site->readSiteFile("a.html"), QByteArray("d"));
+        QVERIFY(m_site->httpLog().endsWith("GET /tarnwardens/a.html"));
+        QCOMPARE(services.pendingAnswers(), 0);
+        delete window;
     }
 };
 

@@ -13,8 +13,8 @@ log (the password masked); every HTTP request line to the HTTP log.
 
 The refuse file is read at every upload and download: a line holding a base
 name makes uploads of that name fail with "550 Upload refused."; a line
-"stall:" + base name makes downloads of that name send a little data and then
-hang, as a broken connection would; a line "unlist:" + base name leaves that
+"stall:" + base name makes downloads of that name (FTP and HTTP) send a
+little data and then hang, as a broken connection would; a line "unlist:" + base name leaves that
 name out of name listings (NLST, MLST), as a server whose listings lag behind.
 Three more make a server fail the way real ones do, each for one FTP command
 (VERB) and, when a base name follows it, only for that name:
@@ -227,7 +227,7 @@ def make_ftp_handler(ftp_log, refuse_list, latency):
     return SiteFTPHandler
 
 
-def make_http_handler(site_folder, http_log, latency):
+def make_http_handler(site_folder, http_log, refuse_list, latency):
     class SiteHTTPHandler(BaseHTTPRequestHandler):
         server_version = "TarnSite/1.0"
         protocol_version = "HTTP/1.1"
@@ -269,7 +269,12 @@ def make_http_handler(site_folder, http_log, latency):
             self.send_header("Content-Type", kind)
             self.send_header("Content-Length", str(len(body)))
             self.end_headers()
-            if with_body:
+            if with_body and status == 200 and refuse_list.stalls_download(os.path.basename(name)):
+                self.wfile.write(body[:1024])
+                self.wfile.flush()
+                shutdown_event.wait()
+                self.close_connection = True
+            elif with_body:
                 self.wfile.write(body)
 
         def do_GET(self):
@@ -357,8 +362,9 @@ def main():
     ftp_server = ThreadedFTPServer(("127.0.0.1", args.ftp_port), handler)
     ftp_server.max_cons = 256
 
-    http_server = ThreadingHTTPServer(
-        ("127.0.0.1", args.http_port), make_http_handler(site_folder, LineLog(args.http_log), latency))
+    http_handler = make_http_handler(site_folder, LineLog(args.http_log),
+                                     RefuseList(args.refuse_file), latency)
+    http_server = ThreadingHTTPServer(("127.0.0.1", args.http_port), http_handler)
     http_server.daemon_threads = True
     threading.Thread(target=http_server.serve_forever, daemon=True).start()
 

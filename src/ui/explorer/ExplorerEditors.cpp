@@ -41,7 +41,7 @@ void frmExplorer::cmdOpenEdit_Click()
         ListItem* item = lvwExplorer->selectedItem();
         if (!node || !item)
             return;
-        frmEdit::EditFile(NodeKey(node) + item->text());
+        frmEdit::EditFile(NodeKey(node) + item->text(), nullptr, picTransfer);
         // A preview or a send has made the mirror copy.
         item->setSmallIcon(GetFileIcon(item->text()));
     });

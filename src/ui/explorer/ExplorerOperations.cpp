@@ -3,12 +3,15 @@
 
 #include "frmExplorer.h"
 
+#include "ui/OpenOnce.h"
+#include "ui/frmTransferLog.h"
 #include "ui/widgets/ListView.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "transport/Inet.h"
+#include "transport/TransferLog.h"
 #include "transport/WebFiles.h"
 
 #include <QDir>
@@ -102,8 +105,9 @@ void frmExplorer::cmdDeleteLocal_Click()
         const QList<ListItem*> items = ConfirmedSelection(
             QStringLiteral("No Files are Selected.  Please select the files to delete."),
             QStringLiteral("DELETE "), QStringLiteral(" from your LOCAL hard drive."), vbCritical);
-        ForEachSelected(items, QStringLiteral("filedelete"), [](const QString& sitePath) {
+        ForEachSelected(items, QStringLiteral("filedelete"), [this](const QString& sitePath) {
             SiteExplorer::DeleteLocalCopy(QString(), sitePath);
+            TransferLog::Note(transferLog, sitePath, QStringLiteral("local copy deleted"));
             return true;
         });
     });
@@ -210,5 +214,12 @@ void frmExplorer::cmdPreviewPAne_Click()
     Guarded([this] {
         picPreview->setVisible(picPreview->isHidden());
         LayoutWindow();
+    });
+}
+
+void frmExplorer::mnuTransferLog_Click()
+{
+    Guarded([this] {
+        OpenOnce<frmTransferLog>(m_logWindow, [this] { return new frmTransferLog(*transferLog, this); });
     });
 }

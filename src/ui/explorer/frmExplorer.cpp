@@ -6,11 +6,13 @@
 #include "ui/widgets/CaptionButton.h"
 #include "ui/widgets/ImageList.h"
 #include "ui/widgets/ListView.h"
+#include "ui/widgets/TransferProgress.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "transport/Inet.h"
+#include "transport/TransferLog.h"
 #include "transport/TransferStatus.h"
 #include "users/WebAccessList.h"
 
@@ -35,22 +37,23 @@ constexpr int kMinimumPane = 40;
 
 } // namespace
 
-// Disables the window and shows the busy pointer for an operation; both
-// come back on every way out. A close asked for meanwhile waits until the
-// outermost operation is over, since the operation runs in this window.
+// Disables the window's controls and shows the busy pointer for an
+// operation; both come back on every way out. A close asked for meanwhile
+// waits until the outermost operation is over, since the operation runs in
+// this window.
 class frmExplorer::OperationFrame
 {
 public:
     explicit OperationFrame(frmExplorer& window) : m_window(window)
     {
-        ++m_window.m_operations;
-        m_window.setEnabled(false);
+        if (m_window.m_operations++ == 0)
+            m_window.EnableControls(false);
     }
     ~OperationFrame()
     {
         if (--m_window.m_operations > 0)
             return;
-        m_window.setEnabled(true);
+        m_window.EnableControls(true);
         if (m_window.m_closeRequested)
             QTimer::singleShot(0, &m_window, &QWidget::close);
     }
@@ -104,6 +107,11 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     picPreview->hide();
     picResize2->hide();
 
+    picTransfer = new TransferProgress(this);
+    picTransfer->Watch(*inet);
+    transferLog = new TransferLog(this);
+    inet->Log = transferLog;
+
     BuildMenu();
     // Until the shown folder's rights say otherwise.
     EnableRights(false, false);
@@ -136,6 +144,16 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     connect(cmdSelectAll, &QToolButton::clicked, this, &frmExplorer::cmdSelectAll_Click);
     connect(cmdExplorer, &QToolButton::clicked, this, &frmExplorer::cmdExplorer_Click);
     connect(cmdPreviewPAne, &QToolButton::clicked, this, &frmExplorer::cmdPreviewPAne_Click);
+    // The log has no place in the window's layout: the folder tree's own
+    // menu and Ctrl+L open it in a window of its own.
+    mnuTransferLog = new QAction(QStringLiteral("Show Transfer &Log..."), this);
+    mnuTransferLog->setObjectName(QStringLiteral("mnuTransferLog"));
+    mnuTransferLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuTransferLog->setShortcutContext(Qt::WindowShortcut);
+    addAction(mnuTransferLog);
+    tvwExplorer->addAction(mnuTransferLog);
+    tvwExplorer->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(mnuTransferLog, &QAction::triggered, this, &frmExplorer::mnuTransferLog_Click);
 
     // Wide enough for the whole button row.
     resize(qMax(1040, cmdPreviewPAne->geometry().right() + 1 + kRightMargin), 640);
@@ -437,6 +455,9 @@ void frmExplorer::LayoutWindow()
         picResize2->hide();
         lvwExplorer->setGeometry(listLeft, top, qMax(0, width - listLeft), height);
     }
+    // Over the bottom of the window, where it takes no room of its own.
+    const int strip = picTransfer->sizeHint().height();
+    picTransfer->setGeometry(0, this->height() - strip, width, strip);
 }
 
 void frmExplorer::resizeEvent(QResizeEvent* event)
@@ -479,6 +500,15 @@ void frmExplorer::closeEvent(QCloseEvent* event)
 }
 
 // --- the frame of the operations
+
+void frmExplorer::EnableControls(bool enabled)
+{
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        // The log window and the menu are windows of their own.
+        if (control != picTransfer && !control->isWindow())
+            control->setEnabled(enabled);
+    }
+}
 
 void frmExplorer::Guarded(const std::function<void()>& body)
 {

@@ -3,6 +3,7 @@
 #include "transport/SiteExplorer.h"
 
 #include <QIcon>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -18,6 +19,8 @@ class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SplitterBar;
+class TransferLog;
+class TransferProgress;
 
 // The web site explorer: the site's folders within the member's web access
 // (all of them for full access), the files of the shown folder with their
@@ -58,6 +61,10 @@ public:
     BrowserView* webPreview;
     ImageList* imglistExplorer;
     Inet* inet;
+    // Long transfers, over the bottom of the window while they run.
+    TransferProgress* picTransfer;
+    // What the operations did, file by file; shown by "Transfer Log".
+    TransferLog* transferLog;
 
     QMenu* mnuAction;
     QAction* mnuActionDownload;
@@ -72,6 +79,8 @@ public:
     QAction* mnuActionUpload;
     QAction* mnuActionDeleteFile;
     QAction* mnuActionDeleteLocal;
+    // The folder tree's pop-up item (and Ctrl+L) that shows the transfer log.
+    QAction* mnuTransferLog;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -120,6 +129,9 @@ private:
     void cmdSelectAll_Click();
     void cmdExplorer_Click();
     void cmdPreviewPAne_Click();
+    void mnuTransferLog_Click();
+    // Every control but the transfer's own (its Cancel stays usable).
+    void EnableControls(bool enabled);
 
     // An operation with the common frame (window disabled, busy pointer,
     // both restored on every path); a run-time error becomes a message.
@@ -143,4 +155,5 @@ private:
     int m_previewWidth = 330;
     int m_operations = 0;
     bool m_closeRequested = false;
+    QPointer<QWidget> m_logWindow;
 };

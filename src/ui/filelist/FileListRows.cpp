@@ -2,6 +2,7 @@
 
 #include "FileListColumns.h"
 
+#include "transport/TransferLog.h"
 #include "ui/widgets/ListView.h"
 
 ListItem* FileListRows::Row(const QString& name) const
@@ -32,4 +33,9 @@ void FileListRows::SetLocalVersion(const QString& name, short version)
 {
     if (ListItem* row = Row(name))
         row->setSubItem(FileListColumns::MyVersion, QString::number(version));
+}
+
+void FileListRows::ReportFile(const QString& name, const QString& what)
+{
+    TransferLog::Note(&m_log, name, what);
 }

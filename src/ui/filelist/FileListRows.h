@@ -8,11 +8,13 @@
 
 class ListItem;
 class ListView;
+class TransferLog;
 
 class FileListRows : public SharedFilesView
 {
 public:
-    explicit FileListRows(ListView& list) : m_list(list) {}
+    // What became of each file goes into the window's transfer log.
+    FileListRows(ListView& list, TransferLog& log) : m_list(list), m_log(log) {}
 
     // The row listing the file; null when none does.
     ListItem* Row(const QString& name) const;
@@ -21,7 +23,9 @@ public:
     void SelectFile(const QString& name, bool selected) override;
     void SetFileIcon(const QString& name, const QString& icon) override;
     void SetLocalVersion(const QString& name, short version) override;
+    void ReportFile(const QString& name, const QString& what) override;
 
 private:
     ListView& m_list;
+    TransferLog& m_log;
 };

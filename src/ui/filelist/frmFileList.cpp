@@ -11,6 +11,7 @@
 #include "ui/frmUsers.h"
 #include "ui/widgets/ImageList.h"
 #include "ui/widgets/ListView.h"
+#include "ui/widgets/TransferProgress.h"
 
 #include "app/GlobalState.h"
 #include "app/Guard.h"
@@ -22,6 +23,7 @@
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
+#include "transport/TransferLog.h"
 #include "transport/TransferStatus.h"
 #include "transport/Wait.h"
 
@@ -32,6 +34,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextBlock>
 #include <QToolButton>
 
 using namespace modSkiff;
@@ -86,11 +90,17 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
 
     inet = new Inet(this);
     inet->setObjectName(QStringLiteral("inet"));
+    picTransfer = new TransferProgress(this);
+    statusBar()->addPermanentWidget(picTransfer, 1);
+    picTransfer->Watch(*inet);
+    transferLog = new TransferLog(this);
+    inet->Log = transferLog;
+    connect(transferLog, &TransferLog::Added, this, &frmFileList::AppendLogLine);
 
     buildMenus();
 
     m_link = std::make_unique<InetLink>(*inet);
-    m_rows = std::make_unique<FileListRows>(*lvwFileList);
+    m_rows = std::make_unique<FileListRows>(*lvwFileList, *transferLog);
     m_files = std::make_unique<SharedFiles>(*m_link, m_rows.get());
 
     // Every entry point runs guarded; the owner's actions answer their
@@ -367,14 +377,17 @@ void frmFileList::inet_StateChanged(int state)
             setWindowTitle(caption);
         if (state == icResponseCompleted) {
             GetChunkData.clear();
+            QString reply;
             for (QString chunk = inet->GetChunkText(1024); !chunk.isEmpty();
                  chunk = inet->GetChunkText(1024)) {
                 GetChunkData += chunk;
-                // The log shows replies line by line; CR LF would read as two breaks.
-                txtResults->insertPlainText(QString(chunk).replace(QLatin1String("\r\n"),
-                                                                    QLatin1String("\n")));
+                reply += chunk;
             }
-            txtResults->insertPlainText(QStringLiteral("\n"));
+            // The log shows replies line by line (CR LF would read as two
+            // breaks), and whatever the server echoes, never a password.
+            txtResults->insertPlainText(
+                TransferLog::WithoutPasswords(reply.replace(QLatin1String("\r\n"), QLatin1String("\n"))) +
+                QStringLiteral("\n"));
         }
     } catch (const SkiffError& error) {
         MsgBox(QStringLiteral("*** communications error ***\r\n") +
@@ -382,6 +395,17 @@ void frmFileList::inet_StateChanged(int state)
                    QStringLiteral("\r\n\r\nYou may need to restart Skiff."),
                vbOKOnly);
     }
+}
+
+void frmFileList::AppendLogLine(const QString& line)
+{
+    QTextCursor cursor = txtResults->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    // A line of its own, whatever the server's reply before it ended with.
+    if (!cursor.block().text().isEmpty())
+        cursor.insertText(QStringLiteral("\n"));
+    cursor.insertText(line + QStringLiteral("\n"));
+    txtResults->setTextCursor(cursor);
 }
 
 void frmFileList::txtCommands_Return()

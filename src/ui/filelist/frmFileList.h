@@ -21,6 +21,8 @@ class QMenu;
 class QPlainTextEdit;
 class QToolButton;
 class SplitterBar;
+class TransferLog;
+class TransferProgress;
 class frmSetLocalDir;
 struct RowMarkings;
 
@@ -90,6 +92,10 @@ public:
     QLineEdit* txtCommands;
     QPlainTextEdit* txtResults;
     Inet* inet;
+    // Long transfers in the status area, with their Cancel.
+    TransferProgress* picTransfer;
+    // What the operations did, file by file; its lines go into txtResults.
+    TransferLog* transferLog;
 
     QMenu* mnuFile;
     QAction* mnuFileRefresh;
@@ -137,6 +143,8 @@ private:
     void picResize1_Dropped(const QPoint& globalPos);
     void mnuViewToolbar_Click();
     void txtCommands_Return();
+    // Adds a line of the transfer log at the end of txtResults.
+    void AppendLogLine(const QString& line);
     void ShowPreview(const QString& fileName);
     // Adds a row for each listed record and counts the member's files.
     void AddRows(const QVector<FileRecord>& records, const RowMarkings& markings);

@@ -57,7 +57,7 @@ public:
     QStringList httpLog() const;
     // Uploads of this base name are refused from now on.
     void refuse(const QString& name) const;
-    // Downloads of this base name send a little and then hang.
+    // Downloads of this base name (FTP and HTTP) send a little and then hang.
     void stall(const QString& name) const;
     // Name listings ("ls") of this base name come back empty.
     void unlist(const QString& name) const;
