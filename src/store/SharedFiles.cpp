@@ -8,6 +8,7 @@
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
+#include "transport/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/SiteConfig.h"
 #include "transport/WebFiles.h"
@@ -80,6 +81,11 @@ bool SharedFiles::MayUseOwnerOptions(const FileRecord& file)
 bool SharedFiles::OwnsFile(const FileRecord& file)
 {
     return !file.Author.isEmpty() && file.Author.toLower() == modSkiff::CurrentUser.toLower();
+}
+
+bool SharedFiles::HeldByAnother(const QString& controller)
+{
+    return !controller.isEmpty() && controller.toLower() != modSkiff::CurrentUser.toLower();
 }
 
 void SharedFiles::reconnect()
@@ -194,12 +200,30 @@ bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFil
         }
         return pblnSaveControlFile;
     };
-    return pblnGetControlFile ? ChangeControlFile(rewrite) : RewriteAndSave(rewrite);
+    // Only a change that goes up needs the server's change lock.
+    if (pblnGetControlFile && pblnSaveControlFile)
+        return ChangeControlFile(rewrite);
+    return (!pblnGetControlFile || GetControlFile()) && RewriteAndSave(rewrite);
 }
 
 bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite)
 {
-    return GetControlFile() && RewriteAndSave(rewrite);
+    ChangeLock lock(m_link, [this](const QString& line) {
+        view().ReportFile(ChangeLock::FolderName(), line);
+    });
+    if (!lock.Acquire()) {
+        if (!lock.Why().isEmpty())
+            MsgBox(ControlFile::FileName() + QStringLiteral(" was not changed: ") + lock.Why() +
+                       QLatin1Char('.'),
+                   vbCritical);
+        return false;
+    }
+    return GetControlFile() && RewriteAndSave([&] {
+               const bool save = rewrite();
+               if (save)
+                   lock.RequireFresh();
+               return save;
+           });
 }
 
 bool SharedFiles::RewriteAndSave(const std::function<bool()>& rewrite)

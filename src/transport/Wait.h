@@ -13,6 +13,8 @@ void UntilIdle(Inet& inet);
 void ExecuteAndWait(Inet& inet, const QString& command);
 // The same, but gives up after the given time; true when the component is idle.
 bool UntilIdleAtMost(Inet& inet, int milliseconds);
+// Lets window events run for the given time, sleeping in the event loop.
+void Pause(int milliseconds);
 // Lets pending window events run once.
 void DoEvents();
 
