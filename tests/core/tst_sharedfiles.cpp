@@ -82,6 +82,34 @@ private:
     std::function<void()> m_step;
 };
 
+// The member's link, which can let another client act just before a
+// command goes out.
+class SteppingLink : public FtpLink
+{
+public:
+    explicit SteppingLink(FtpLink& link) : m_link(link) {}
+    void before(const QString& command, std::function<void()> step)
+    {
+        m_before = command;
+        m_step = std::move(step);
+    }
+    void Run(const QString& command) override
+    {
+        if (m_step && command == m_before)
+            std::exchange(m_step, {})();
+        m_link.Run(command);
+    }
+    QString Response() const override { return m_link.Response(); }
+    bool Failed() const override { return m_link.Failed(); }
+    bool ConnectionLost() const override { return m_link.ConnectionLost(); }
+    QString FailureText() const override { return m_link.FailureText(); }
+
+private:
+    FtpLink& m_link;
+    QString m_before;
+    std::function<void()> m_step;
+};
+
 // Another member with a client of their own against the same site; made
 // current on creation.
 struct OtherMember
@@ -124,6 +152,7 @@ class TestSharedFiles : public SiteTestCase
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<Inet> m_inet;
     std::unique_ptr<InetLink> m_link;
+    std::unique_ptr<SteppingLink> m_stepping;
     std::unique_ptr<RecordingView> m_view;
     std::unique_ptr<SharedFiles> m_files;
     QStringList m_dialogs; // the files the check-in dialog was shown for
@@ -182,13 +211,15 @@ private slots:
         m_inet->UserName = SiteConfig::FtpUserName();
         m_inet->Password = SiteConfig::FtpPassword();
         m_link = std::make_unique<InetLink>(*m_inet);
+        m_stepping = std::make_unique<SteppingLink>(*m_link);
         m_view = std::make_unique<RecordingView>();
-        m_files = std::make_unique<SharedFiles>(*m_link, m_view.get());
+        m_files = std::make_unique<SharedFiles>(*m_stepping, m_view.get());
         m_dialogs.clear();
     }
     void cleanup()
     {
         m_files.reset();
+        m_stepping.reset();
         m_link.reset();
         m_inet.reset();
         m_env.reset();
@@ -926,8 +957,9 @@ private slots:
     // A lock left on the server by Cy: respected while young by the server's
     // clock (whatever Cy's clock wrote into it), taken over with a line in
     // the log once older than two minutes (by the time written in it where
-    // the server has no MDTM), tried again on request; a lock the server
-    // will not create is reported and changes nothing.
+    // the server has no MDTM), but not when another breaker (Dee) took it
+    // over first; tried again on request; a lock the server will not create
+    // is reported and changes nothing.
     void aLockLeftOnTheServer_data()
     {
         QTest::addColumn<int>("storedAgo");  // seconds; -1: no lock
@@ -942,6 +974,8 @@ private slots:
                                                               << true;
         QTest::newRow("older than two minutes") << 900 << 5 << "" << 0 << true;
         QTest::newRow("older, on a server without MDTM") << 5 << 900 << "MDTM" << 0 << true;
+        QTest::newRow("older, but another breaker was first") << 900 << 900 << "" << int(vbCancel)
+                                                              << false;
         QTest::newRow("the lock cannot be created") << -1 << 0 << "MKD" << int(vbOK) << false;
     }
     void aLockLeftOnTheServer()
@@ -964,6 +998,11 @@ private slots:
         }
         if (!failing.isEmpty())
             site().failOn(failing);
+        const QByteArray dee = "Dee\r\n" + now.toString(Qt::ISODate).toLatin1() + "\r\ny\r\n";
+        const bool raced = storedAgo > 120 && answer == vbCancel;
+        if (raced)
+            m_stepping->before("MKD " + kLock + "/_breaking",
+                               [&] { site().writeSiteFile(holderFile, dee); });
         if (answer == vbRetry)
             services().onNextMessage(
                 [&] { QDir(site().sitePath("qxg/_control.lock")).removeRecursively(); });
@@ -974,8 +1013,8 @@ private slots:
         QCOMPARE(files().UpdateFileDetails("doc.txt", false, values, false, true, true), changed);
         QCOMPARE(SiteRecord(site(), "doc.txt").Description, changed ? "new" : "old");
         if (answer == vbCancel) {
-            verifyLockQuestion("Cy");
-            QCOMPARE(site().readSiteFile(holderFile), holder);
+            verifyLockQuestion(raced ? "Dee" : "Cy");
+            QCOMPARE(site().readSiteFile(holderFile), raced ? dee : holder);
         } else {
             QVERIFY(!site().siteFileExists("qxg/_control.lock"));
         }
