@@ -70,20 +70,11 @@ QString TimeText(const QDateTime& utc)
     return utc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
 }
 
-// A small local file for the server, or the place to fetch one into; the
-// local name is the remote one so the command's two names pair up.
+// The place to fetch a small file into, or to send one from.
 class Scratch
 {
 public:
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(path(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            throw SkiffError(QStringLiteral("Cannot write ") + file.fileName() +
-                             QStringLiteral(": ") + file.errorString());
-        return file.fileName();
-    }
 
 private:
     QTemporaryDir m_dir;
@@ -119,7 +110,7 @@ bool ChangeLock::Acquire()
         Holder seen;
         {
             BusyPointer busy;
-            for (const int pause : {0, 250, 500, 1000}) {
+            for (const int pause : {0, 150, 300, 600}) {
                 if (pause)
                     Wait::Pause(pause);
                 switch (TryOnce(seen)) {
@@ -149,7 +140,10 @@ ChangeLock::Attempt ChangeLock::TryOnce(Holder& seen)
         if (!m_link.Failed()) {
             if (WriteHolderFile())
                 return Attempt::Taken;
-            refusal = m_link.FailureText();
+            refusal = m_sendFailure;
+            // Whatever part of the holder file arrived goes too, or the
+            // folder would stay.
+            m_link.Run(QStringLiteral("delete ") + HolderPath());
             m_link.Run(QStringLiteral("RMD ") + FolderPath());
             break;
         }
@@ -206,22 +200,32 @@ bool ChangeLock::WriteHolderFile()
     const QByteArray mine = modSkiff::CurrentUser.toUtf8() + "\r\n" +
                             QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() +
                             "\r\n" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
-    const Scratch scratch;
-    m_link.Run(QStringLiteral("send ") + scratch.write(kHolderFile, mine) + QLatin1Char(' ') +
-               HolderPath());
-    if (m_link.Failed())
+    if (!Send(mine, HolderPath()))
         return false;
     m_mine = mine;
     return true;
 }
 
+bool ChangeLock::Send(const QByteArray& bytes, const QString& remote)
+{
+    // The local name is the remote one, so that the command's two names pair up.
+    const Scratch scratch;
+    QFile file(scratch.path(remote.section(QLatin1Char('/'), -1)));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+        m_sendFailure = QStringLiteral("Cannot write ") + file.fileName() + QStringLiteral(": ") +
+                        file.errorString();
+        return false;
+    }
+    file.close();
+    m_link.Run(QStringLiteral("send ") + file.fileName() + QLatin1Char(' ') + remote);
+    m_sendFailure = m_link.FailureText();
+    return !m_link.Failed();
+}
+
 std::optional<QDateTime> ChangeLock::ServerNow()
 {
     const QString remote = SiteConfig::GroupFolder() + QLatin1Char('/') + kClockFile;
-    const Scratch scratch;
-    m_link.Run(QStringLiteral("send ") + scratch.write(kClockFile, "clock\r\n") + QLatin1Char(' ') +
-               remote);
-    if (m_link.Failed())
+    if (!Send("clock\r\n", remote))
         return std::nullopt;
     m_link.Run(QStringLiteral("MDTM ") + remote);
     const QDateTime now = m_link.Failed() ? QDateTime() : ParseModificationTime(m_link.Response());

@@ -32,14 +32,13 @@ public:
     ChangeLock& operator=(const ChangeLock&) = delete;
 
     // Takes the lock. While another member holds it, tries again a few times
-    // within two seconds (busy pointer, windows running), then says who holds
+    // within a second (busy pointer, windows running), then says who holds
     // it and since when and offers Retry or Cancel. False, with Why() set,
     // when the member cancelled or the folder could not be created for
     // another reason (shown to the member); nothing has been changed then.
     bool Acquire();
     // Removes the holder file and the folder.
     void Release();
-    bool Held() const { return m_held; }
     QString Why() const { return m_why; }
 
     // Throws SkiffError when the lock has been held so long that another
@@ -76,6 +75,9 @@ private:
     Attempt TryOnce(Holder& seen);
     Holder Inspect();
     std::optional<QByteArray> ReadHolderFile();
+    // Sends bytes as the remote file; false with m_sendFailure set when
+    // they could not be written locally or did not arrive.
+    bool Send(const QByteArray& bytes, const QString& remote);
     bool WriteHolderFile();
     std::optional<QDateTime> ServerNow();
     bool IsStale(const Holder& seen);
@@ -86,6 +88,7 @@ private:
     Log m_log;
     bool m_held = false;
     QString m_why;
+    QString m_sendFailure;
     QByteArray m_mine;             // the holder file this client wrote
     QElapsedTimer m_heldFor;       // since the attempt that took the lock began
     QElapsedTimer m_holderlessFor; // how long the lock has been seen without a holder file
