@@ -18,6 +18,7 @@
 
 #include "ControlFile.h"
 #include "ControlFileRewrite.h"
+#include "transport/ChangeLock.h"
 
 #include <QList>
 #include <QString>
@@ -158,6 +159,14 @@ private:
     // after showing why (the lock was not taken, the fetch, the rewrite or
     // the upload failed); the server then holds the control file as before.
     bool ChangeControlFile(const std::function<bool()>& rewrite);
+    // Takes the server's change lock; false after showing why it was not
+    // taken (nothing more when the member cancelled).
+    bool TakeChangeLock(ChangeLock& lock);
+    // The lock's lines for the window's log.
+    ChangeLock::Log LockLog();
+    // Puts the member's last pre-change copy (else the server's backup) back
+    // as the control file, under the lock; false when the lock was not taken.
+    bool RestoreControlFile();
     // Runs rewrite and, when it asks for it, the upload; false after
     // showing the error.
     bool RewriteAndSave(const std::function<bool()>& rewrite);
