@@ -10,11 +10,12 @@
 //   from the server (MDTM); before a lock is judged stale, the server is
 //   asked for its time now, by writing a small file ("_control.clock") and
 //   asking its time too. So neither the breaker's clock nor the holder's
-//   clock, however wrong, can make a fresh lock look old. Our own clock is
-//   only used to skip that question while the lock is plainly young; a clock
-//   running behind the server's only makes us wait longer. A server without
-//   MDTM leaves the time written in the holder file (the holder's clock
-//   against ours), which is as good as the two clocks are.
+//   clock, however wrong, can make a fresh lock look old, nor an old one
+//   look fresh for ever. A lock without a holder file (its holder stopped
+//   right after "MKD") is timed by our own monotonic clock, from when we
+//   first saw it. A server without MDTM leaves the time written in the
+//   holder file (the holder's clock against ours), which is as good as the
+//   two clocks are.
 //
 // - Breaking is itself serialised by the same atomic step: a breaker must
 //   first create "_control.lock/_breaking". Holding it, the breaker reads the
@@ -237,14 +238,12 @@ bool ChangeLock::IsStale(const Holder& seen)
 {
     if (!seen.file)
         return m_holderlessFor.isValid() && m_holderlessFor.elapsed() > kStaleSeconds * 1000;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
     if (seen.serverTime.isValid()) {
-        if (seen.serverTime.secsTo(now) <= kStaleSeconds)
-            return false;
         const std::optional<QDateTime> serverNow = ServerNow();
         return serverNow && seen.serverTime.secsTo(*serverNow) > kStaleSeconds;
     }
-    return seen.written.isValid() && seen.written.secsTo(now) > kStaleSeconds;
+    return seen.written.isValid() &&
+           seen.written.secsTo(QDateTime::currentDateTimeUtc()) > kStaleSeconds;
 }
 
 bool ChangeLock::Break(const Holder& seen)
