@@ -48,6 +48,12 @@ void ExecuteAndWait(Inet& inet, const QString& command)
 
 bool UntilIdleAtMost(Inet& inet, int milliseconds) { return waitFor(inet, milliseconds); }
 
+bool QuitAtMost(Inet& inet, int milliseconds)
+{
+    inet.Execute(QStringLiteral("QUIT"));
+    return waitFor(inet, milliseconds);
+}
+
 void DoEvents() { QCoreApplication::processEvents(); }
 
 } // namespace Wait
