@@ -55,6 +55,12 @@ void Pause(int milliseconds)
     loop.exec();
 }
 
+bool QuitAtMost(Inet& inet, int milliseconds)
+{
+    inet.Execute(QStringLiteral("QUIT"));
+    return waitFor(inet, milliseconds);
+}
+
 void DoEvents() { QCoreApplication::processEvents(); }
 
 } // namespace Wait

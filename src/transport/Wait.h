@@ -15,6 +15,9 @@ void ExecuteAndWait(Inet& inet, const QString& command);
 bool UntilIdleAtMost(Inet& inet, int milliseconds);
 // Lets window events run for the given time, sleeping in the event loop.
 void Pause(int milliseconds);
+// Ends the component's session ("QUIT") for a window that is closing, giving
+// a hung server at most the given time.
+bool QuitAtMost(Inet& inet, int milliseconds);
 // Lets pending window events run once.
 void DoEvents();
 

@@ -135,9 +135,10 @@ WebFileNames MapWebFileName(const QString& relativeName, bool createFolders)
         names.localFile += folder + QLatin1Char('/');
         names.remoteFile += folder + QLatin1Char('/');
         names.address += folder + QLatin1Char('/');
-        if (createFolders)
-            QDir().mkpath(names.localFile);
     }
+    // "WebPage" itself too: the member may have removed it since start-up.
+    if (createFolders)
+        QDir().mkpath(names.localFile);
     names.localFile += name;
     names.remoteFile += name;
     names.address += name;

@@ -109,11 +109,6 @@ private:
             sendData(socket, session, namesIn(path));
         else if (verb == "NLST")
             socket.write("450 " + argument + ": No such file or directory\r\n");
-        else if (verb == "MLSD" && files.contains(path))
-            socket.write("550 '" + argument + "' is not a directory\r\n");
-        else if (verb == "LIST" && files.contains(path))
-            sendData(socket, session,
-                     "-rw-r--r--   1 pell     pell            3 Jan  5 10:00 " + argument + "\r\n");
         else if (verb == "RETR" && files.contains(path))
             sendData(socket, session, files.value(path));
         else if (verb == "RETR")
@@ -263,15 +258,6 @@ private slots:
         QCOMPARE(listed.state, int(icResponseCompleted));
         QVERIFY2(listed.response.contains("notes.txt") && listed.response.contains("plan.doc"),
                  qPrintable(listed.response));
-    }
-
-    // proftpd answers MLSD of a file with 550; the entry then comes from LIST.
-    void folderEntriesOfAFileFallBackToList()
-    {
-        const Result entries = Run(*m_inet, "LS /users/tarnwardens/qxg/notes.txt");
-        QCOMPARE(entries.state, int(icResponseCompleted));
-        QCOMPARE(entries.response, QStringLiteral("notes.txt\r\n"));
-        QVERIFY(m_server->log.filter(" LIST ").size() == 1);
     }
 
     // A server without EPSV is asked once; later sessions go straight to PASV.

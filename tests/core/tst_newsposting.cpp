@@ -1,23 +1,20 @@
-// Posting news and replacing the name picture against the real local site:
-// the exact bytes on the server and in the mirror, the server's ".backup",
-// the refusals, and what is left alone when something fails.
+// Posting news without the window: reading the page list, stamping the
+// moment, the post's text and the page's bytes; then, against the local
+// site, the exact page on the server and in the mirror, the server's
+// ".backup", the refusals, and the name picture.
 
-#include "ScriptedServices.h"
-#include "SiteServer.h"
-#include "TestEnv.h"
+#include "SiteTestCase.h"
 
 #include "app/Clock.h"
-#include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "news/NameGif.h"
 #include "news/NewsItem.h"
+#include "news/NewsList.h"
 #include "news/NewsPosting.h"
 #include "transport/Inet.h"
 
 #include <QDir>
 #include <QtTest>
-
-#include <memory>
 
 using namespace modSkiff;
 
@@ -28,59 +25,114 @@ const QString kTemplate = QStringLiteral("news/item.html");
 
 } // namespace
 
-class TestNewsPosting : public QObject
+class TestNewsPosting : public SiteTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<SiteServer> m_site;
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<ScriptedServices> m_services;
 
-    QByteArray mirror(const QString& path) const
-    {
-        return ReadFileBytes(m_env->localPath("WebPage/" + path));
-    }
-    void publish(const QByteArray& page, const QByteArray& itemTemplate) const
-    {
-        m_site->writeSiteFile(kPage, page);
-        m_site->writeSiteFile(kTemplate, itemTemplate);
-    }
-    bool post(const QString& text, bool send = true, const QString& page = kPage,
-              const QString& itemTemplate = kTemplate)
+    bool post(const QString& text, const QString& page = kPage, const QString& itemTemplate = kTemplate)
     {
         Inet inet;
-        return NewsPosting::BuildNewsPage(inet, {page, itemTemplate, text, "EST"}, send);
-    }
-    // "3" + the member's time separator + "07", as 15:07 shows.
-    static QByteArray ThreeOhSeven()
-    {
-        return ("3" + NewsItem::SystemTimeSeparator() + "07").toUtf8();
+        return NewsPosting::BuildNewsPage(inet, {page, itemTemplate, text, "EST"}, true);
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_site = std::make_unique<SiteServer>();
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
-    }
-
     void init()
     {
-        m_env = std::make_unique<TestEnv>("Kestrel", 4);
-        m_services = std::make_unique<ScriptedServices>();
+        SiteTestCase::init();
+        signIn("Kestrel", 4);
         Clock::SetSource([] { return QDateTime(QDate(2025, 11, 28), QTime(15, 7)); });
-        m_site->clearRefusals();
-        m_site->clearLog();
     }
-
     void cleanup()
     {
         Clock::SetSource({});
-        m_services.reset();
-        m_env.reset();
+        SiteTestCase::cleanup();
     }
 
-    void cleanupTestCase() { m_site.reset(); }
+    // Rows: the list, then the pages offered to Ann as "name|page|template".
+    void pageList_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("offered");
+        const QString front = QStringLiteral("Front,news/index.html,news/item.html");
+        const QString offered = QStringLiteral("Front|news/index.html|news/item.html");
+        QTest::newRow("excluded in another letter case")
+            << front + "\r\nCorner,news/c.html,news/ci.html,Pip,aNN" << QStringList{offered};
+        QTest::newRow("a longer name is somebody else") << front + ",Annie,Jo" << QStringList{offered};
+        QTest::newRow("short lines give empty paths")
+            << "Lonely\r\nHalf,news/half.html" << QStringList{"Lonely||", "Half|news/half.html|"};
+        QTest::newRow("bare LF and blank lines")
+            << front + "\n\n  \r\nCorner,news/c.html,news/ci.html\n"
+            << QStringList{offered, "Corner|news/c.html|news/ci.html"};
+        QTest::newRow("blanks around fields")
+            << " Front , news/index.html ,news/item.html , Pip , ann " << QStringList();
+    }
+    void pageList()
+    {
+        QFETCH(QString, list);
+        QFETCH(QStringList, offered);
+        QStringList pages;
+        for (const NewsPage& page : NewsList::PagesFor(list, "Ann"))
+            pages << page.name + '|' + page.pagePath + '|' + page.templatePath;
+        QCOMPARE(pages, offered);
+    }
+
+    void stamp_data()
+    {
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("stamp");
+        const QDate date(2025, 3, 4);
+        QTest::newRow("15:07") << QDateTime(date, QTime(15, 7)) << "3/4 3:07 PM";
+        QTest::newRow("midnight") << QDateTime(date, QTime(0, 5)) << "3/4 12:05 AM";
+        QTest::newRow("noon") << QDateTime(date, QTime(12, 0)) << "3/4 12:00 PM";
+        QTest::newRow("late in the year") << QDateTime(QDate(2025, 11, 28), QTime(23, 40)) << "11/28 11:40 PM";
+    }
+    void stamp()
+    {
+        QFETCH(QDateTime, when);
+        QFETCH(QString, stamp);
+        const NewsItem::Stamp slashed = NewsItem::StampAt(when, "/", ":");
+        QCOMPARE(slashed.date + ' ' + slashed.time + ' ' + slashed.ampm, stamp);
+        // The member's own separators are used as they are.
+        const NewsItem::Stamp dotted = NewsItem::StampAt(when, ".", ".");
+        QCOMPARE(dotted.date + ' ' + dotted.time, stamp.section(' ', 0, 1).replace('/', '.').replace(':', '.'));
+    }
+
+    void separators()
+    {
+        const QList<QPair<QString, QString>> formats = {
+            {"M/d/yy", "/"}, {"dd.MM.yy", "."}, {"d' de 'MMMM/yy", "/"}, {"d MMM yyyy", "#"}, {"h:mm AP", ":"}};
+        for (const auto& [format, separator] : formats)
+            QCOMPARE(NewsItem::SeparatorIn(format, "#"), separator);
+    }
+
+    void postText_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("blank");
+        QTest::addColumn<QString>("post");
+        QTest::newRow("CR LF") << "a\r\nb" << false << "a<BR>b";
+        QTest::newRow("only a line break") << "\n" << false << "<BR>";
+        QTest::newRow("spaces") << "   " << true << "   ";
+        QTest::newRow("nothing") << "" << true << "";
+        QTest::newRow("a tab is something") << "\t" << false << "\t";
+    }
+    void postText()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, blank);
+        QFETCH(QString, post);
+        QCOMPARE(NewsItem::IsBlank(typed), blank);
+        QCOMPARE(NewsItem::PostText(typed), post);
+    }
+
+    // A character the page's encoding has no room for.
+    void pageBytesOfAWindows1252Page()
+    {
+        QCOMPARE(NewsItem::PageBytes(QString::fromUtf8("\xe2\x82\xac? \xc5\x91 \xf0\x9f\x98\x80"),
+                                     SiteText::Encoding::Windows1252),
+                 "\x80? &#337; &#128512;\r\n");
+    }
 
     void postingWritesTheExactPage_data()
     {
@@ -88,21 +140,26 @@ private slots:
         QTest::addColumn<QByteArray>("itemTemplate");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("expected");
-        // The date separator is the member's too.
+        // The separators are the member's.
         const QByteArray date = ("11" + NewsItem::SystemDateSeparator() + "28").toUtf8();
+        const QByteArray time = ("3" + NewsItem::SystemTimeSeparator() + "07").toUtf8();
+        const QByteArray item = "<p>kestrel " + date + " " + time + " PM EST: a<BR>b</p>";
         QTest::newRow("two markers")
             << QByteArray("<h1>News</h1>\r\n<!--begin-->\r\n<p>old</p>\r\n<!--begin-->end")
-            << QByteArray("<p>@NICKNAME@ @DATE@ @TIME@ @AMPM@ @TIMEZONE@: @POST@</p>")
-            << "a\nb"
-            << "<h1>News</h1>\r\n<!--begin--><p>kestrel " + date + " " + ThreeOhSeven() +
-                   " PM EST: a<BR>b</p>\r\n<p>old</p>\r\n<!--begin--><p>kestrel " + date + " " +
-                   ThreeOhSeven() + " PM EST: a<BR>b</p>end\r\n";
+            << QByteArray("<p>@NICKNAME@ @DATE@ @TIME@ @AMPM@ @TIMEZONE@: @POST@</p>") << "a\nb"
+            << "<h1>News</h1>\r\n<!--begin-->" + item + "\r\n<p>old</p>\r\n<!--begin-->" + item + "end\r\n";
         QTest::newRow("template without placeholders")
             << QByteArray("<!--begin-->\n<p>old</p>\n") << QByteArray("<hr>") << "anything"
             << QByteArray("<!--begin--><hr>\n<p>old</p>\n\r\n");
         QTest::newRow("page without marker")
             << QByteArray("<html>\r\n<p>old</p>\r\n</html>") << QByteArray("<p>@POST@</p>")
             << "lost" << QByteArray("<html>\r\n<p>old</p>\r\n</html>\r\n");
+        QTest::newRow("placeholders once each, the member's text as typed")
+            << QByteArray("<!--begin-->") << QByteArray("@nickname@ @NICKNAME@ @Nickname@ @POST@")
+            << "on @DATE@" << QByteArray("<!--begin-->kestrel kestrel @Nickname@ on @DATE@\r\n");
+        QTest::newRow("UTF-8 page") << QByteArray("<p>caf\xc3\xa9</p><!--begin-->")
+                                    << QByteArray("<p>@POST@</p>") << QString::fromUtf8("\xc5\x91")
+                                    << QByteArray("<p>caf\xc3\xa9</p><!--begin--><p>\xc5\x91</p>\r\n");
         QTest::newRow("Windows-1252 page keeps its encoding")
             << QByteArray("<p>caf\xe9</p><!--begin-->") << QByteArray("<p>@POST@</p>")
             << QString::fromUtf8("\xc3\xa9t\xc3\xa9 \xc5\x91")
@@ -114,13 +171,13 @@ private slots:
         QFETCH(QByteArray, itemTemplate);
         QFETCH(QString, text);
         QFETCH(QByteArray, expected);
-        publish(page, itemTemplate);
+        site().writeSiteFile(kPage, page);
+        site().writeSiteFile(kTemplate, itemTemplate);
         QVERIFY(post(text));
-        QCOMPARE(m_site->readSiteFile(kPage), expected);
-        QCOMPARE(mirror(kPage), expected);
+        QCOMPARE(site().readSiteFile(kPage), expected);
+        QCOMPARE(ReadFileBytes(mirror(kPage)), expected);
         // The server keeps the page as it was before.
-        QCOMPARE(m_site->readSiteFile(kPage + ".backup"), page);
-        QVERIFY(m_services->shown.isEmpty());
+        QCOMPARE(site().readSiteFile(kPage + ".backup"), page);
     }
 
     void refusedPostsWriteNothing_data()
@@ -131,14 +188,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("style");
         const QString select = QStringLiteral("Please Select a News Page.");
-        const QString type =
-            QStringLiteral("You must type something in order to make a news post @_@");
         const int critical = vbOKOnly | vbCritical;
         QTest::newRow("no page") << "" << kTemplate << "hi" << select << int(vbOKOnly);
         QTest::newRow("no template") << kPage << "" << "hi" << select << int(vbOKOnly);
-        QTest::newRow("nothing selected, nothing typed")
-            << "" << "" << "" << select << int(vbOKOnly);
-        QTest::newRow("spaces only") << kPage << kTemplate << "    " << type
+        QTest::newRow("nothing selected, nothing typed") << "" << "" << "" << select << int(vbOKOnly);
+        QTest::newRow("spaces only") << kPage << kTemplate << "    "
+                                     << "You must type something in order to make a news post @_@"
                                      << int(vbOKOnly | vbExclamation);
         QTest::newRow("missing template") << kPage << "news/gone.html" << "hi"
                                           << "news/gone.html could not be downloaded" << critical;
@@ -158,19 +213,20 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, message);
         QFETCH(int, style);
-        publish("<!--begin-->", "<p>@POST@</p>");
-        m_services->answer(vbOK);
-        QVERIFY(!post(text, true, page, itemTemplate));
-        QCOMPARE(m_services->shown.size(), 1);
-        QVERIFY2(m_services->last().prompt.contains(message), qPrintable(m_services->last().prompt));
-        QCOMPARE(m_services->last().style, style);
+        site().writeSiteFile(kPage, "<!--begin-->");
+        site().writeSiteFile(kTemplate, "<p>@POST@</p>");
+        site().clearLog();
+        services().answer(vbOK);
+        QVERIFY(!post(text, page, itemTemplate));
+        QVERIFY2(services().last().prompt.contains(message), qPrintable(services().last().prompt));
+        QCOMPARE(services().last().style, style);
         // What the member has to change first is asked before the site is.
         if ((style & kIconMask) != vbCritical)
-            QVERIFY(m_site->httpLog().isEmpty());
-        QVERIFY(m_site->ftpLog().isEmpty());
-        QCOMPARE(m_site->readSiteFile(kPage), QByteArray("<!--begin-->"));
-        QVERIFY(!QFileInfo::exists(m_env->localPath("WebPage/" + kPage)));
-        QVERIFY(!QFileInfo::exists(m_env->root() + "/outside.html"));
+            QVERIFY(site().httpLog().isEmpty());
+        QVERIFY(site().ftpLog().isEmpty());
+        QCOMPARE(site().readSiteFile(kPage), "<!--begin-->");
+        QVERIFY(!QFileInfo::exists(mirror(kPage)));
+        QVERIFY(!QFileInfo::exists(env().root() + "/outside.html"));
     }
 
     void theNameGifIsNeverCopiedOntoItself()
@@ -178,30 +234,25 @@ private slots:
         Inet inet;
         const QString path = NameGif::SitePath("Kestrel");
         QCOMPARE(path, "images/kestrel.gif");
-        m_site->writeSiteFile(path, "picture");
+        site().writeSiteFile(path, "picture");
         QVERIFY(!NameGif::Fetch(inet, path).isEmpty());
         // The mirror file itself, named another way: copying it onto itself
         // would empty it.
-        m_services->answerFiles({m_env->localFolder() + "WebPage/./images/kestrel.gif"});
+        services().answerFiles({env().localFolder() + "WebPage/./images/kestrel.gif"});
         NameGif::Replace(inet, path);
-        QCOMPARE(mirror(path), QByteArray("picture"));
-        QCOMPARE(m_site->readSiteFile(path), QByteArray("picture"));
-        QCOMPARE(m_site->readSiteFile(path + ".backup"), QByteArray("picture"));
+        QCOMPARE(ReadFileBytes(mirror(path)), "picture");
+        QCOMPARE(site().readSiteFile(path), "picture");
+        QCOMPARE(site().readSiteFile(path + ".backup"), "picture");
     }
 
     void cancellingTheDialogIsAnErrorAndComesHome()
     {
         Inet inet;
         QDir::setCurrent(QDir::tempPath());
-        m_services->answerFiles({});
-        try {
-            NameGif::Replace(inet, NameGif::SitePath("Kestrel"));
-            QFAIL("no error");
-        } catch (const SkiffError& error) {
-            QCOMPARE(error.description(), "Cancel was selected.");
-        }
-        QCOMPARE(QDir::current(), QDir(m_env->localFolder()));
-        QVERIFY(m_site->ftpLog().isEmpty());
+        QCOMPARE(ErrorOf([&] { NameGif::Replace(inet, NameGif::SitePath("Kestrel")); }),
+                 "Cancel was selected.");
+        QCOMPARE(QDir::current(), QDir(env().localFolder()));
+        QVERIFY(site().ftpLog().isEmpty());
     }
 };
 

@@ -1,26 +1,33 @@
-// The explorer's work without its window, against the real local site:
-// access by level and list, listings and their cache, and the file
-// operations with the upkeep of the cached listing and the access list.
+// The explorer's and the editors' work without windows: the member's web
+// access list (reading it, the folders and files it shows, keeping it up to
+// date); against the local site access by level and list, listings and
+// their cache, and the file operations with the upkeep of the cached
+// listing and the access list; the editors file read as pairs, opening a
+// site file in an external editor, what closing the internal editor does
+// when the mirror copy cannot be written, the encoding a text goes back in,
+// and which access list "Web Site Access" edits.
 
-#include "ScriptedServices.h"
-#include "SiteServer.h"
-#include "TestEnv.h"
+#include "SiteTestCase.h"
+
 #include "app/Errors.h"
 #include "app/GlobalState.h"
+#include "editors/EditSession.h"
+#include "editors/ExternalEditors.h"
 #include "transport/Inet.h"
+#include "transport/SiteConfig.h"
 #include "transport/SiteExplorer.h"
+#include "users/WebAccessList.h"
 
 #include <QDir>
 #include <QtTest>
 
-#include <memory>
 #include <sys/stat.h>
 
 using namespace modSkiff;
 
-namespace {
+Q_DECLARE_METATYPE(WebAccessList::FolderStep)
 
-const QString kSpaces = QStringLiteral("\r\n\r\nSorry, spaces are not allows in files for the QX Web Site");
+namespace {
 
 // The explorer's component, its state changes read as the window reads them.
 struct Explorer
@@ -29,10 +36,23 @@ struct Explorer
     SiteExplorer site{inet};
     Explorer()
     {
-        QObject::connect(&inet, &Inet::StateChanged, &inet,
-                         [this](int state) { site.ReadResponse(state); });
+        QObject::connect(&inet, &Inet::StateChanged, &inet, [this](int state) { site.ReadResponse(state); });
+        site.PrepareAccess();
     }
 };
+
+const QString kCannotSave =
+    QStringLiteral("\r\n\r\nChanges may not be saved.  Press Cancel to try to save your changes.");
+
+// The menu as the explorer builds it from the editors: "caption|x" for an
+// enabled item, "caption|-" for a disabled one.
+QStringList MenuOf(const QList<ExternalEditors::Editor>& editors)
+{
+    QStringList items;
+    for (const ExternalEditors::Editor& editor : editors)
+        items << editor.Caption() + (editor.found ? QStringLiteral("|x") : QStringLiteral("|-"));
+    return items;
+}
 
 ino_t InodeOf(const QString& path)
 {
@@ -40,59 +60,42 @@ ino_t InodeOf(const QString& path)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
+QStringList Files(const QString& webAccess, const QString& key, const QString& nickname = "Ann")
+{
+    return WebAccessList::ViewOf(webAccess, key, nickname).files;
+}
+
 } // namespace
 
-class TestSiteExplorer : public QObject
+class TestSiteExplorer : public SiteTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<SiteServer> m_site;
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<ScriptedServices> m_services;
-
-    int countInLog(const QString& line) const { return int(m_site->ftpLog().count(line)); }
-    QString mirror(const QString& relative) const
-    {
-        return m_env->localPath(QStringLiteral("WebPage/") + relative);
-    }
-    // A restricted member whose list on the server is this text.
+    int countInLog(const QString& line) { return int(site().ftpLog().count(line)); }
+    // An existing program with a blank in its path.
+    QString program() const { return env().root() + QStringLiteral("/my tools/edit page"); }
+    // Ann, restricted by this list on the server.
     std::unique_ptr<Explorer> restricted(const QByteArray& list)
     {
-        QFile::remove(m_site->sitePath(QStringLiteral("qxg/Ann.dat")));
-        m_site->writeSiteFile(QStringLiteral("qxg/ann.dat"), list);
+        site().writeSiteFile("qxg/ann.dat", list);
         auto explorer = std::make_unique<Explorer>();
-        explorer->site.PrepareAccess();
-        m_site->clearLog();
+        site().clearLog();
         return explorer;
     }
     std::unique_ptr<Explorer> administrator()
     {
         CurrentLevel = 4;
-        auto explorer = std::make_unique<Explorer>();
-        explorer->site.PrepareAccess();
-        return explorer;
+        return std::make_unique<Explorer>();
     }
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("SKIFF_NET_TIMEOUT", "3");
-        m_site = std::make_unique<SiteServer>();
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
-    }
     void init()
     {
-        m_env = std::make_unique<TestEnv>(QStringLiteral("Ann"), 3);
-        m_services = std::make_unique<ScriptedServices>();
-        m_site->clearLog();
+        SiteTestCase::init();
+        signIn();
+        WriteFileBytes(program(), "#!/bin/sh\n");
+        site().writeSiteFile("news/a.html", "<p>server copy</p>");
     }
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingAnswers(), 0);
-        m_services.reset();
-        m_env.reset();
-    }
-    void cleanupTestCase() { m_site.reset(); }
 
     void accessByLevelAndList_data()
     {
@@ -104,6 +107,8 @@ private slots:
         QTest::newRow("full access") << 3 << QByteArray("*full access*") << true << "*full access*";
         QTest::newRow("with a line end") << 2 << QByteArray("*full access*\r\n") << false
                                          << "*full access*\r\n";
+        QTest::newRow("other letter case") << 2 << QByteArray("*Full Access*") << false << "*Full Access*";
+        QTest::newRow("a blank first") << 2 << QByteArray(" *full access*") << false << " *full access*";
         QTest::newRow("backslashes") << 3 << QByteArray("news\\a.html") << false << "news/a.html";
         QTest::newRow("html page") << 3 << QByteArray("<html>nope</html>") << false << QString();
         QTest::newRow("missing") << 3 << QByteArray("-") << false << QString();
@@ -115,13 +120,9 @@ private slots:
         QFETCH(bool, full);
         QFETCH(QString, webAccess);
         CurrentLevel = static_cast<unsigned char>(level);
-        CurrentUser = QStringLiteral("Ann");
-        QFile::remove(m_site->sitePath(QStringLiteral("qxg/Ann.dat")));
-        QFile::remove(m_site->sitePath(QStringLiteral("qxg/ann.dat")));
         if (list != "-")
-            m_site->writeSiteFile(QStringLiteral("qxg/Ann.dat"), list);
+            site().writeSiteFile("qxg/Ann.dat", list);
         Explorer explorer;
-        explorer.site.PrepareAccess();
         QCOMPARE(explorer.site.FullAccess, full);
         QCOMPARE(explorer.site.WebAccess, webAccess);
         // The list is read under the nickname as the user file spells it,
@@ -131,84 +132,107 @@ private slots:
             reads << "GET /tarnwardens/qxg/Ann.dat";
         if (list == "-")
             reads << "GET /tarnwardens/qxg/ann.dat";
-        QCOMPARE(m_site->httpLog(), reads);
-        QCOMPARE(QFileInfo(mirror(QStringLiteral("qxg"))).isDir(), level != 4);
-        QVERIFY(m_services->shown.isEmpty());
+        QCOMPARE(site().httpLog(), reads);
+        QCOMPARE(QFileInfo(mirror("qxg")).isDir(), level != 4);
     }
 
     void entriesLeavingTheSiteAreNamedOnce()
     {
-        m_services->answer(vbOK);
+        services().expect("../../etc/passwd is not a valid name for a file of the web site.\r\n"
+                          "/abs.html is not a valid name for a file of the web site.",
+                          vbExclamation);
         const auto explorer = restricted("index.html\r\n../../etc/passwd\r\n/abs.html");
-        QCOMPARE(m_services->prompts(),
-                 QStringList{"../../etc/passwd is not a valid name for a file of the web site.\r\n"
-                             "/abs.html is not a valid name for a file of the web site."});
         QString tag;
-        QCOMPARE(explorer->site.ListFolder(QString(), tag, CurrentUser).files,
-                 QStringList{"index.html"});
+        QCOMPARE(explorer->site.ListFolder(QString(), tag, CurrentUser).files, QStringList{"index.html"});
     }
 
-    // A folder with entries is listed from the server once; an empty one
-    // (or one whose listing failed) at every visit.
-    void listingsAreCachedOnlyWhenTheyHoldSomething()
+    void treeFoldersFromTheOutsideIn()
     {
-        m_site->writeSiteFile(QStringLiteral("cache/full/a.html"), "a");
-        m_site->writeSiteFile(QStringLiteral("cache/full/.htaccess"), "h");
-        m_site->writeSiteFile(QStringLiteral("cache/full/sub/b.html"), "b");
-        QDir().mkpath(m_site->sitePath(QStringLiteral("cache/empty")));
-        const auto explorer = administrator();
-        QString fullTag, emptyTag, missingTag;
-        for (int visit = 0; visit < 2; ++visit) {
-            const SiteExplorer::FolderContents full =
-                explorer->site.ListFolder(QStringLiteral("cache/full/"), fullTag, CurrentUser);
-            QCOMPARE(full.folders, QStringList{"sub"});
-            QStringList files = full.files;
-            files.sort();
-            QCOMPARE(files, (QStringList{".htaccess", "a.html"}));
-            QVERIFY(full.addFiles && full.deleteFiles);
-            QVERIFY(explorer->site
-                        .ListFolder(QStringLiteral("cache/empty/"), emptyTag, CurrentUser)
-                        .files.isEmpty());
-            explorer->site.ListFolder(QStringLiteral("cache/missing/"), missingTag, CurrentUser);
-        }
-        const int fullListings = countInLog("MLSD /users/tarnwardens/cache/full/");
-        QCOMPARE(fullListings, 1);
-        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/empty/"), 2);
-        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/missing/"), 2);
-        QVERIFY(emptyTag.isEmpty() && missingTag.isEmpty());
-        // Keys are listed in lower case.
-        QString upperTag;
-        explorer->site.ListFolder(QStringLiteral("Cache/Full/"), upperTag, CurrentUser);
-        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/full/"), fullListings + 1);
+        using WebAccessList::FolderStep;
+        const QString list = QStringLiteral("news/archive/old.html\r\nNews/*add files*\r\n"
+                                            "index.html\r\n.git/config\r\n../x/y.html\r\n"
+                                            "/etc/passwd\r\nok/../b/c.html\r\n");
+        const QList<FolderStep> expected = {{"", "images/"}, {"", "news/"}, {"news/", "archive/"},
+                                            {"", "News/"},   {"", ".git/"}, {"", "ok/"}};
+        QCOMPARE(WebAccessList::TreeFolders(list), expected);
+        QCOMPARE(WebAccessList::TreeFolders(QString()), (QList<FolderStep>{{"", "images/"}}));
+        QCOMPARE(WebAccessList::RefusedEntries(list),
+                 (QStringList{"../x/y.html", "/etc/passwd", "ok/../b/c.html"}));
+        QVERIFY(WebAccessList::RefusedEntries(QStringLiteral("news/\r\n  \r\n*add files*")).isEmpty());
     }
 
     void folderNodesFollowTheTreeRules()
     {
         const QStringList existing = {"", "news/", "news/archive/"};
-        const auto hasNode = [&](const QString& key) {
-            return existing.contains(key, Qt::CaseInsensitive);
-        };
-        for (const char* skipped : {"./", "../", ".git/", ".git", "/", "Archive/"}) {
-            QVERIFY2(!SiteExplorer::NewFolderNode(QStringLiteral("news/"), QLatin1String(skipped),
-                                                  hasNode),
-                     skipped);
-        }
-        QVERIFY(!SiteExplorer::NewFolderNode(QStringLiteral("nowhere/"), QStringLiteral("x/"), hasNode));
-        const auto node = SiteExplorer::NewFolderNode(QStringLiteral("NEWS/"), QStringLiteral("Old"), hasNode);
+        const auto hasNode = [&](const QString& key) { return existing.contains(key, Qt::CaseInsensitive); };
+        for (const char* skipped : {"./", "../", ".git/", ".git", "/", "Archive/"})
+            QVERIFY2(!SiteExplorer::NewFolderNode("news/", QLatin1String(skipped), hasNode), skipped);
+        QVERIFY(!SiteExplorer::NewFolderNode("nowhere/", "x/", hasNode));
+        const auto node = SiteExplorer::NewFolderNode("NEWS/", "Old", hasNode);
         QVERIFY(node);
-        QCOMPARE(node->key, QStringLiteral("NEWS/Old/"));
-        QCOMPARE(node->text, QStringLiteral("Old"));
+        QCOMPARE(node->key, "NEWS/Old/");
+        QCOMPARE(node->text, "Old");
+    }
+
+    // The window's tests go through the usual lists; these are the rest.
+    void folderViewsOfTheList()
+    {
+        // Keys and entries meet in lower case; the list shows lower case.
+        const auto mixed = WebAccessList::ViewOf("  News/Today.HTML\r\nNEWS/*Delete Files*", "News/", "Ann");
+        QCOMPARE(mixed.files, QStringList{"today.html"});
+        QVERIFY(mixed.deleteFiles && !mixed.addFiles);
+        // Entries of subfolders and names leaving the site are not this folder's.
+        QCOMPARE(Files("a/b.html\r\n..\r\nc.html", QString()), QStringList{"c.html"});
+        // The member's picture shows only in the folder whose key is "images/".
+        QVERIFY(Files(QString(), QString()).isEmpty());
+        QVERIFY(Files(QString(), "Images/").isEmpty());
+        QVERIFY(Files(QString(), "images/", "../x").isEmpty());
+    }
+
+    void upkeepAfterDeleteAndNewFile()
+    {
+        using namespace WebAccessList;
+        QCOMPARE(WithoutEntry("  index.html\r\nNews/A.html\r\nnews/b.html\r\n  ", "news/a.html"),
+                 "index.html\r\nnews/b.html\r\n");
+        QCOMPARE(WithoutEntry("x.html", "y.html"), "x.html");
+        QCOMPARE(WithEntry("index.html\r\n  ", "new.html"), "index.html\r\nnew.html");
+        QCOMPARE(WithEntry(QString(), "new.html"), "\r\nnew.html");
+        QCOMPARE(SitePathOf("Ann"), "qxg/ann.dat");
+    }
+
+    // A folder with entries is listed from the server once, keys in lower
+    // case; one whose listing failed at every visit.
+    void listingsAreCachedOnlyWhenTheyHoldSomething()
+    {
+        site().writeSiteFile("cache/full/a.html", "a");
+        site().writeSiteFile("cache/full/.htaccess", "h");
+        site().writeSiteFile("cache/full/sub/b.html", "b");
+        const auto explorer = administrator();
+        QString fullTag, missingTag;
+        for (const char* key : {"cache/full/", "Cache/Full/"}) {
+            const SiteExplorer::FolderContents full = explorer->site.ListFolder(key, fullTag, CurrentUser);
+            QCOMPARE(full.folders, QStringList{"sub"});
+            QCOMPARE(QSet<QString>(full.files.begin(), full.files.end()), (QSet<QString>{".htaccess", "a.html"}));
+            QVERIFY(full.addFiles && full.deleteFiles);
+            explorer->site.ListFolder("cache/missing/", missingTag, CurrentUser);
+        }
+        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/full/"), 1);
+        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/missing/"), 2);
+        QVERIFY(missingTag.isEmpty());
+        fullTag.clear();
+        explorer->site.ListFolder("Cache/Full/", fullTag, CurrentUser);
+        QCOMPARE(countInLog("MLSD /users/tarnwardens/cache/full/"), 2);
     }
 
     void aFullAccessDeleteEditsTheCachedListing()
     {
-        m_site->writeSiteFile(QStringLiteral("b.html"), "b");
+        site().writeSiteFile("b.html", "b");
         const auto explorer = administrator();
         QString tag = QStringLiteral("a.html\r\nb.html\r\nc.html\r\n");
-        QVERIFY(explorer->site.DeleteFromServer(QString(), QStringLiteral("b.html"), tag));
-        QCOMPARE(tag, QStringLiteral("a.html\r\nc.html\r\n"));
-        QVERIFY(!m_site->siteFileExists(QStringLiteral("b.html")));
-        QVERIFY(!m_site->httpLog().contains("GET /tarnwardens/qxg/ann.dat"));
+        QVERIFY(explorer->site.DeleteFromServer(QString(), "b.html", tag));
+        QCOMPARE(tag, "a.html\r\nc.html\r\n");
+        QVERIFY(!site().siteFileExists("b.html"));
+        QVERIFY(site().httpLog().isEmpty());
     }
 
     // The window's tests show the spaces and REPLACE messages; here the
@@ -217,85 +241,213 @@ private slots:
     {
         const auto explorer = restricted("news/a.html\r\n");
         QString tag;
-        for (const char* unsafe : {"../a.html", "sub/a.html", "..", "a\\b.html"}) {
-            m_services->answer(vbOK);
-            QVERIFY(!explorer->site.RegisterNewFile(QStringLiteral("news/"), QLatin1String(unsafe), tag));
-            QCOMPARE(m_services->last().prompt,
-                     QLatin1String(unsafe) + QStringLiteral(" is not a valid name for a file of the web site."));
+        for (const QString unsafe : {"../a.html", "sub/a.html", "..", "a\\b.html"}) {
+            services().expect(unsafe + " is not a valid name for a file of the web site.", vbCritical);
+            QVERIFY(!explorer->site.RegisterNewFile("news/", unsafe, tag));
         }
-        QVERIFY(m_site->ftpLog().isEmpty());
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("qxg/ann.dat")), QByteArray("news/a.html\r\n"));
+        QVERIFY(site().ftpLog().isEmpty());
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), "news/a.html\r\n");
     }
 
     void addedFilesAreCopiedUploadedAndListed()
     {
         const auto explorer = administrator();
-        m_site->writeSiteFile(QStringLiteral("news/index.html"), "i");
-        m_env->writeLocal(QStringLiteral("outside/new.html"), "new page");
+        site().writeSiteFile("news/index.html", "i");
+        env().writeLocal("outside/new.html", "new page");
         QString tag = QStringLiteral("index.html\r\n");
-        QVERIFY(explorer->site.AddToServer(QStringLiteral("news/"),
-                                           m_env->localPath(QStringLiteral("outside/new.html")), tag));
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("news/new.html")), QByteArray("new page"));
-        QCOMPARE(ReadFileBytes(mirror(QStringLiteral("news/new.html"))), QByteArray("new page"));
-        QCOMPARE(tag, QStringLiteral("index.html\r\n\r\nnew.html"));
+        QVERIFY(explorer->site.AddToServer("news/", env().localPath("outside/new.html"), tag));
+        QCOMPARE(site().readSiteFile("news/new.html"), "new page");
+        QCOMPARE(ReadFileBytes(mirror("news/new.html")), "new page");
+        QCOMPARE(tag, "index.html\r\n\r\nnew.html");
 
         // The mirror copy itself is sent as it is, not copied onto itself.
-        WriteFileBytes(mirror(QStringLiteral("news/own.html")), "own");
-        const ino_t before = InodeOf(mirror(QStringLiteral("news/own.html")));
-        QVERIFY(explorer->site.AddToServer(QStringLiteral("news/"),
-                                           mirror(QStringLiteral("news/own.html")), tag));
-        QCOMPARE(InodeOf(mirror(QStringLiteral("news/own.html"))), before);
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("news/own.html")), QByteArray("own"));
+        WriteFileBytes(mirror("news/own.html"), "own");
+        const ino_t before = InodeOf(mirror("news/own.html"));
+        QVERIFY(explorer->site.AddToServer("news/", mirror("news/own.html"), tag));
+        QCOMPARE(InodeOf(mirror("news/own.html")), before);
+        QCOMPARE(site().readSiteFile("news/own.html"), "own");
 
         // A refused upload lists nothing.
-        m_site->refuse(QStringLiteral("refused.html"));
-        m_env->writeLocal(QStringLiteral("outside/refused.html"), "r");
-        m_services->answer(vbOK);
-        QVERIFY(!explorer->site.AddToServer(QStringLiteral("news/"),
-                                            m_env->localPath(QStringLiteral("outside/refused.html")), tag));
-        QVERIFY(m_services->last().prompt.contains(QLatin1String("could not be sent to the server")));
-        QVERIFY(!tag.contains(QLatin1String("refused")));
+        site().refuse("refused.html");
+        env().writeLocal("outside/refused.html", "r");
+        services().answer(vbOK);
+        QVERIFY(!explorer->site.AddToServer("news/", env().localPath("outside/refused.html"), tag));
+        QVERIFY(services().last().prompt.contains("could not be sent to the server"));
+        QVERIFY(!tag.contains("refused"));
     }
 
     void replaceKeepsABackupAndRefusesBlanks()
     {
-        m_site->writeSiteFile(QStringLiteral("index.html"), "old index");
+        site().writeSiteFile("index.html", "old index");
         const auto explorer = administrator();
-        m_env->writeLocal(QStringLiteral("old.htm"), "content of old.htm");
-        QVERIFY(explorer->site.ReplaceOnServer(QString(), QStringLiteral("index.html"),
-                                               m_env->localPath(QStringLiteral("old.htm"))));
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("index.html.backup")), QByteArray("old index"));
-        QCOMPARE(ReadFileBytes(mirror(QStringLiteral("index.html"))), QByteArray("content of old.htm"));
+        env().writeLocal("old.htm", "content of old.htm");
+        QVERIFY(explorer->site.ReplaceOnServer(QString(), "index.html", env().localPath("old.htm")));
+        QCOMPARE(site().readSiteFile("index.html.backup"), "old index");
+        QCOMPARE(ReadFileBytes(mirror("index.html")), "content of old.htm");
 
-        m_env->writeLocal(QStringLiteral("two words.htm"), "x");
-        m_services->answer(vbOK);
-        QVERIFY(!explorer->site.ReplaceOnServer(QString(), QStringLiteral("index.html"),
-                                                m_env->localPath(QStringLiteral("two words.htm"))));
-        QCOMPARE(m_services->last().prompt, QStringLiteral("two words.htm") + kSpaces);
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("index.html")), QByteArray("content of old.htm"));
+        env().writeLocal("two words.htm", "x");
+        services().expect("two words.htm\r\n\r\nSorry, spaces are not allows in files for the QX Web Site",
+                          vbOKOnly);
+        QVERIFY(!explorer->site.ReplaceOnServer(QString(), "index.html", env().localPath("two words.htm")));
+        QCOMPARE(site().readSiteFile("index.html"), "content of old.htm");
     }
 
     void mirrorCopiesAndTheirIcons()
     {
-        WriteFileBytes(mirror(QStringLiteral("news/here.html")), "h");
-        QCOMPARE(SiteExplorer::MirrorIcon(QStringLiteral("news/"), QStringLiteral("here.html")),
-                 QStringLiteral("file"));
-        QCOMPARE(SiteExplorer::ExistingMirrorCopy(QStringLiteral("news/"), QStringLiteral("here.html")),
-                 mirror(QStringLiteral("news/here.html")));
-        QCOMPARE(SiteExplorer::MirrorIcon(QStringLiteral("news/"), QStringLiteral("gone.html")),
-                 QStringLiteral("filenotfound"));
+        WriteFileBytes(mirror("news/here.html"), "h");
+        QCOMPARE(SiteExplorer::MirrorIcon("news/", "here.html"), "file");
+        QCOMPARE(SiteExplorer::ExistingMirrorCopy("news/", "here.html"), mirror("news/here.html"));
+        QCOMPARE(SiteExplorer::MirrorIcon("news/", "gone.html"), "filenotfound");
         // A folder of that name is no copy, and nothing outside is looked at.
-        QCOMPARE(SiteExplorer::MirrorIcon(QString(), QStringLiteral("news")), QStringLiteral("filenotfound"));
-        m_env->writeLocal(QStringLiteral("outside.html"), "o");
-        QCOMPARE(SiteExplorer::MirrorIcon(QString(), QStringLiteral("../outside.html")),
-                 QStringLiteral("filenotfound"));
-        QVERIFY(SiteExplorer::ExistingMirrorCopy(QString(), QStringLiteral("../outside.html")).isEmpty());
+        QCOMPARE(SiteExplorer::MirrorIcon(QString(), "news"), "filenotfound");
+        env().writeLocal("outside.html", "o");
+        QCOMPARE(SiteExplorer::MirrorIcon(QString(), "../outside.html"), "filenotfound");
+        QVERIFY(SiteExplorer::ExistingMirrorCopy(QString(), "../outside.html").isEmpty());
 
-        SiteExplorer::DeleteLocalCopy(QStringLiteral("news/"), QStringLiteral("here.html"));
-        QVERIFY(!QFile::exists(mirror(QStringLiteral("news/here.html"))));
-        SiteExplorer::DeleteLocalCopy(QStringLiteral("news/"), QStringLiteral("here.html"));
-        QVERIFY_THROWS_EXCEPTION(SkiffError, SiteExplorer::DeleteLocalCopy(QString(), QStringLiteral("../outside.html")));
-        QVERIFY(QFile::exists(m_env->localPath(QStringLiteral("outside.html"))));
+        SiteExplorer::DeleteLocalCopy("news/", "here.html");
+        QVERIFY(!QFile::exists(mirror("news/here.html")));
+        SiteExplorer::DeleteLocalCopy("news/", "here.html");
+        QVERIFY_THROWS_EXCEPTION(SkiffError, SiteExplorer::DeleteLocalCopy(QString(), "../outside.html"));
+        QVERIFY(QFile::exists(env().localPath("outside.html")));
+    }
+
+    void theEditorsFileIsReadAsPairs_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("menu");
+        QTest::newRow("an empty pair keeps the numbering")
+            << "A\r\n{p}\r\n\r\n{p}\r\nC\r\n{p}\r\n" << QStringList{"A|x", "C|x"};
+        QTest::newRow("an empty command") << "A\r\n\r\nB\r\n{p}" << QStringList{"B|x"};
+        QTest::newRow("a last name alone") << "A\r\n{p}\r\nB\r\n" << QStringList{"A|x"};
+        QTest::newRow("a last name without line end") << "A\r\n{p}\r\nB" << QStringList{"A|x"};
+        QTest::newRow("a last command without line end") << "A\r\n{p}" << QStringList{"A|x"};
+        QTest::newRow("line ends of other editors") << "A\n{p}\nB\r{p}\r" << QStringList{"A|x", "B|x"};
+        QTest::newRow("quoted with blanks") << "Q\r\n\"{p}\"\r\n" << QStringList{"Q|x"};
+        QTest::newRow("missing program")
+            << "M\r\n/no/such/editor\r\n" << QStringList{"M - FILE NOT FOUND|-"};
+        QTest::newRow("arguments after the program")
+            << "G\r\n\"{p}\" -n\r\n" << QStringList{"G - FILE NOT FOUND|-"};
+        QTest::newRow("a folder is no program")
+            << "F\r\n{d}\r\n" << QStringList{"F - FILE NOT FOUND|-"};
+        QTest::newRow("empty file") << "" << QStringList();
+    }
+    void theEditorsFileIsReadAsPairs()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, menu);
+        file.replace(QStringLiteral("{p}"), program());
+        file.replace(QStringLiteral("{d}"), env().root());
+        QCOMPARE(MenuOf(ExternalEditors::Parse(file)), menu);
+    }
+
+    // With a mirror copy the member is asked whether to download it first;
+    // the window's tests go through the case without one.
+    void choosingAnEditorForAFileWithACopy_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("edited"); // "" when nothing starts
+        QTest::newRow("download first") << int(vbYes) << QByteArray("<p>server copy</p>");
+        QTest::newRow("as it is") << int(vbNo) << QByteArray("<p>mine</p>");
+        QTest::newRow("cancel") << int(vbCancel) << QByteArray();
+    }
+    void choosingAnEditorForAFileWithACopy()
+    {
+        Inet inet;
+        QFETCH(int, answer);
+        QFETCH(QByteArray, edited);
+        WriteFileBytes(mirror("news/a.html"), "<p>mine</p>");
+        services().expect("Would you like to download news/a.html from the web page before you "
+                          "edit it with Page & Co?",
+                          vbYesNoCancel | vbQuestion, answer);
+        QCOMPARE(ExternalEditors::OpenInEditor(inet, "news/a.html", "Page & Co", '"' + program() + '"'),
+                 !edited.isEmpty());
+        QCOMPARE(site().httpLog().size(), answer == vbYes ? 1 : 0);
+        QCOMPARE(ReadFileBytes(mirror("news/a.html")), edited.isEmpty() ? "<p>mine</p>" : edited);
+        QCOMPARE(services().shell.size(), edited.isEmpty() ? 0 : 1);
+        if (!edited.isEmpty())
+            QCOMPARE(services().shell.first().arguments, QStringList{LocalFolder + "WebPage/news/a.html"});
+    }
+
+    void aFailedDownloadStartsNoEditor()
+    {
+        Inet inet;
+        services().answer(vbOK); // download it
+        services().expect(SiteConfig::HttpBase() + "news/gone.html could not be downloaded: the "
+                                                   "server answered 404.",
+                          vbCritical);
+        QVERIFY(!ExternalEditors::OpenInEditor(inet, "news/gone.html", "A", program()));
+        QVERIFY(services().shell.isEmpty());
+    }
+
+    void aMirrorCopyThatCannotBeWrittenAsksWhetherToCloseAnyway()
+    {
+        Inet inet;
+        EditSession session(inet, QStringLiteral("news/a.html"));
+        QString text;
+        QVERIFY(session.Download(text));
+        // A folder where the copy should be: it cannot be replaced.
+        QDir().mkpath(mirror("news/a.html/inside"));
+        session.SendChanges = true;
+        services().answer(vbCancel);
+        QVERIFY(!session.QueryClose("changed"));
+        QVERIFY(services().last().prompt.startsWith("WebPage/news/a.html could not be written: "));
+        QVERIFY(services().last().prompt.endsWith(kCannotSave));
+        QCOMPARE(services().last().style, int(vbOKCancel | vbExclamation));
+        QVERIFY(!session.SendChanges && !session.DiscardChanges);
+
+        services().expect("Send changes to server?", vbYesNoCancel, vbYes); // asked again
+        services().answer(vbOK); // close anyway
+        QVERIFY(session.QueryClose("changed"));
+        QVERIFY(site().ftpCommands("STOR").isEmpty()); // nothing went up
+    }
+
+    void theTextGoesBackInItsEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("Windows-1252 stays") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9!")
+                                            << QByteArray("caf\xe9!");
+        QTest::newRow("beyond Windows-1252") << QByteArray("caf\xe9")
+                                             << QStringLiteral("caf\u00e9 \u0151")
+                                             << QByteArray("caf\xc3\xa9 \xc5\x91");
+        QTest::newRow("new file") << QByteArray() << QStringLiteral("\u00e9") << QByteArray("\xc3\xa9");
+    }
+    void theTextGoesBackInItsEncoding()
+    {
+        Inet inet;
+        QFETCH(QByteArray, server);
+        QFETCH(QString, edited);
+        QFETCH(QByteArray, sent);
+        const QString path = QStringLiteral("news/enc.html");
+        QFile::remove(site().sitePath(path));
+        if (!server.isEmpty())
+            site().writeSiteFile(path, server);
+        EditSession session(inet, path);
+        QString text;
+        QVERIFY(session.Download(text));
+        QCOMPARE(text.isEmpty(), server.isEmpty());
+        services().answer(vbYes);
+        QVERIFY(session.QueryClose(edited));
+        QCOMPARE(site().readSiteFile(path), sent);
+    }
+
+    void webSiteAccessEditsTheListTheExplorerReads_data()
+    {
+        QTest::addColumn<QStringList>("onServer");
+        QTest::addColumn<QString>("edited");
+        QTest::newRow("as spelled") << QStringList{"Anna.dat", "anna.dat"} << "qxg/Anna.dat";
+        QTest::newRow("lower case") << QStringList{"anna.dat"} << "qxg/anna.dat";
+        QTest::newRow("none yet") << QStringList() << "qxg/anna.dat";
+    }
+    void webSiteAccessEditsTheListTheExplorerReads()
+    {
+        Inet inet;
+        QFETCH(QStringList, onServer);
+        QFETCH(QString, edited);
+        for (const QString& name : onServer)
+            site().writeSiteFile(QStringLiteral("qxg/") + name, "news/index.html");
+        QCOMPARE(WebAccessList::ReadPathOf(inet, QStringLiteral("Anna")), edited);
     }
 };
 

@@ -1,49 +1,172 @@
-// The working copy of the user file: whole records read, one written at its
-// place or appended as the format stores it, and the raw download of the
-// site's user file (its upload is checked end to end with the window).
+// The user file: its 60-byte records, their codec and the login's matching;
+// the rules of user administration (the option a stored level shows, what
+// an administrator may change in whose record, the nickname filter with its
+// caret and selection); and the working copy: whole records read, one
+// written at its place or appended, the raw download of the site's file
+// (its upload is checked end to end with the window). The files here are
+// built byte by byte, so a codec that is wrong both ways cannot hide.
 
-#include "SiteServer.h"
 #include "SiteTestCase.h"
-#include "TestEnv.h"
 
 #include "app/Errors.h"
 #include "transport/Inet.h"
+#include "users/UserAdmin.h"
 #include "users/UserFile.h"
+#include "users/UserRecord.h"
 
 #include <QtTest>
 
-#include <memory>
+using namespace UserAdmin;
 
 namespace {
 
-const QString kSiteUsers = QStringLiteral("qxg/_files.dat");
+const QByteArray kUsers = SampleUserFile();
 const QByteArray kThree = StoredUserRecord("Orrin", "lantern", 4) +
                           StoredUserRecord("Ann", "heron", 3) + StoredUserRecord("Pip", "pebble", 2);
 
+// Name, password, the options from "Locked Out" to "Administrator", apply:
+// "x" usable, "-" not.
+QString Marks(const Enabling& e)
+{
+    QString marks;
+    for (const bool on : {e.userName, e.password, e.lockedOut, e.readOnly, e.fullAccess,
+                          e.administrator, e.apply})
+        marks += on ? QLatin1Char('x') : QLatin1Char('-');
+    return marks;
+}
+
 } // namespace
 
-class TestUserFile : public QObject
+class TestUserFile : public SiteTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<SiteServer> m_site;
-    std::unique_ptr<TestEnv> m_env;
 
-    QString copy() const { return m_env->localPath(UserFile::kFileName); }
+    QString copy() const { return env().localPath(UserFile::kFileName); }
 
 private slots:
-    void initTestCase()
-    {
-        m_site = std::make_unique<SiteServer>();
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
-    }
     void init()
     {
-        m_env = std::make_unique<TestEnv>(QStringLiteral("Orrin"), 4);
-        m_site->clearLog();
+        SiteTestCase::init();
+        signIn(QStringLiteral("Orrin"), 4);
     }
-    void cleanup() { m_env.reset(); }
-    void cleanupTestCase() { m_site.reset(); }
+
+    void recordsAreScrambledByteForByte()
+    {
+        const QByteArray stored = StoredUserRecord("Orrin", "s\xE9" "cret", 4);
+        UserRecord record = UserRecord::FromBytes(stored.constData());
+        modSkiff::ScrambleUserRecord(record);
+        QCOMPARE(record.ToBytes(),
+                 UserRecord::FromClear("Orrin", QString::fromUtf8("s\u00e9cret"), 4).ToBytes());
+        // Clear values scramble back into the stored text and level.
+        modSkiff::ScrambleUserRecord(record);
+        QCOMPARE(record.ToBytes().left(5), stored.left(5));
+        QCOMPARE(record.ToBytes().mid(30, 6), stored.mid(30, 6));
+        QCOMPARE(record.ToBytes().at(59), stored.at(59));
+        // Fields are cut to their widths; a partial record at the end is ignored.
+        const UserRecord longOne = UserRecord::FromClear(QString(40, 'n'), QString(40, 'p'), 3);
+        QCOMPARE(longOne.ToBytes().size(), 60);
+        QCOMPARE(ReadStoredUserRecords(kUsers + kUsers.left(59)).size(), 4);
+    }
+
+    // Rows: the user file, then "typed name|typed password|member|level"
+    // (no member: no match).
+    void matching_data()
+    {
+        QTest::addColumn<QByteArray>("userFile");
+        QTest::addColumn<QString>("row");
+        QTest::newRow("exact") << kUsers << "Ann|heron|Ann|3";
+        QTest::newRow("case and blanks ignored, stored spelling kept")
+            << kUsers << "  ORRIN | lANTERN  |Orrin|4";
+        QTest::newRow("Windows-1252 letters") << kUsers << QString::fromUtf8("pépin|CAFÉ|Pépin|2");
+        QTest::newRow("locked out members match too") << kUsers << "mordo|cinder|Mordo|1";
+        QTest::newRow("the later of two matches")
+            << StoredUserRecord("Ann", "heron", 2) + StoredUserRecord("ANN", "HERON", 3)
+            << "ann|heron|ANN|3";
+        QTest::newRow("wrong password") << kUsers << "Ann|heron2||0";
+        QTest::newRow("unknown member") << kUsers << "Zed|heron||0";
+        QTest::newRow("password over 29 characters")
+            << StoredUserRecord("Ann", QByteArray(29, 'x'), 3) << "Ann|" + QString(30, 'x') + "||0";
+        QTest::newRow("blank entries") << kUsers << "|||0";
+        QTest::newRow("empty file") << QByteArray() << "Ann|heron||0";
+        QTest::newRow("59 bytes") << StoredUserRecord("Ann", "heron", 3).left(59) << "Ann|heron||0";
+        QTest::newRow("an error page")
+            << QByteArray("<html><body><h1>404 Not Found</h1></body></html>\r\n") << "Ann|heron||0";
+    }
+    void matching()
+    {
+        QFETCH(QByteArray, userFile);
+        QFETCH(QString, row);
+        const QStringList fields = row.split('|');
+        const std::optional<SignedInMember> found = FindMember(userFile, fields[0], fields[1]);
+        const QString member = found ? found->Nickname + "|" + QString::number(found->Level) : "|0";
+        QCOMPARE(member, fields[2] + "|" + fields[3]);
+    }
+
+    void storedLevelsShowAsTheirOption()
+    {
+        const QList<QPair<int, int>> shown = {{1, 1}, {2, 2}, {3, 3}, {4, 4},
+                                              // as start-up, anything else is locked out
+                                              {0, 1}, {5, 1}, {251, 1}};
+        for (const auto& [stored, level] : shown) {
+            QCOMPARE(int(ShownLevel(stored)), level);
+            QCOMPARE(LevelIconKey(stored), QStringLiteral("level%1").arg(level));
+        }
+    }
+
+    void whatAnAdministratorMayChange_data()
+    {
+        QTest::addColumn<QString>("signedIn");
+        QTest::addColumn<QString>("chosen"); // "" for a new member
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("marks");
+        // The window's test walks through the usual cases; these are the rest.
+        QTest::newRow("privileged, new member") << "Orrin" << "" << 0 << "xxxxxxx";
+        QTest::newRow("privileged, own record") << "Orrin" << "orrin" << 4 << "xxxxxxx";
+        QTest::newRow("own record, other letter case") << "Kestrel" << "KESTREL" << 4 << "-x----x";
+        QTest::newRow("another administrator") << "Kestrel" << "Orrin" << 4 << "-------";
+        QTest::newRow("unknown level") << "Kestrel" << "Ann" << 0 << "-xxxx-x";
+    }
+    void whatAnAdministratorMayChange()
+    {
+        QFETCH(QString, signedIn);
+        QFETCH(QString, chosen);
+        QFETCH(int, level);
+        QFETCH(QString, marks);
+        std::optional<UserRecord> record;
+        if (!chosen.isEmpty())
+            record = UserRecord::FromClear(chosen, QStringLiteral("secret"), level);
+        QCOMPARE(Marks(EnablingFor(signedIn == QLatin1String("Orrin"), record, signedIn)), marks);
+    }
+
+    void nicknameFilterKeepsCaretAndSelection_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("selection");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("keptCaret");
+        QTest::addColumn<int>("keptSelection");
+        QTest::newRow("caret at the end") << "Ann Lee!" << 8 << 0 << "AnnLee" << 6 << 0;
+        QTest::newRow("blank just typed") << "Ann Lee" << 4 << 0 << "AnnLee" << 3 << 0;
+        QTest::newRow("after the caret") << "Ann-Lee" << 2 << 0 << "AnnLee" << 2 << 0;
+        QTest::newRow("around the selection") << "_ab_cd_ef" << 2 << 4 << "abcdef" << 1 << 3;
+        QTest::newRow("beyond ASCII") << QString::fromUtf8("Zoë\tÅsa9") << 8 << 0 << "Zosa9" << 5 << 0;
+        QTest::newRow("nothing kept") << " !? " << 2 << 2 << "" << 0 << 0;
+    }
+    void nicknameFilterKeepsCaretAndSelection()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, caret);
+        QFETCH(int, selection);
+        QFETCH(QString, kept);
+        QFETCH(int, keptCaret);
+        QFETCH(int, keptSelection);
+        const NicknameEdit result = FilterNickname({typed, caret, selection});
+        QCOMPARE(result.text, kept);
+        QCOMPARE(result.caret, keptCaret);
+        QCOMPARE(result.selectionLength, keptSelection);
+    }
 
     void readsWholeRecordsOfEitherPadding()
     {
@@ -52,7 +175,7 @@ private slots:
         for (const char byte : QByteArray("P\xE9pin"))
             blankPadded += char(~static_cast<unsigned char>(byte));
         blankPadded = blankPadded.leftJustified(59, ' ') + char(255 - 2);
-        m_env->writeLocal(UserFile::kFileName,
+        env().writeLocal(UserFile::kFileName,
                           StoredUserRecord("Orrin", "lantern", 4) + blankPadded + QByteArray(59, 'x'));
         const QList<UserRecord> records = UserFile::ReadAll(copy());
         QCOMPARE(records.size(), 2);
@@ -70,7 +193,7 @@ private slots:
         QCOMPARE(ErrorOf([&] { UserFile::Write(copy(), 1, wren); }), missing);
         QVERIFY(!QFileInfo::exists(copy()));
 
-        m_env->writeLocal(UserFile::kFileName, kThree + QByteArray(20, 'x'));
+        env().writeLocal(UserFile::kFileName, kThree + QByteArray(20, 'x'));
         // Fields are cut to their widths; pads are complemented blanks.
         UserFile::Write(copy(), 2, UserRecord::FromClear(QString::fromUtf8("Zoë") + QString(30, 'n'),
                                                          QString::fromUtf8("€") + QString(30, 'p'), 4));
@@ -78,22 +201,22 @@ private slots:
         const QByteArray expected =
             kThree.left(60) + StoredUserRecord("Zo\xEB" + QByteArray(27, 'n'), "\x80" + QByteArray(28, 'p'), 4) +
             kThree.mid(120) + StoredUserRecord("Wren", "finch", 3);
-        QCOMPARE(m_env->readLocal(UserFile::kFileName).toHex(' '), expected.toHex(' '));
+        QCOMPARE(env().readLocal(UserFile::kFileName).toHex(' '), expected.toHex(' '));
         for (const int number : {6, 0}) {
             QVERIFY(ErrorOf([&] { UserFile::Write(copy(), number, wren); }).contains("holds only 4 users"));
-            QCOMPARE(m_env->readLocal(UserFile::kFileName), expected);
+            QCOMPARE(env().readLocal(UserFile::kFileName), expected);
         }
     }
 
     void downloadsTheSiteFileRawWithEmptyQueryValues()
     {
-        const QByteArray site = kThree + QByteArray("\x00\xFF partial", 10);
-        m_site->writeSiteFile(kSiteUsers, site);
-        m_env->writeLocal(UserFile::kFileName, QByteArray(400, 'o'));
+        const QByteArray onSite = kThree + QByteArray("\x00\xFF partial", 10);
+        site().writeSiteFile("qxg/_files.dat", onSite);
+        env().writeLocal(UserFile::kFileName, QByteArray(400, 'o'));
         Inet inet;
         UserFile::Download(inet, QString(), QString(), copy());
-        QCOMPARE(m_env->readLocal(UserFile::kFileName), site);
-        QVERIFY(m_site->httpLog().contains("GET /tarnwardens/qxg/_files.dat?username=&password="));
+        QCOMPARE(env().readLocal(UserFile::kFileName), onSite);
+        QVERIFY(site().httpLog().contains("GET /tarnwardens/qxg/_files.dat?username=&password="));
     }
 };
 

@@ -19,12 +19,6 @@ class TestWebFiles : public SiteTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<TestEnv> m_env;
-
-    QString mirror(const QString& relative) const
-    {
-        return m_env->localPath("WebPage/" + relative);
-    }
     void writeMirror(const QString& relative, const QByteArray& bytes) const
     {
         WriteFileBytes(mirror(relative), bytes);
@@ -34,14 +28,9 @@ private slots:
     void init()
     {
         SiteTestCase::init();
-        m_env = std::make_unique<TestEnv>();
-        QDir(m_env->localFolder()).mkpath("WebPage");
+        signIn();
+        QDir(env().localFolder()).mkpath("WebPage");
         QDir().mkpath(site().sitePath("news"));
-    }
-    void cleanup()
-    {
-        m_env.reset();
-        SiteTestCase::cleanup();
     }
 
     void uploadKeepsThePreviousServerCopyAsBackup()
@@ -117,7 +106,7 @@ private slots:
         QVERIFY(!UploadWebFile(inet, path));
         QVERIFY(!DeleteWebFile(inet, path));
         QVERIFY(site().ftpLog().isEmpty() && site().httpLog().isEmpty());
-        QVERIFY(!QFileInfo::exists(m_env->localPath("outside.html")));
+        QVERIFY(!QFileInfo::exists(env().localPath("outside.html")));
         QCOMPARE(ReadFileBytes(mirror("outside.html")), QByteArray("mirror copy"));
     }
 

@@ -1,21 +1,28 @@
-// The web site explorer window against the real local site (the demo's):
-// what each level sees, the listings and their cache, the file operations
-// with their messages, marks and effects on the server and in the mirror,
-// the file dialogs, the preview pane and the layout.
+// The web site explorer and the editors against the local site: what each
+// level sees, the listings and their cache, the file operations with their
+// messages, marks and effects on the server and in the mirror, the file
+// dialogs, the preview pane and the layout; the internal editor opened from
+// the explorer (what it opens, closing with the close box, sending with the
+// server down and back, the bytes that arrive, the preview) and its text
+// box; the external editors (the menu built from the editors file, starting
+// one, the configuration window).
 
-#include "ScriptedServices.h"
-#include "SiteServer.h"
-#include "TestEnv.h"
+#include "ModalDriver.h"
+#include "SiteTestCase.h"
 
 #include "app/GlobalState.h"
 #include "transport/Inet.h"
+#include "transport/SiteConfig.h"
 #include "ui/Resources.h"
 #include "ui/explorer/frmExplorer.h"
 #include "ui/filelist/SplitterBar.h"
+#include "ui/frmEdit.h"
+#include "ui/frmExternalEditors.h"
 #include "ui/frmMainMenu.h"
 #include "ui/widgets/BrowserView.h"
 #include "ui/widgets/CaptionButton.h"
 #include "ui/widgets/ListView.h"
+#include "ui/widgets/TextBox.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -25,118 +32,122 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <memory>
-
 using namespace modSkiff;
 
 namespace {
 
-const QString kNoneToDelete = QStringLiteral("No Files are Selected.  Please select the files to delete.");
+const QString kNoneToDelete =
+    QStringLiteral("No Files are Selected.  Please select the files to delete.");
+const QString kSpaces =
+    QStringLiteral("\r\n\r\nSorry, spaces are not allows in files for the QX Web Site");
 
-// One member with the explorer open on a fresh copy of the demo site.
-class World
+const QString kSendChanges = QStringLiteral("Send changes to server?");
+const QString kSaveChanges = QStringLiteral("Save Changes?");
+
+// Runs the action on the modal window of class W that open() shows; the
+// action ends by closing it. True when it closed; a window left open (after
+// a failed check) is hidden, which ends its loop without a question.
+template <typename W> bool Drive(const std::function<void()>& open, std::function<void(W*)> action)
 {
-public:
-    World(const QString& nickname, unsigned char level)
-        : site(SiteServer::DemoSite()), env(nickname, level)
-    {
-    }
-    ~World() { delete window; }
+    bool closed = false;
+    ModalScript<W> script({[&](W* window) {
+        action(window);
+        closed = !window->isVisible();
+        window->hide();
+    }});
+    open();
+    return closed;
+}
 
-    bool start() { return site.start(); }
-    frmExplorer* open()
-    {
-        window = new frmExplorer;
-        window->Do_ShowWebPage();
-        return window;
-    }
+bool Edit(const QString& sitePath, std::function<void(frmEdit*)> action)
+{
+    return Drive<frmEdit>([&] { frmEdit::EditFile(sitePath); }, std::move(action));
+}
 
-    // The tree node at a path of node texts below the root ("" = the root).
-    QTreeWidgetItem* node(const QString& path) const
+QString Confirm(const QString& what)
+{
+    return QStringLiteral("Please confirm.  You are about to ") + what;
+}
+
+} // namespace
+
+class TestExplorer : public SiteTestCase
+{
+    Q_OBJECT
+
+    QPointer<frmExplorer> m_window;
+
+    frmExplorer& openAs(const QString& nickname, unsigned char level)
     {
-        QTreeWidgetItem* at = window->tvwExplorer->topLevelItem(0);
-        for (const QString& text : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-            QTreeWidgetItem* found = nullptr;
-            for (int i = 0; at && i < at->childCount(); ++i) {
-                if (at->child(i)->text(0) == text)
-                    found = at->child(i);
-            }
-            at = found;
-        }
-        return at;
+        signIn(nickname, level);
+        return reopen();
     }
-    QStringList folders(const QString& path) const
+    frmExplorer& reopen()
+    {
+        delete m_window;
+        m_window = new frmExplorer;
+        m_window->Do_ShowWebPage();
+        return *m_window;
+    }
+    // The folder node of this text ("WebPage" is the root).
+    QTreeWidgetItem* node(const QString& text) const
+    {
+        return m_window->tvwExplorer->findItems(text, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    }
+    QStringList folders(const QString& text) const
     {
         QStringList texts;
-        QTreeWidgetItem* parent = node(path);
-        for (int i = 0; parent && i < parent->childCount(); ++i)
-            texts << parent->child(i)->text(0);
+        for (int i = 0; i < node(text)->childCount(); ++i)
+            texts << node(text)->child(i)->text(0);
         texts.sort();
         return texts;
     }
-    void click(const QString& path) const
+    void click(const QString& text) const
     {
-        QTreeWidget* tree = window->tvwExplorer;
-        QTreeWidgetItem* target = node(path);
-        QVERIFY2(target, qPrintable(path));
+        QTreeWidget* tree = m_window->tvwExplorer;
+        QTreeWidgetItem* target = node(text);
+        QVERIFY2(target, qPrintable(text));
         tree->scrollToItem(target);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                          tree->visualItemRect(target).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(target).center());
     }
     QStringList files() const
     {
         QStringList names;
-        for (ListItem* item : window->lvwExplorer->items())
+        for (ListItem* item : m_window->lvwExplorer->items())
             names << item->text();
         return names;
     }
     ListItem* item(const QString& name) const
     {
-        for (ListItem* row : window->lvwExplorer->items()) {
-            if (row->text() == name)
-                return row;
-        }
-        return nullptr;
+        return m_window->lvwExplorer->item(int(files().indexOf(name)));
     }
-    QString icon(const QString& name) const
+    // The list's files with their icons, in name order: "a.html file, b.html filenotfound".
+    QString rows() const
     {
-        ListItem* row = item(name);
-        return row ? row->smallIcon() : QStringLiteral("(no row)");
+        QStringList rows;
+        for (ListItem* item : m_window->lvwExplorer->items())
+            rows << item->text() + ' ' + item->smallIcon();
+        rows.sort();
+        return rows.join(", ");
+    }
+    // The rights the buttons show: "add", "delete", both or none.
+    QString rights() const
+    {
+        const frmExplorer& w = *m_window;
+        const bool add = w.cmdAddFilesToServer->isEnabled() && w.cmdNewFile->isEnabled();
+        const bool del = w.cmdDeleteFile->isEnabled() && w.mnuActionDeleteFile->isEnabled();
+        return QStringList{add ? "add" : "", del ? "delete" : ""}.join(' ').trimmed();
     }
     void select(const QStringList& names) const
     {
-        for (ListItem* row : window->lvwExplorer->items())
+        for (ListItem* row : m_window->lvwExplorer->items())
             row->setSelected(names.contains(row->text()));
     }
-    QString mirror(const QString& sitePath) const
+    // An existing program whose path holds a blank.
+    QString program() const { return env().root() + QStringLiteral("/my tools/page editor"); }
+    int listings(const QString& key)
     {
-        return env.localPath(QStringLiteral("WebPage/") + sitePath);
-    }
-    int listings(const QString& key) const
-    {
-        return int(site.ftpLog().count(QStringLiteral("MLSD /users/tarnwardens/") + key));
-    }
-
-    SiteServer site;
-    TestEnv env;
-    ScriptedServices services;
-    QPointer<frmExplorer> window;
-};
-
-} // namespace
-
-class TestExplorer : public QObject
-{
-    Q_OBJECT
-
-    std::unique_ptr<World> m_world;
-
-    World& world(const QString& nickname, unsigned char level)
-    {
-        m_world = std::make_unique<World>(nickname, level);
-        if (!m_world->start())
-            qFatal("site server: %s", qPrintable(m_world->site.errorString()));
-        return *m_world;
+        return int(site().ftpLog().count(QStringLiteral("MLSD /users/tarnwardens/") + key));
     }
 
 public:
@@ -147,72 +158,21 @@ public:
 private slots:
     void initTestCase()
     {
-        qputenv("SKIFF_NET_TIMEOUT", "3");
+        qputenv("SKIFF_NET_TIMEOUT", "2");
         InitResources();
+        SiteTestCase::initTestCase();
+        for (const char* path : {"index.html", "about.html", ".htaccess", "news/index.html",
+                                 "news/item.html", "news/members.html", "news/archive/old.html",
+                                 "events/2026.html", "images/logo.gif", ".git/config"})
+            site().writeSiteFile(QLatin1String(path), QByteArray("<p>") + path + "</p>");
+        QDir().mkpath(site().sitePath(QStringLiteral("empty")));
     }
     void cleanup()
     {
-        if (m_world) {
-            QCOMPARE(m_world->services.pendingAnswers(), 0);
-            if (m_world->window)
-                QVERIFY(m_world->window->isEnabled());
-        }
-        m_world.reset();
-    }
-
-    void theWindowAsDesigned()
-    {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        const QList<std::pair<const char*, const char*>> buttons = {
-            {"cmdDownload", "Download File(s)"},
-            {"cmdOpenEdit", "Download and Edit"},
-            {"cmdExternalEditor", "Edit With..."},
-            {"cmdUploadFile", "Send File(s) to Server"},
-            {"cmdAddFilesToServer", "Add File(s) to Server"},
-            {"cmdNewFile", "New File"},
-            {"cmdReplaceWith", "Replace File With..."},
-            {"cmdDeleteFile", "Delete File(s) from Server"},
-            {"cmdDeleteLocal", "Delete Local File(s)"},
-            {"cmdSelectAll", "Select All Files"},
-            {"cmdExplorer", "Explorer"},
-            {"cmdPreviewPAne", "Preview Pane"},
-        };
-        QWidget* bar = window->findChild<QWidget*>(QStringLiteral("picButtonBar"));
-        QVERIFY(bar);
-        int right = 0;
-        for (const auto& [name, caption] : buttons) {
-            auto* button = bar->findChild<CaptionButton*>(QLatin1String(name));
-            QVERIFY2(button, name);
-            QCOMPARE(button->text(), QLatin1String(caption));
-            QVERIFY2(button->x() >= right, name); // in this order, left to right
-            right = button->x() + button->width();
-        }
-        QCOMPARE(window->cmdUploadFile->toolTip(),
-                 QStringLiteral("This button sends the local copy of all selected files to the server"));
-        QCOMPARE(window->cmdAddFilesToServer->toolTip(),
-                 QStringLiteral("This button will allow you to brows your local hard drive and add "
-                                "a file to the server."));
-        QCOMPARE(window->cmdExternalEditor->toolTip(),
-                 QStringLiteral("This will let you edit a file that is on your local hard drive.  "
-                                "If you want to send the changes to the server when you are done, "
-                                "click <Send File(s) to Server>"));
-        QVERIFY(window->cmdNewFile->toolTip().isEmpty());
-        for (const char* name : {"tvwExplorer", "picResize1", "lvwExplorer", "picResize2",
-                                 "picPreview", "webPreview", "imglistExplorer", "mnuAction"})
-            QVERIFY2(window->findChild<QObject*>(QLatin1String(name)), name);
-
-        QStringList menu;
-        for (QAction* action : window->mnuAction->actions())
-            menu << (action->isSeparator() ? QStringLiteral("-")
-                                           : action->text() + QLatin1Char('|') +
-                                                 action->shortcut().toString());
-        QCOMPARE(menu, (QStringList{"Download selected file(s) from server|Ctrl+D", "-",
-                                    "Download and Edit (quick and easy)|Ctrl+E",
-                                    "Edit With...|", "Configure External Editors...|", "-",
-                                    "Upload selected file(s) to server|Ctrl+U",
-                                    "Delete selected file(s) from server|Del",
-                                    "Delete selected file(s) from your local hard drive|"}));
+        if (m_window)
+            QVERIFY(m_window->isEnabled());
+        delete m_window;
+        SiteTestCase::cleanup();
     }
 
     // Level 4 reads no access list and sees the server's real folders; a
@@ -220,379 +180,289 @@ private slots:
     // every visit, the shown one not again.
     void anAdministratorBrowsesTheServersFolders()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        w.site.writeSiteFile(QStringLiteral(".git/config"), "c");
-        QDir().mkpath(w.site.sitePath(QStringLiteral("empty")));
-        frmExplorer* window = w.open();
-        QVERIFY(window->isVisible());
-        for (const QString& line : w.site.httpLog())
-            QVERIFY2(!line.endsWith(QLatin1String(".dat")), qPrintable(line));
-        QCOMPARE(window->tvwExplorer->topLevelItem(0)->text(0), QStringLiteral("WebPage"));
-        QCOMPARE(w.folders(QString()),
-                 (QStringList{"empty", "events", "images", "news", "qxg"}));
-        QVERIFY(w.files().contains(QStringLiteral(".htaccess")));
-        QVERIFY(w.files().contains(QStringLiteral("index.html")));
-        QCOMPARE(w.icon(QStringLiteral("index.html")), QStringLiteral("filenotfound"));
-        QCOMPARE(window->windowTitle(), QStringLiteral("Skiff - Transfer Complete"));
-        QVERIFY(window->cmdAddFilesToServer->isEnabled() && window->cmdNewFile->isEnabled() &&
-                window->cmdDeleteFile->isEnabled() && window->mnuActionDeleteFile->isEnabled());
-
-        w.click(QStringLiteral("news"));
-        QCOMPARE(w.folders(QStringLiteral("news")), QStringList{"archive"});
-        QVERIFY(w.files().contains(QStringLiteral("item.html")));
-        w.click(QStringLiteral("news"));
-        w.click(QStringLiteral("empty"));
-        QVERIFY(w.files().isEmpty());
-        w.click(QStringLiteral("news"));
-        w.click(QStringLiteral("empty"));
-        QCOMPARE(w.listings(QStringLiteral("news/")), 1);
-        QCOMPARE(w.listings(QStringLiteral("empty/")), 2);
-        QCOMPARE(w.listings(QString()), 1);
-        QVERIFY(w.services.shown.isEmpty());
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        QVERIFY(site().httpLog().filter(QStringLiteral(".dat")).isEmpty());
+        QCOMPARE(folders("WebPage"), (QStringList{"empty", "events", "images", "news", "qxg"}));
+        QCOMPARE(rows(), ".htaccess filenotfound, about.html filenotfound, index.html filenotfound");
+        QCOMPARE(window.windowTitle(), "Skiff - Transfer Complete");
+        QCOMPARE(rights(), "add delete");
+        for (const char* folder : {"news", "empty", "empty", "news"})
+            click(folder);
+        QCOMPARE(folders("news"), QStringList{"archive"});
+        QVERIFY(files().contains("item.html"));
+        click("empty");
+        QVERIFY(files().isEmpty());
+        QCOMPARE(listings(QString()), 1);
+        QCOMPARE(listings("news/"), 1);
+        QCOMPARE(listings("empty/"), 2);
     }
 
+    // The rights of each folder come from the list, and the member's picture
+    // shows in "images" once, named or not.
     void aRestrictedMemberSeesTheirList()
     {
-        World& w = world(QStringLiteral("Anna"), 3);
-        w.site.writeSiteFile(QStringLiteral("qxg/anna.dat"), "news/index.html\r\nnews/*add files*");
-        frmExplorer* window = w.open();
-        QVERIFY(w.site.httpLog().contains(QStringLiteral("GET /tarnwardens/qxg/Anna.dat")));
-        QCOMPARE(w.folders(QString()), (QStringList{"images", "news"}));
-        QVERIFY(w.files().isEmpty());
-        QVERIFY(!window->cmdAddFilesToServer->isEnabled() && !window->cmdNewFile->isEnabled());
-        w.click(QStringLiteral("news"));
-        QCOMPARE(w.files(), QStringList{"index.html"});
-        QVERIFY(window->cmdAddFilesToServer->isEnabled() && window->cmdNewFile->isEnabled());
-        QVERIFY(!window->cmdDeleteFile->isEnabled() && !window->mnuActionDeleteFile->isEnabled());
-        w.click(QStringLiteral("images"));
-        QCOMPARE(w.files(), QStringList{"anna.gif"});
-        // No listing ever comes from the server for a restricted member.
-        for (const QString& line : w.site.ftpLog())
-            QVERIFY2(!line.startsWith(QLatin1String("MLSD")), qPrintable(line));
+        site().writeSiteFile("qxg/anna.dat", "news/index.html\r\nnews/*add files*");
+        openAs(QStringLiteral("Anna"), 3);
+        QVERIFY(site().httpLog().contains("GET /tarnwardens/qxg/Anna.dat"));
+        QCOMPARE(folders("WebPage"), (QStringList{"images", "news"}));
+        QCOMPARE(rows() + '|' + rights(), "|");
+        click("news");
+        QCOMPARE(rows() + '|' + rights(), "index.html filenotfound|add");
+        click("images");
+        QCOMPARE(files(), QStringList{"anna.gif"});
+        QVERIFY(site().ftpLog().filter("MLSD").isEmpty());
 
-        // Named in the list too: still once.
-        w.site.writeSiteFile(QStringLiteral("qxg/anna.dat"), "images/Anna.gif\r\nimages/logo.gif");
-        delete w.window;
-        w.open();
-        w.click(QStringLiteral("images"));
-        QCOMPARE(w.files(), (QStringList{"anna.gif", "logo.gif"}));
+        // Not exactly the full-access marker: a file of that name.
+        site().writeSiteFile("qxg/anna.dat", "*full access*\r\nimages/Anna.gif\r\nimages/logo.gif");
+        reopen();
+        QCOMPARE(files(), QStringList{"*full access*"});
+        click("images");
+        QCOMPARE(files(), (QStringList{"anna.gif", "logo.gif"}));
     }
 
     void downloadAndDeleteLocalCopies()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        w.click(QStringLiteral("news"));
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        click("news");
+        services().expect("No Files are Selected.  Please select the files to download.", vbOKOnly);
+        window.cmdDownload->click();
 
-        w.select({});
-        w.services.answer(vbOK);
-        window->cmdDownload->click();
-        QCOMPARE(w.services.last().prompt,
-                 QStringLiteral("No Files are Selected.  Please select the files to download."));
+        select({"item.html"});
+        services().expect(Confirm("download 1 file from the server."), vbOKCancel | vbInformation);
+        window.cmdDownload->click();
+        QCOMPARE(rows(), "index.html filenotfound, item.html file, members.html filenotfound");
+        QCOMPARE(ReadFileBytes(mirror("news/item.html")), site().readSiteFile("news/item.html"));
+        QVERIFY(site().httpLog().contains("GET /tarnwardens/news/item.html"));
 
-        w.select({QStringLiteral("item.html")});
-        w.services.answer(vbOK);
-        window->cmdDownload->click();
-        QCOMPARE(w.services.last().prompt, QStringLiteral("Please confirm.  You are about to "
-                                                          "download 1 file from the server."));
-        QCOMPARE(w.services.last().buttons(), int(vbOKCancel));
-        QCOMPARE(w.services.last().icon(), int(vbInformation));
-        QCOMPARE(w.icon(QStringLiteral("item.html")), QStringLiteral("file"));
-        QCOMPARE(ReadFileBytes(w.mirror(QStringLiteral("news/item.html"))),
-                 w.site.readSiteFile(QStringLiteral("news/item.html")));
-        QVERIFY(w.site.httpLog().contains(QStringLiteral("GET /tarnwardens/news/item.html")));
+        window.cmdSelectAll->click();
+        services().expect(Confirm("download 3 files from the server."), vbOKCancel | vbInformation,
+                          vbCancel);
+        window.cmdDownload->click();
+        QCOMPARE(rows(), "index.html filenotfound, item.html file, members.html filenotfound");
+        services().answer(vbOK);
+        window.mnuActionDownload->trigger();
+        QCOMPARE(rows(), "index.html file, item.html file, members.html file");
 
-        const QStringList three = {"index.html", "item.html", "members.html"};
-        w.select(three);
-        w.services.answer(vbCancel);
-        window->cmdDownload->click();
-        QCOMPARE(w.services.last().prompt, QStringLiteral("Please confirm.  You are about to "
-                                                          "download 3 files from the server."));
-        QCOMPARE(w.icon(QStringLiteral("index.html")), QStringLiteral("filenotfound"));
-        w.services.answer(vbOK);
-        window->mnuActionDownload->trigger();
-        for (const QString& name : three)
-            QCOMPARE(w.icon(name), QStringLiteral("file"));
-
-        w.services.answer(vbOK);
-        window->cmdDeleteLocal->click();
-        QCOMPARE(w.services.last().prompt, QStringLiteral("Please confirm.  You are about to DELETE "
-                                                          "3 files from your LOCAL hard drive."));
-        QCOMPARE(w.services.last().icon(), int(vbCritical));
-        for (const QString& name : three) {
-            QCOMPARE(w.icon(name), QStringLiteral("filenotfound"));
-            QVERIFY(!QFile::exists(w.mirror(QStringLiteral("news/") + name)));
-            QVERIFY(w.site.siteFileExists(QStringLiteral("news/") + name));
-        }
-        w.select({});
-        w.services.answer(vbOK);
-        window->cmdDeleteLocal->click();
-        QCOMPARE(w.services.last().prompt, kNoneToDelete);
+        services().expect(Confirm("DELETE 3 files from your LOCAL hard drive."), vbOKCancel | vbCritical);
+        window.cmdDeleteLocal->click();
+        QCOMPARE(rows(), "index.html filenotfound, item.html filenotfound, members.html filenotfound");
+        QVERIFY(QDir(mirror("news")).entryList({"*.html"}).isEmpty());
+        QVERIFY(site().ftpCommands("DELE").isEmpty());
+        select({});
+        services().expect(kNoneToDelete, vbOKOnly);
+        window.cmdDeleteLocal->click();
     }
 
     // The loop stops at the first failed file, which keeps its mark.
     void aFailedUploadStopsTheRest()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        w.click(QStringLiteral("events"));
-        w.site.writeSiteFile(QStringLiteral("events/2027.html"), "next year");
-        w.site.writeSiteFile(QStringLiteral("events/2028.html"), "later");
-        w.click(QString());
-        w.click(QStringLiteral("events"));
-        QCOMPARE(w.files(), QStringList{"2026.html"}); // listed once per window
-        const QStringList names = {"2026.html", "2027.html", "2028.html"};
-        for (const QString& name : names)
-            WriteFileBytes(w.mirror(QStringLiteral("events/") + name), "changed " + name.toLatin1());
-        delete w.window;
-        window = w.open();
-        w.click(QStringLiteral("events"));
-        QStringList listed = w.files();
-        listed.sort();
-        QCOMPARE(listed, names);
-        w.site.refuse(QStringLiteral("2027.html"));
-        w.site.clearLog();
-        const QStringList order = w.files();
-        const int refused = int(order.indexOf(QStringLiteral("2027.html")));
-        w.select(names);
-        w.services.answer(vbOK); // the confirmation
-        w.services.answer(vbOK); // the refusal
-        window->cmdUploadFile->click();
-        QCOMPARE(w.services.shown.first().prompt,
-                 QStringLiteral("Please confirm.  You are about to send (upload) 3 files to the server."));
-        QVERIFY(w.services.last().prompt.startsWith(
-            QStringLiteral("/users/tarnwardens/events/2027.html could not be sent to the server: ")));
-        for (int i = 0; i < order.size(); ++i) {
-            const QString name = order.at(i);
-            const bool sent = w.site.readSiteFile(QStringLiteral("events/") + name) ==
-                              "changed " + name.toLatin1();
-            QCOMPARE(sent, i < refused);
-            QCOMPARE(w.icon(name), i == refused ? QStringLiteral("fileupload") : QStringLiteral("file"));
-        }
+        for (const char* name : {"a.html", "b.html", "c.html"})
+            site().writeSiteFile(QStringLiteral("upload/") + name, "old");
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        click("upload");
+        const QStringList order = files();
+        for (const QString& name : order)
+            WriteFileBytes(mirror("upload/" + name), "new");
+        click("WebPage");
+        click("upload");
+        site().refuse(order.at(1));
+        select(order);
+        services().expect(Confirm("send (upload) 3 files to the server."), vbOKCancel | vbInformation);
+        services().answer(vbOK); // the refusal
+        window.cmdUploadFile->click();
+        QVERIFY(services().last().prompt.startsWith(
+            "/users/tarnwardens/upload/" + order.at(1) + " could not be sent to the server: "));
+        QCOMPARE(site().readSiteFile("upload/" + order.at(0)) + site().readSiteFile("upload/" + order.at(1)) +
+                     site().readSiteFile("upload/" + order.at(2)), "newoldold");
+        QCOMPARE(item(order.at(1))->smallIcon(), "fileupload");
+        QCOMPARE(item(order.at(0))->smallIcon() + item(order.at(2))->smallIcon(), "filefile");
     }
 
+    // Two neighbours in the list are both deleted; the cached listing
+    // follows, so the next visit shows the rest without asking the server.
     void deletingOnTheServerKeepsTheCachedListing()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
         for (const char* name : {"a.html", "b.html", "c.html"})
-            w.site.writeSiteFile(QStringLiteral("old/") + QLatin1String(name), "x");
-        frmExplorer* window = w.open();
-        w.click(QStringLiteral("old"));
-        const QStringList order = w.files();
-        QCOMPARE(order.size(), 3);
-        // Two neighbours in the list.
-        const QStringList two = {order.at(0), order.at(1)};
-        w.select(two);
-        w.services.answer(vbOK);
-        window->cmdDeleteFile->click();
-        QCOMPARE(w.services.last().prompt,
-                 QStringLiteral("Please confirm.  You are about to DELETE 2 files from the server."));
-        QCOMPARE(w.services.last().icon(), int(vbCritical));
-        QCOMPARE(w.files(), QStringList{order.at(2)});
-        for (const QString& name : two)
-            QVERIFY(!w.site.siteFileExists(QStringLiteral("old/") + name));
-        QVERIFY(w.site.siteFileExists(QStringLiteral("old/") + order.at(2)));
-        w.click(QString());
-        w.click(QStringLiteral("old"));
-        QCOMPARE(w.files(), QStringList{order.at(2)});
-        QCOMPARE(w.listings(QStringLiteral("old/")), 1);
+            site().writeSiteFile(QStringLiteral("old/") + name, "x");
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        click("old");
+        const QStringList order = files();
+        select(order.mid(0, 2));
+        services().expect(Confirm("DELETE 2 files from the server."), vbOKCancel | vbCritical);
+        window.cmdDeleteFile->click();
+        QCOMPARE(files(), order.mid(2));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(site().siteFileExists("old/" + order.at(i)), i == 2);
+        click("WebPage");
+        click("old");
+        QCOMPARE(files(), order.mid(2));
+        QCOMPARE(listings("old/"), 1);
 
-        w.select({});
-        w.services.answer(vbOK);
-        window->mnuActionDeleteFile->trigger();
-        QCOMPARE(w.services.last().prompt, kNoneToDelete);
+        services().expect(kNoneToDelete, vbOKOnly);
+        window.mnuActionDeleteFile->trigger();
     }
 
     // What a restricted member's access list becomes after a delete, a new
     // file and an added file, byte for byte.
     void aRestrictedMembersListFollowsTheirChanges()
     {
-        World& w = world(QStringLiteral("Ann"), 3);
-        w.site.writeSiteFile(QStringLiteral("qxg/ann.dat"),
+        site().writeSiteFile("qxg/ann.dat",
                              "news/a.html\r\noldnews/a.html\r\nnews/*add files*\r\nnews/*delete files*");
-        w.site.writeSiteFile(QStringLiteral("news/a.html"), "a");
-        frmExplorer* window = w.open();
-        w.click(QStringLiteral("news"));
-        QCOMPARE(w.files(), QStringList{"a.html"});
-        w.select({QStringLiteral("a.html")});
-        w.services.answer(vbOK);
-        window->cmdDeleteFile->click();
-        QVERIFY(w.files().isEmpty());
+        site().writeSiteFile("news/a.html", "a");
+        frmExplorer& window = openAs(QStringLiteral("Ann"), 3);
+        click("news");
+        select({"a.html"});
+        services().answer(vbOK);
+        window.cmdDeleteFile->click();
+        QVERIFY(files().isEmpty());
         const QByteArray afterDelete = "\r\noldnews/a.html\r\nnews/*add files*\r\nnews/*delete files*";
-        QCOMPARE(w.site.readSiteFile(QStringLiteral("qxg/ann.dat")), afterDelete);
-        QCOMPARE(ReadFileBytes(w.mirror(QStringLiteral("qxg/ann.dat"))), afterDelete);
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), afterDelete);
+        QCOMPARE(ReadFileBytes(mirror("qxg/ann.dat")), afterDelete);
 
-        w.services.answerInput(QStringLiteral("fresh.html"));
-        window->cmdNewFile->click();
-        QCOMPARE(w.services.last().prompt, QStringLiteral("Please enter a name for the new file"));
-        QCOMPARE(w.services.last().defaultText, QStringLiteral("newfile.html"));
-        QCOMPARE(w.services.last().title, QStringLiteral("Skiff"));
+        services().answerInput("fresh.html");
+        window.cmdNewFile->click();
+        QCOMPARE(services().last().prompt, "Please enter a name for the new file");
+        QCOMPARE(services().last().defaultText, "newfile.html");
+        QCOMPARE(services().last().title, "Skiff");
         const QByteArray afterNew = afterDelete + "\r\nnews/fresh.html";
-        QCOMPARE(w.site.readSiteFile(QStringLiteral("qxg/ann.dat")), afterNew);
-        QVERIFY(!w.site.siteFileExists(QStringLiteral("news/fresh.html")));
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), afterNew);
+        QVERIFY(!site().siteFileExists("news/fresh.html"));
 
-        w.env.writeLocal(QStringLiteral("mine/added.html"), "added");
-        w.env.writeLocal(QStringLiteral("mine/two words.html"), "no");
-        w.services.answerFiles({w.env.localPath(QStringLiteral("mine/two words.html")),
-                                w.env.localPath(QStringLiteral("mine/added.html"))});
-        w.services.answer(vbOK); // the spaces message; the next name goes on
-        window->cmdAddFilesToServer->click();
-        QCOMPARE(w.services.last().prompt,
-                 QStringLiteral("two words.html\r\n\r\nSorry, spaces are not allows in files for the QX Web Site"));
-        QCOMPARE(w.site.readSiteFile(QStringLiteral("qxg/ann.dat")), afterNew + "\r\nnews/added.html");
-        QCOMPARE(w.site.readSiteFile(QStringLiteral("news/added.html")), QByteArray("added"));
-        QCOMPARE(w.files(), (QStringList{"fresh.html", "added.html"}));
-        QCOMPARE(w.icon(QStringLiteral("fresh.html")), QStringLiteral("filenotfound"));
-        QCOMPARE(w.icon(QStringLiteral("added.html")), QStringLiteral("file"));
+        env().writeLocal("mine/added.html", "added");
+        env().writeLocal("mine/two words.html", "no");
+        services().answerFiles({env().localPath("mine/two words.html"), env().localPath("mine/added.html")});
+        services().expect("two words.html" + kSpaces, vbOKOnly); // the next name goes on
+        window.cmdAddFilesToServer->click();
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), afterNew + "\r\nnews/added.html");
+        QCOMPARE(site().readSiteFile("news/added.html"), "added");
+        QCOMPARE(rows(), "added.html file, fresh.html filenotfound");
         // The next window reads the list as written back.
-        delete w.window;
-        w.open();
-        w.click(QStringLiteral("news"));
-        QCOMPARE(w.files(), (QStringList{"fresh.html", "added.html"}));
+        reopen();
+        click("news");
+        QCOMPARE(files(), (QStringList{"fresh.html", "added.html"}));
     }
 
     void newFileNames()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        w.click(QStringLiteral("news"));
-        const QStringList before = w.files();
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        click("news");
+        const QStringList before = files();
+        services().answerInput("my page.html");
+        services().expect("my page.html" + kSpaces, vbOKOnly);
+        window.cmdNewFile->click();
+        services().answerInput("index.html");
+        services().expect("news/index.html already exists on the server.  Try using the REPLACE button.",
+                          vbOKOnly | vbCritical);
+        window.cmdNewFile->click();
+        services().answerInput(QString()); // cancelled
+        window.cmdNewFile->click();
+        QCOMPARE(files(), before);
 
-        w.services.answerInput(QStringLiteral("my page.html"));
-        w.services.answer(vbOK);
-        window->cmdNewFile->click();
-        QCOMPARE(w.services.last().prompt,
-                 QStringLiteral("my page.html\r\n\r\nSorry, spaces are not allows in files for the QX Web Site"));
-
-        w.services.answerInput(QStringLiteral("index.html"));
-        w.services.answer(vbOK);
-        window->cmdNewFile->click();
-        QCOMPARE(w.services.last().prompt, QStringLiteral("news/index.html already exists on the "
-                                                          "server.  Try using the REPLACE button."));
-        QCOMPARE(w.services.last().icon(), int(vbCritical));
-        QCOMPARE(w.files(), before);
-
-        w.services.answerInput(QString()); // cancelled
-        window->cmdNewFile->click();
-        w.services.answerInput(QStringLiteral("INDEX.html"));
-        window->cmdNewFile->click();
-        QCOMPARE(w.files(), before + QStringList{"INDEX.html"});
-        QVERIFY(!w.site.siteFileExists(QStringLiteral("news/INDEX.html")));
+        services().answerInput("INDEX.html");
+        window.cmdNewFile->click();
+        QCOMPARE(files(), before + QStringList{"INDEX.html"});
+        QVERIFY(!site().siteFileExists("news/INDEX.html"));
         // The cached listing holds it for the next visit.
-        w.click(QString());
-        w.click(QStringLiteral("news"));
-        QVERIFY(w.files().contains(QStringLiteral("INDEX.html")));
+        click("WebPage");
+        click("news");
+        QVERIFY(files().contains("INDEX.html"));
     }
 
     void replaceAndCancelledDialogs()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        w.env.writeLocal(QStringLiteral("old.htm"), "<html>the old page</html>");
-        w.select({QStringLiteral("index.html")});
-        w.services.answerFiles({w.env.localPath(QStringLiteral("old.htm"))});
-        window->cmdReplaceWith->click();
-        QCOMPARE(w.site.readSiteFile(QStringLiteral("index.html")),
-                 QByteArray("<html>the old page</html>"));
-        QVERIFY(!w.site.siteFileExists(QStringLiteral("old.htm")));
-        QCOMPARE(w.files().count(QStringLiteral("index.html")), 1);
-        QVERIFY(!w.files().contains(QStringLiteral("old.htm")));
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        env().writeLocal("old.htm", "<html>the old page</html>");
+        select({"index.html"});
+        services().answerFiles({env().localPath("old.htm")});
+        window.cmdReplaceWith->click();
+        QCOMPARE(site().readSiteFile("index.html"), "<html>the old page</html>");
+        QVERIFY(!site().siteFileExists("old.htm"));
+        QCOMPARE(files().count("index.html"), 1);
+        QVERIFY(!files().contains("old.htm"));
 
-        for (CaptionButton* button : {window->cmdReplaceWith, window->cmdAddFilesToServer}) {
-            w.services.answer(vbOK);
+        for (CaptionButton* button : {window.cmdReplaceWith, window.cmdAddFilesToServer}) {
+            services().expect("Cancel was selected.", vbOKOnly);
             button->click(); // no files queued: the dialog is cancelled
-            QCOMPARE(w.services.last().prompt, QStringLiteral("Cancel was selected."));
-            QCOMPARE(w.services.last().buttons(), int(vbOKOnly));
-            QVERIFY(window->isEnabled());
+            QVERIFY(window.isEnabled());
         }
         QCOMPARE(QDir::currentPath() + QLatin1Char('/'), LocalFolder);
     }
 
-    void selectAllPopupAndFileBrowser()
+    void popupAndFileBrowser()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        window->cmdSelectAll->click();
-        QCOMPARE(window->lvwExplorer->selectedItems().size(), window->lvwExplorer->count());
-
-        window->mnuActionDownload->setVisible(false);
-        auto* view = window->lvwExplorer->findChild<QAbstractItemView*>();
-        QList<QAbstractItemView*> views = window->lvwExplorer->findChildren<QAbstractItemView*>();
-        for (QAbstractItemView* candidate : views) {
-            if (candidate->isVisible())
-                view = candidate;
-        }
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        select({"index.html"});
+        window.mnuActionDownload->setVisible(false);
+        QAbstractItemView* view = nullptr;
+        for (QAbstractItemView* candidate : window.lvwExplorer->findChildren<QAbstractItemView*>())
+            view = candidate->isVisible() ? candidate : view;
         QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(5, 5));
-        QTRY_VERIFY(window->mnuAction->isVisible());
-        QVERIFY(window->mnuActionDownload->isVisible());
-        QCOMPARE(window->mnuAction->defaultAction(), window->mnuActionOpenEdit);
-        window->mnuAction->close();
+        QTRY_VERIFY(window.mnuAction->isVisible());
+        QVERIFY(window.mnuActionDownload->isVisible());
+        QCOMPARE(window.mnuAction->defaultAction(), window.mnuActionOpenEdit);
+        window.mnuAction->close();
 
-        window->cmdExplorer->click();
-        QCOMPARE(w.services.shell.size(), 1);
-        QCOMPARE(w.services.shell.first().kind, ShellRequest::OpenFolder);
-        QCOMPARE(w.services.shell.first().path, LocalFolder + QStringLiteral("WebPage"));
+        window.cmdExplorer->click();
+        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.first().kind, ShellRequest::OpenFolder);
+        QCOMPARE(services().shell.first().path, LocalFolder + "WebPage");
     }
 
     void previewPaneAndLayout()
     {
-        World& w = world(QStringLiteral("Orrin"), 4);
-        frmExplorer* window = w.open();
-        window->resize(1100, 600);
-        BrowserView* browser = window->webPreview;
-        QVERIFY(window->picPreview->isHidden());
-        QVERIFY(!browser->EngineCreated());
-        QCOMPARE(window->lvwExplorer->geometry().right(), window->width() - 1);
-        QCOMPARE(window->cmdPreviewPAne->geometry().right(), window->width() - 1 - 4);
-        QCOMPARE(window->tvwExplorer->height(), window->height() - window->picButtonBar->height());
+        frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
+        window.resize(1100, 600);
+        BrowserView* browser = window.webPreview;
+        QVERIFY(window.picPreview->isHidden() && !browser->EngineCreated());
+        QCOMPARE(window.lvwExplorer->geometry().right(), window.width() - 1);
+        QCOMPARE(window.cmdPreviewPAne->geometry().right(), window.width() - 1 - 4);
+        QCOMPARE(window.tvwExplorer->height(), window.height() - window.picButtonBar->height());
 
-        window->cmdPreviewPAne->click();
-        QVERIFY(window->picPreview->isVisible() && window->picResize2->isVisible());
+        window.cmdPreviewPAne->click();
+        QVERIFY(window.picPreview->isVisible() && window.picResize2->isVisible());
         QVERIFY(browser->EngineCreated());
-        QCOMPARE(window->picPreview->geometry().right(), window->width() - 1);
-        QCOMPARE(window->picResize2->geometry().right() + 1, window->picPreview->x());
-        QCOMPARE(window->lvwExplorer->geometry().right() + 1, window->picResize2->x());
-        QCOMPARE(window->picResize1->x(), window->tvwExplorer->geometry().right() + 1);
+        QCOMPARE(window.picPreview->geometry().right(), window.width() - 1);
+        QCOMPARE(window.picResize2->geometry().right() + 1, window.picPreview->x());
+        QCOMPARE(window.lvwExplorer->geometry().right() + 1, window.picResize2->x());
+        QCOMPARE(window.picResize1->x(), window.tvwExplorer->geometry().right() + 1);
 
-        WriteFileBytes(w.mirror(QStringLiteral("index.html")), "<html>mirror</html>");
-        auto clickRow = [&](const QString& name) {
-            w.select({name});
-            ListItem* row = w.item(name);
-            row->ensureVisible();
-            emit window->lvwExplorer->itemClick(row);
-        };
-        clickRow(QStringLiteral("index.html"));
-        QCOMPARE(browser->LocationURL(), QStringLiteral("file://") + w.mirror(QStringLiteral("index.html")));
-        QCOMPARE(w.icon(QStringLiteral("index.html")), QStringLiteral("file"));
-        clickRow(QStringLiteral("about.html"));
-        QCOMPARE(browser->LocationURL(), QStringLiteral("about:blank"));
+        WriteFileBytes(mirror("index.html"), "<html>mirror</html>");
+        for (const QString& name : {QStringLiteral("index.html"), QStringLiteral("about.html")}) {
+            select({name});
+            emit window.lvwExplorer->itemClick(item(name));
+        }
+        QCOMPARE(browser->LocationURL(), "about:blank");
+        QCOMPARE(item("index.html")->smallIcon(), "file");
+        select({"index.html"});
+        emit window.lvwExplorer->itemClick(item("index.html"));
+        QCOMPARE(browser->LocationURL(), "file://" + mirror("index.html"));
 
-        // The splitters: the first bar dropped on the list widens the tree,
-        // the second dropped on the list widens the pane.
-        const int tree = window->tvwExplorer->width();
-        const int pane = window->picPreview->width();
-        emit window->picResize1->dropped(window->lvwExplorer->mapToGlobal(QPoint(30, 10)));
-        QCOMPARE(window->tvwExplorer->width(), tree + 30);
-        const int list = window->lvwExplorer->width();
-        emit window->picResize2->dropped(window->lvwExplorer->mapToGlobal(QPoint(list - 50, 10)));
-        QCOMPARE(window->picPreview->width(), pane + 50);
-        emit window->picResize2->dropped(window->picPreview->mapToGlobal(QPoint(20, 10)));
-        QCOMPARE(window->picPreview->width(), pane + 30);
+        // The first bar dropped on the list widens the tree; the second
+        // dropped on the list widens the pane, on the pane narrows it.
+        const int tree = window.tvwExplorer->width();
+        const int pane = window.picPreview->width();
+        emit window.picResize1->dropped(window.lvwExplorer->mapToGlobal(QPoint(30, 10)));
+        QCOMPARE(window.tvwExplorer->width(), tree + 30);
+        const int list = window.lvwExplorer->width();
+        emit window.picResize2->dropped(window.lvwExplorer->mapToGlobal(QPoint(list - 50, 10)));
+        QCOMPARE(window.picPreview->width(), pane + 50);
+        emit window.picResize2->dropped(window.picPreview->mapToGlobal(QPoint(20, 10)));
+        QCOMPARE(window.picPreview->width(), pane + 30);
 
-        window->cmdPreviewPAne->click();
-        QVERIFY(window->picPreview->isHidden() && window->picResize2->isHidden());
-        QCOMPARE(window->lvwExplorer->geometry().right(), window->width() - 1);
+        window.cmdPreviewPAne->click();
+        QVERIFY(window.picPreview->isHidden() && window.picResize2->isHidden());
+        QCOMPARE(window.lvwExplorer->geometry().right(), window.width() - 1);
         // Narrow windows keep the button in its place in the row.
-        window->resize(700, 500);
-        const int designed = window->cmdPreviewPAne->x();
-        QVERIFY(designed > window->cmdExplorer->geometry().right());
-        window->resize(600, 500);
-        QCOMPARE(window->cmdPreviewPAne->x(), designed);
+        window.resize(700, 500);
+        const int designed = window.cmdPreviewPAne->x();
+        QVERIFY(designed > window.cmdExplorer->geometry().right());
+        window.resize(600, 500);
+        QCOMPARE(window.cmdPreviewPAne->x(), designed);
     }
 
     void theMainMenuOpensOneExplorer()
     {
-        World& w = world(QStringLiteral("Pip"), 2);
+        signIn("Pip", 2);
         frmMainMenu menu;
         menu.cmdWebPage->click();
         menu.cmdWebPage->click();
@@ -602,11 +472,190 @@ private slots:
                 open << explorer;
         }
         QCOMPARE(open.size(), 1);
-        w.window = open.first();
-        // The demo's Pip reads the list written in lower case.
-        QCOMPARE(w.files(), QStringList{"index.html"});
-        w.window->close();
-        QTRY_VERIFY(!w.window);
+        m_window = open.first();
+    }
+
+    // The line ends and a lone CR go through the box in the cases below.
+    void theTextBoxHandsBackWhatItWasGiven()
+    {
+        for (const QString& text : {QStringLiteral("a\u00a0b"), QStringLiteral("a\u2028b"), QString()}) {
+            TextBox box;
+            box.setText(text);
+            QCOMPARE(box.text(), text);
+            // A new line typed is CR LF, whatever the modifier.
+            box.moveCursor(QTextCursor::End);
+            QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+            QTest::keyClicks(&box, QStringLiteral("z"));
+            QCOMPARE(box.text(), text + QStringLiteral("\r\nz"));
+        }
+    }
+
+    void theEditorOpensWhatFits_data()
+    {
+        QTest::addColumn<QByteArray>("server");
+        QTest::addColumn<QString>("shown"); // "" when the editor does not open
+        QTest::newRow("LF only") << QByteArray("a\nb\n") << "a\r\nb\r\n";
+        QTest::newRow("CR LF") << QByteArray("a\r\nb") << "a\r\nb";
+        QTest::newRow("lone CR") << QByteArray("a\rb\r\n") << "a\rb\r\n";
+        QTest::newRow("CR before CR LF") << QByteArray("a\r\r\nb") << "a\r\r\nb";
+        const QByteArray longest = QByteArray(29990, 'x') + QByteArray(9, '\n');
+        QTest::newRow("29999 characters")
+            << longest << QString::fromLatin1(QByteArray(longest).replace("\n", "\r\n"));
+        QTest::newRow("30000 characters") << QByteArray(30000, 'x') << "";
+    }
+    void theEditorOpensWhatFits()
+    {
+        QFETCH(QByteArray, server);
+        QFETCH(QString, shown);
+        signIn("Orrin", 4);
+        site().writeSiteFile("news/t.html", server);
+        if (shown.isEmpty())
+            services().expect("This file is too large to edit with the Skiff internal editor.", vbOKOnly);
+        QString opened;
+        QCOMPARE(Edit("news/t.html", [&](frmEdit* editor) {
+                     opened = editor->windowTitle() + QLatin1Char('|') + editor->txtEdit->text();
+                     editor->cmdDiscard->click(); // asks nothing
+                 }),
+                 !shown.isEmpty());
+        if (!shown.isEmpty())
+            QCOMPARE(opened, "news/t.html|" + shown);
+    }
+
+    void sendingWhileTheServerIsDownKeepsTheText()
+    {
+        const QString edited = QStringLiteral("<p>new \u00e9</p>\r\n<p>end</p>");
+        signIn("Orrin", 4);
+        site().writeSiteFile("about.html", "<p>about us</p>\n");
+        QVERIFY(Edit("about.html", [&](frmEdit* editor) {
+            editor->txtEdit->setText(edited);
+            site().stop();
+            services().answer(vbOK); // the failed upload
+            editor->cmdSendToServer->click();
+            QVERIFY(editor->isVisible());
+            QCOMPARE(editor->txtEdit->text(), edited);
+            QVERIFY(services().last().prompt.startsWith(
+                "/users/tarnwardens/about.html could not be sent to the server: "));
+            services().expect(kSendChanges, vbYesNoCancel, vbCancel); // the question is back
+            editor->close();
+            QVERIFY(site().start());
+            editor->cmdSendToServer->click();
+        }));
+        // Exactly the text shown, with no line end added; the previous copy
+        // kept as ".backup".
+        QCOMPARE(site().readSiteFile("about.html"), edited.toUtf8());
+        QCOMPARE(site().readSiteFile("about.html.backup"), "<p>about us</p>\n");
+        static const QRegularExpression changes(QStringLiteral("^(DELE|RNFR|RNTO|STOR) "));
+        QCOMPARE(site().ftpLog().filter(changes), (QStringList{"DELE /users/tarnwardens/about.html.backup",
+                                                       "RNFR /users/tarnwardens/about.html",
+                                                       "RNTO /users/tarnwardens/about.html.backup",
+                                                       "STOR /users/tarnwardens/about.html"}));
+    }
+
+    // A member changes a page from the explorer and the site shows it.
+    void downloadAndEditFromTheExplorer()
+    {
+        frmExplorer& window = openAs("Orrin", 4);
+        select({"index.html"});
+        const QString changed = QStringLiteral("<h1>Tarn Wardens</h1>\r\n<p>Regatta</p>");
+        QVERIFY(Drive<frmEdit>([&] { window.cmdOpenEdit->click(); }, [&](frmEdit* editor) {
+            QCOMPARE(editor->windowTitle(), "index.html");
+            editor->txtEdit->setText(changed);
+            editor->cmdSendToServer->click();
+        }));
+        QCOMPARE(item("index.html")->smallIcon(), "file");
+        Inet http;
+        QCOMPARE(http.OpenURLBytes(SiteConfig::HttpBase() + "index.html"), changed.toUtf8());
+    }
+
+    // Opened with the list's pop-up item; closed with the close box.
+    void previewWritesTheMirrorCopyButNoClosesWithoutWriting()
+    {
+        const QString draft = QStringLiteral("<h1>Draft</h1>");
+        site().writeSiteFile("about.html", "<p>about us</p>\n");
+        frmExplorer& window = openAs("Orrin", 4);
+        select({"about.html"});
+        QVERIFY(Drive<frmEdit>([&] { window.mnuActionOpenEdit->trigger(); }, [&](frmEdit* editor) {
+            editor->txtEdit->setText(draft);
+            editor->cmdPreview->click();
+            QCOMPARE(editor->cmdPreview->text(), "Back to Edit Mode");
+            QVERIFY(editor->webPreview->isVisible() && editor->txtEdit->isHidden());
+            QCOMPARE(editor->webPreview->LocationURL(), "file://" + mirror("about.html"));
+            QCOMPARE(ReadFileBytes(mirror("about.html")), draft.toUtf8());
+            editor->cmdPreview->click();
+            QCOMPARE(editor->cmdPreview->text(), "Preview");
+            QVERIFY(editor->webPreview->isHidden() && editor->txtEdit->isVisible());
+            editor->txtEdit->setText(draft + "!");
+            editor->cmdPreviewInRegisteredApplication->click();
+
+            editor->txtEdit->setText("changed");
+            services().expect(kSendChanges, vbYesNoCancel, vbCancel);
+            editor->close();
+            QVERIFY(editor->isVisible());
+            services().expect(kSendChanges, vbYesNoCancel, vbNo); // asked again
+            editor->close();
+        }));
+        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.first().kind, ShellRequest::OpenFile);
+        QCOMPARE(services().shell.first().path, LocalFolder + "WebPage/about.html");
+        QCOMPARE(ReadFileBytes(mirror("about.html")), (draft + "!").toUtf8());
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
+        QCOMPARE(site().readSiteFile("about.html"), "<p>about us</p>\n");
+    }
+
+    void externalEditorsFromTheExplorer()
+    {
+        signIn("Orrin", 4);
+        WriteFileBytes(program(), "#!/bin/sh\n");
+        const QString quoted = '"' + program() + '"';
+        WriteFileBytes(ExternalEditorsFile,
+                       ("Pager\r\n" + quoted + "\r\nGone\r\n/no/such/editor\r\n").toUtf8());
+        frmExplorer& window = reopen();
+        select({"index.html"});
+        // What "Edit With..." pops up: only the editors and the configuration.
+        auto popUp = [&] {
+            window.cmdExternalEditor->click();
+            QStringList shown;
+            for (QAction* action : window.mnuAction->actions()) {
+                if (action->isVisible())
+                    shown << action->text() + (action->isEnabled() ? "" : " (off)");
+            }
+            window.mnuAction->close();
+            return shown;
+        };
+        QCOMPARE(popUp(), (QStringList{"Pager", "Gone - FILE NOT FOUND (off)",
+                                       "Configure External Editors..."}));
+        QCOMPARE(window.mnuAction->pos(), window.cmdExternalEditor->mapToGlobal(QPoint(
+                                               2, window.cmdExternalEditor->height() + 2)));
+
+        // No mirror copy: Cancel starts nothing, OK downloads and starts.
+        const QString notHere = QStringLiteral("WebPage/index.html does not exist on your local hard "
+                                               "drive.  Press OK to download it from the web page.");
+        services().expect(notHere, vbOKCancel | vbInformation, vbCancel);
+        window.mnuActionExternalEditor.at(1)->trigger();
+        QVERIFY(services().shell.isEmpty() && site().httpLog().isEmpty());
+        services().expect(notHere, vbOKCancel | vbInformation, vbOK);
+        window.mnuActionExternalEditor.at(1)->trigger();
+        QCOMPARE(ReadFileBytes(mirror("index.html")), site().readSiteFile("index.html"));
+        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.first().path, program());
+        QCOMPARE(services().shell.first().arguments, QStringList{LocalFolder + "WebPage/index.html"});
+
+        // The editors window: Cancel keeps it, Yes writes exactly the text,
+        // and the shorter list hides the surplus item.
+        const QString shorter = "Pager\r\n" + quoted;
+        QVERIFY(Drive<frmExternalEditors>([&] { window.mnuActionConfigure->trigger(); },
+                                          [&](frmExternalEditors* editors) {
+            QCOMPARE(editors->txtExternalEditors->text(),
+                     QString::fromUtf8(ReadFileBytes(ExternalEditorsFile)));
+            editors->txtExternalEditors->setText(shorter);
+            services().expect(kSaveChanges, vbYesNoCancel | vbQuestion, vbCancel);
+            editors->close();
+            QVERIFY(editors->isVisible());
+            services().expect(kSaveChanges, vbYesNoCancel | vbQuestion, vbYes);
+            editors->close();
+        }));
+        QCOMPARE(ReadFileBytes(ExternalEditorsFile), shorter.toUtf8());
+        QCOMPARE(popUp(), (QStringList{"Pager", "Configure External Editors..."}));
     }
 };
 

@@ -2,9 +2,7 @@
 // opening, posting and previewing, the insert buttons, the name picture,
 // and the main menu's "Post News".
 
-#include "ScriptedServices.h"
-#include "SiteServer.h"
-#include "TestEnv.h"
+#include "SiteTestCase.h"
 
 #include "app/Clock.h"
 #include "app/Settings.h"
@@ -24,8 +22,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <memory>
-
 using namespace modSkiff;
 
 namespace {
@@ -33,42 +29,31 @@ namespace {
 const QString kIndex = QStringLiteral("news/index.html");
 const QString kMembers = QStringLiteral("news/members.html");
 const QString kAnnGif = QStringLiteral("images/ann.gif");
+const QByteArray kPage = "<h1>News</h1>\r\n<!--begin-->\r\n<p>older news</p>\r\n";
 
 QByteArray DemoFile(const QString& path)
 {
     return ReadFileBytes(SiteServer::DemoSite() + QLatin1Char('/') + path);
 }
 
-// A picture as the window draws it.
+// A picture as the window draws it, and what the window shows.
 QImage AsDrawn(const QByteArray& gif)
 {
     return QImage::fromData(gif)
         .scaled(96, 26, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_ARGB32);
 }
-
 QImage Shown(const frmPostNews& window)
 {
     return window.picNameGIF->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-QStringList Pages(const frmPostNews& window)
-{
-    QStringList names;
-    for (int i = 0; i < window.cboWhichPage->count(); ++i)
-        names << window.cboWhichPage->itemText(i);
-    return names;
-}
-
 } // namespace
 
-class TestPostNews : public QObject
+class TestPostNews : public SiteTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<SiteServer> m_site;
-    std::unique_ptr<TestEnv> m_env;
-    std::unique_ptr<ScriptedServices> m_services;
     QPointer<frmPostNews> m_window;
 
     // Ann's news window, open and filled.
@@ -89,106 +74,79 @@ class TestPostNews : public QObject
         m_window->txtNews->setTextCursor(cursor);
     }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // The page as the demo site holds it, with Ann's "a<BR>b" of 15:07 on top.
-    QByteArray postedAt1507(const QString& page) const
+    // The page with Ann's "a<BR>b" of 15:07 on top.
+    static QByteArray PostedAt1507()
     {
-        const QByteArray item =
-            "<p><img src=\"../images/ann.gif\" alt=\"ann\"> <b>11" +
-            NewsItem::SystemDateSeparator().toUtf8() + "28 3" +
-            NewsItem::SystemTimeSeparator().toUtf8() + "07 PM EST</b><br>\na<BR>b</p>\n";
-        return DemoFile(page).replace("<!--begin-->", "<!--begin-->" + item) + "\r\n";
+        const QByteArray item = "<p>ann 11" + NewsItem::SystemDateSeparator().toUtf8() + "28 3" +
+                                NewsItem::SystemTimeSeparator().toUtf8() + "07 PM EST<br>\na<BR>b</p>\n";
+        return QByteArray(kPage).replace("<!--begin-->", "<!--begin-->" + item) + "\r\n";
     }
 
 private slots:
     void initTestCase()
     {
         InitResources();
-        m_site = std::make_unique<SiteServer>(SiteServer::DemoSite());
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
+        SiteTestCase::initTestCase();
     }
-
     void init()
     {
-        for (const QString& path : {kIndex, kMembers, kAnnGif, QStringLiteral("qxg/_news.dat")})
-            m_site->writeSiteFile(path, DemoFile(path));
-        QFile::remove(m_site->sitePath(kIndex + ".backup"));
-        m_site->clearRefusals();
-        m_env = std::make_unique<TestEnv>("Ann", 3);
-        m_services = std::make_unique<ScriptedServices>();
+        SiteTestCase::init();
+        site().writeSiteFile("qxg/_news.dat", "Front Page,news/index.html,news/item.html\r\n"
+                                              "Members' Corner,news/members.html,news/item.html,Pip\r\n");
+        site().writeSiteFile("news/item.html", "<p>@NICKNAME@ @DATE@ @TIME@ @AMPM@ @TIMEZONE@<br>\n@POST@</p>\n");
+        site().writeSiteFile(kIndex, kPage);
+        site().writeSiteFile(kMembers, kPage);
+        site().writeSiteFile(kAnnGif, DemoFile(kAnnGif));
+        signIn("Ann", 3);
         Clock::SetSource([] { return QDateTime(QDate(2025, 11, 28), QTime(15, 7)); });
-        m_site->clearLog();
     }
-
     void cleanup()
     {
         delete m_window;
         Clock::SetSource({});
-        m_services.reset();
-        m_env.reset();
-    }
-
-    void cleanupTestCase() { m_site.reset(); }
-
-    void captionsAsTheMembersKnowThem()
-    {
-        frmPostNews& window = open();
-        QCOMPARE(window.windowTitle(), "Post QX News");
-        const QList<QPair<const char*, QString>> captions = {
-            {"lblNewsPage", "Post To:"}, {"lblNews", "News:"}, {"lblTimeZone", "Time Zone:"},
-            {"lblNameGIF", "Name GIF:"}, {"lblPreview", "Preview:"},
-            {"lblNoAnimatedGifs", "Animated GIFs may not show correctly in the preview window."},
-            {"cmdChangeGIF", "Change GIF..."}, {"picNewsButtons", ""}, {"cmdNewMember", "New Member"},
-            {"cmdInsertHyperlink", "Hyperlink"}, {"cmdInsertImage", "Image"}, {"picButtons", ""},
-            {"cmdPreview", "Preview"}, {"cmdPost", "Post"}, {"cmdCancel", "Cancel"}};
-        for (const auto& [name, text] : captions) {
-            const QWidget* control = window.findChild<QWidget*>(name);
-            QVERIFY2(control, name);
-            QCOMPARE(control->property("text").toString(), text);
-        }
+        SiteTestCase::cleanup();
     }
 
     void openingFillsTheWindowAndClosingKeepsTheTimeZone()
     {
         SaveSetting("PostNews", "TimeZone", "CET");
-        m_site->writeSiteFile("qxg/_news.dat", DemoFile("qxg/_news.dat") +
-                                                   "Elders,news/elders.html,news/item.html,"
-                                                   "Kestrel,aNN\r\n");
+        site().writeSiteFile("qxg/_news.dat", site().readSiteFile("qxg/_news.dat") +
+                                                  "Elders,news/elders.html,news/item.html,Kestrel,aNN\r\n");
         frmPostNews& window = open();
         QCOMPARE(window.txtTimeZone->text(), "CET");
-        QCOMPARE(Pages(window),
-                 (QStringList{"Front Page", "Members' Corner", "Events"}));
+        QStringList pages;
+        for (int i = 0; i < window.cboWhichPage->count(); ++i)
+            pages << window.cboWhichPage->itemText(i);
+        QCOMPARE(pages, (QStringList{"Front Page", "Members' Corner"}));
         QCOMPARE(window.cboWhichPage->currentIndex(), 0);
         QCOMPARE(window.txtNameGIF->text(), kAnnGif);
         QCOMPARE(Shown(window), AsDrawn(DemoFile(kAnnGif)));
         QVERIFY(window.isEnabled());
-        QVERIFY(m_services->shown.isEmpty());
 
         window.txtTimeZone->setText("PST");
         click(window.cmdCancel);
         QTRY_VERIFY(!m_window);
         QCOMPARE(GetSetting("PostNews", "TimeZone", "EST"), "PST");
-        QVERIFY(m_site->ftpCommands("STOR").isEmpty());
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
     }
 
     void nothingToShowNothingToPostTo()
     {
-        QFile::remove(m_site->sitePath(kAnnGif));
-        m_site->writeSiteFile("qxg/_news.dat", "Lonely,news/index.html\r\n");
+        QFile::remove(site().sitePath(kAnnGif));
+        site().writeSiteFile("qxg/_news.dat", "Lonely,news/index.html\r\n");
         frmPostNews& window = open();
         QCOMPARE(window.txtTimeZone->text(), "EST");
         QVERIFY(window.picNameGIF->pixmap().isNull());
-        QCOMPARE(Pages(window), QStringList{"Lonely"});
-        QVERIFY(m_services->shown.isEmpty());
+        QCOMPARE(window.cboWhichPage->itemText(0), "Lonely");
 
         type("Hello");
-        m_services->answer(vbOK);
+        services().expect("Please Select a News Page.", vbOKOnly);
         click(window.cmdPost);
-        m_services->answer(vbOK);
+        services().expect("Please Select a News Page.", vbOKOnly);
         click(window.cmdPreview);
-        QCOMPARE(m_services->prompts(), QStringList(2, "Please Select a News Page."));
         QVERIFY(m_window);
-        QVERIFY(m_services->shell.isEmpty());
-        QCOMPARE(m_site->readSiteFile(kIndex), DemoFile(kIndex));
+        QVERIFY(services().shell.isEmpty());
+        QCOMPARE(site().readSiteFile(kIndex), kPage);
     }
 
     void postingPutsTheItemOnTheSite()
@@ -196,41 +154,37 @@ private slots:
         frmPostNews& window = open();
         window.cboWhichPage->setCurrentIndex(1);
         type("    ");
-        m_services->answer(vbOK);
+        services().expect("You must type something in order to make a news post @_@",
+                          vbOKOnly | vbExclamation);
         click(window.cmdPost);
-        QCOMPARE(m_services->prompts(),
-                 QStringList{"You must type something in order to make a news post @_@"});
-        QCOMPARE(m_services->last().icon(), int(vbExclamation));
         QVERIFY(m_window);
 
         type("a\nb");
         click(window.cmdPost);
         QTRY_VERIFY(!m_window);
-        QCOMPARE(m_services->shown.size(), 1);
-        QCOMPARE(m_site->readSiteFile(kMembers), postedAt1507(kMembers));
-        QCOMPARE(m_site->readSiteFile(kMembers + ".backup"), DemoFile(kMembers));
+        QCOMPARE(site().readSiteFile(kMembers), PostedAt1507());
+        QCOMPARE(site().readSiteFile(kMembers + ".backup"), kPage);
         // And that is the page visitors get.
         Inet visitor;
-        QCOMPARE(visitor.OpenURLBytes(SiteConfig::HttpBase() + kMembers), postedAt1507(kMembers));
+        QCOMPARE(visitor.OpenURLBytes(SiteConfig::HttpBase() + kMembers), PostedAt1507());
     }
 
     void aRefusedPostKeepsTheWindowForAnotherTry()
     {
         frmPostNews& window = open();
         type("a\nb");
-        m_site->refuse("index.html");
-        m_services->answer(vbOK);
+        site().refuse("index.html");
+        services().answer(vbOK);
         click(window.cmdPost);
-        QCOMPARE(m_services->shown.size(), 1);
-        QVERIFY(m_services->last().prompt.contains("could not be sent to the server"));
+        QVERIFY(services().last().prompt.contains("could not be sent to the server"));
         QVERIFY(m_window);
         QCOMPARE(window.txtNews->toPlainText(), "a\nb");
-        QCOMPARE(m_site->readSiteFile(kIndex), DemoFile(kIndex));
+        QCOMPARE(site().readSiteFile(kIndex), kPage);
 
-        m_site->clearRefusals();
+        site().clearRefusals();
         click(window.cmdPost);
         QTRY_VERIFY(!m_window);
-        QCOMPARE(m_site->readSiteFile(kIndex), postedAt1507(kIndex));
+        QCOMPARE(site().readSiteFile(kIndex), PostedAt1507());
     }
 
     void closingOrPostingAgainDuringAPost()
@@ -240,7 +194,7 @@ private slots:
         bool sentBeforeClosing = true;
         bool postable = true;
         QTimer::singleShot(0, &window, [&] {
-            sentBeforeClosing = !m_site->ftpCommands("STOR").isEmpty();
+            sentBeforeClosing = !site().ftpCommands("STOR").isEmpty();
             // A second click meanwhile would post the item twice.
             postable = m_window->cmdPost->isEnabled() || m_window->cmdPreview->isEnabled();
             m_window->close();
@@ -249,7 +203,7 @@ private slots:
         QTRY_VERIFY(!m_window);
         QVERIFY(!sentBeforeClosing);
         QVERIFY(!postable);
-        QCOMPARE(m_site->readSiteFile(kIndex), postedAt1507(kIndex));
+        QCOMPARE(site().readSiteFile(kIndex), PostedAt1507());
     }
 
     void previewShowsTheMirrorPageOnly()
@@ -257,14 +211,12 @@ private slots:
         frmPostNews& window = open();
         type("a\nb");
         click(window.cmdPreview);
-        const QString mirror = m_env->localFolder() + "WebPage/" + kIndex;
-        QCOMPARE(m_services->shell.size(), 1);
-        QCOMPARE(m_services->shell.first().kind, ShellRequest::OpenFile);
-        QCOMPARE(QFileInfo(m_services->shell.first().path).absoluteFilePath(),
-                 QFileInfo(mirror).absoluteFilePath());
-        QCOMPARE(ReadFileBytes(mirror), postedAt1507(kIndex));
-        QCOMPARE(m_site->readSiteFile(kIndex), DemoFile(kIndex));
-        QVERIFY(m_site->ftpCommands("STOR").isEmpty());
+        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.first().kind, ShellRequest::OpenFile);
+        QCOMPARE(QFileInfo(services().shell.first().path).absoluteFilePath(), mirror(kIndex));
+        QCOMPARE(ReadFileBytes(mirror(kIndex)), PostedAt1507());
+        QCOMPARE(site().readSiteFile(kIndex), kPage);
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
         QVERIFY(m_window);
     }
 
@@ -297,27 +249,23 @@ private slots:
         frmPostNews& window = open();
         type("see our map");
         selectNews(selectFrom, selectFrom == 3 ? 4 : 11);
-        m_services->answerInput(address);
-        QStringList prompts{"Please Enter Hyperlink Reference"};
-        if (newWindow) {
-            m_services->answer(newWindow);
-            prompts << "Would you like this hyperlink to open in a new window?";
-        }
-        if (!proposed.isEmpty()) {
-            m_services->answerInput(proposed);
-            prompts << "How would you like this hyperlink to appear on the page?";
-        }
+        services().answerInput(address);
+        if (newWindow)
+            services().expect("Would you like this hyperlink to open in a new window?", vbYesNoCancel,
+                              newWindow);
+        if (!proposed.isEmpty())
+            services().answerInput(proposed);
         click(window.cmdInsertHyperlink);
 
         QCOMPARE(window.txtNews->toPlainText(), result);
-        QCOMPARE(m_services->prompts(), prompts);
-        QCOMPARE(m_services->shown.first().defaultText, SiteConfig::HttpBase() + "somepage.html");
-        for (const ShownMessage& box : m_services->shown)
+        QCOMPARE(services().shown.first().prompt, "Please Enter Hyperlink Reference");
+        QCOMPARE(services().shown.first().defaultText, SiteConfig::HttpBase() + "somepage.html");
+        for (const ShownMessage& box : services().shown)
             QCOMPARE(box.title, "Insert Hyperlink");
-        if (newWindow)
-            QCOMPARE(m_services->shown.at(1).buttons(), int(vbYesNoCancel));
-        if (!proposed.isEmpty())
-            QCOMPARE(m_services->last().defaultText, proposed);
+        if (!proposed.isEmpty()) {
+            QCOMPARE(services().last().prompt, "How would you like this hyperlink to appear on the page?");
+            QCOMPARE(services().last().defaultText, proposed);
+        }
     }
 
     void welcomeAndImageGoInBeforeTheSelection()
@@ -325,27 +273,25 @@ private slots:
         frmPostNews& window = open();
         type("Hello world");
         selectNews(6, 11);
-        m_services->answerInput("Wren");
+        services().answerInput("Wren");
         click(window.cmdNewMember);
-        QCOMPARE(m_services->last().prompt, "Please enter the name of the new member");
-        QCOMPARE(m_services->last().title, "New Member");
-        QCOMPARE(m_services->last().defaultText, "Orrin");
-        QCOMPARE(window.txtNews->toPlainText(),
-                 "Hello \n<b>QX Welcomes Wren to the QX Team!</b>world");
+        QCOMPARE(services().last().prompt, "Please enter the name of the new member");
+        QCOMPARE(services().last().title, "New Member");
+        QCOMPARE(services().last().defaultText, "Orrin");
+        QCOMPARE(window.txtNews->toPlainText(), "Hello \n<b>QX Welcomes Wren to the QX Team!</b>world");
 
         selectNews(0, 5);
-        m_services->answerInput("pic.gif");
+        services().answerInput("pic.gif");
         click(window.cmdInsertImage);
-        QCOMPARE(m_services->last().prompt, "Please enter the image location.");
-        QCOMPARE(m_services->last().title, "Insert Image");
-        QCOMPARE(m_services->last().defaultText, SiteConfig::HttpBase() + kAnnGif);
+        QCOMPARE(services().last().prompt, "Please enter the image location.");
+        QCOMPARE(services().last().title, "Insert Image");
+        QCOMPARE(services().last().defaultText, SiteConfig::HttpBase() + kAnnGif);
         QCOMPARE(window.txtNews->toPlainText(),
-                 "<img src=\"pic.gif\" border=\"0\">Hello \n<b>QX Welcomes Wren to the QX "
-                 "Team!</b>world");
+                 "<img src=\"pic.gif\" border=\"0\">Hello \n<b>QX Welcomes Wren to the QX Team!</b>world");
 
         // An empty answer inserts nothing.
         const QString before = window.txtNews->toPlainText();
-        m_services->answerInput("");
+        services().answerInput("");
         click(window.cmdNewMember);
         QCOMPARE(window.txtNews->toPlainText(), before);
     }
@@ -353,27 +299,23 @@ private slots:
     void changingTheNameGif()
     {
         frmPostNews& window = open();
-        const QString chosen = m_env->root() + "/brenn.gif";
+        const QString chosen = env().root() + "/brenn.gif";
         WriteFileBytes(chosen, DemoFile("images/brenn.gif"));
         QVERIFY(AsDrawn(DemoFile("images/brenn.gif")) != Shown(window));
 
-        m_services->answerFiles({chosen});
+        services().answerFiles({chosen});
         click(window.cmdChangeGIF);
-        QCOMPARE(m_site->readSiteFile(kAnnGif), DemoFile("images/brenn.gif"));
-        QCOMPARE(m_site->readSiteFile(kAnnGif + ".backup"), DemoFile(kAnnGif));
+        QCOMPARE(site().readSiteFile(kAnnGif), DemoFile("images/brenn.gif"));
+        QCOMPARE(site().readSiteFile(kAnnGif + ".backup"), DemoFile(kAnnGif));
         QCOMPARE(Shown(window), AsDrawn(DemoFile("images/brenn.gif")));
         QVERIFY(window.isEnabled());
-        QVERIFY(m_services->shown.isEmpty());
 
-        m_site->clearLog();
-        m_services->answerFiles({});
-        m_services->answer(vbOK);
-        m_services->onNextMessage([&] { QVERIFY(!window.isEnabled()); });
+        site().clearLog();
+        services().expect("Cancel was selected.", vbOKOnly);
+        services().onNextMessage([&] { QVERIFY(!window.isEnabled()); });
         click(window.cmdChangeGIF);
-        QCOMPARE(m_services->prompts(), QStringList{"Cancel was selected."});
-        QCOMPARE(m_services->last().style, int(vbOKOnly));
         QVERIFY(window.isEnabled());
-        QVERIFY(m_site->ftpCommands("STOR").isEmpty());
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
         QCOMPARE(Shown(window), AsDrawn(DemoFile("images/brenn.gif")));
     }
 

@@ -2,10 +2,7 @@
 // server, with user files built byte by byte.
 
 #include "ModalDriver.h"
-#include "ScriptedServices.h"
-#include "SiteServer.h"
 #include "SiteTestCase.h"
-#include "TestEnv.h"
 
 #include "app/GlobalState.h"
 #include "ui/Resources.h"
@@ -22,7 +19,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -76,49 +72,47 @@ QList<frmUsers*> ShownUsersWindows()
 
 } // namespace
 
-class TestUsers : public QObject
+class TestUsers : public SiteTestCase
 {
     Q_OBJECT
 
-    SiteServer* m_site = nullptr;
     QPointer<frmUsers> m_users;
 
-    frmUsers* open()
+    frmUsers* openAs(const QString& nickname)
     {
+        signIn(nickname, 4);
         m_users = new frmUsers;
         m_users->show();
         return m_users;
     }
     // Closes the window with these answers; true when it closed.
-    bool closeWith(ScriptedServices& services, std::initializer_list<int> answers)
+    bool closeWith(std::initializer_list<int> answers)
     {
         for (const int answer : answers)
-            services.answer(answer);
+            services().answer(answer);
         return m_users->close() && QTest::qWaitFor([this] { return m_users.isNull(); });
     }
-    bool storedOnSite() const { return !m_site->ftpLog().filter("STOR").isEmpty(); }
 
 private slots:
     void initTestCase()
     {
         InitResources();
-        m_site = new SiteServer;
-        QVERIFY2(m_site->start(), qPrintable(m_site->errorString()));
+        SiteTestCase::initTestCase();
     }
     void init()
     {
-        m_site->writeSiteFile(kSiteUsers, kMembers);
-        m_site->clearRefusals();
-        m_site->clearLog();
+        SiteTestCase::init();
+        site().writeSiteFile(kSiteUsers, kMembers);
     }
-    void cleanup() { delete m_users; }
-    void cleanupTestCase() { delete m_site; }
+    void cleanup()
+    {
+        delete m_users;
+        SiteTestCase::cleanup();
+    }
 
     void otherAdministratorsWorkWithinTheirRights()
     {
-        TestEnv env(QStringLiteral("Kestrel"), 4);
-        ScriptedServices services;
-        frmUsers* users = open();
+        frmUsers* users = openAs(QStringLiteral("Kestrel"));
         QCOMPARE(users->txtPassword->echoMode(), QLineEdit::Password);
         QVERIFY(!users->fraUserInfo->isVisible());
 
@@ -137,7 +131,7 @@ private slots:
         ClickEntry(*users, 2);
         QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("Ann"));
         QCOMPARE(Usable(*users), QStringLiteral("-xxxx-x"));
-        QCOMPARE(env.readLocal("_files.dat"),
+        QCOMPARE(env().readLocal("_files.dat"),
                  kOrrin + StoredUserRecord("Kestrel", "harrier", 4) + kAnn + kPip + kMordo);
 
         // The keyboard chooses too, so the boxes belong to the selected entry.
@@ -148,13 +142,12 @@ private slots:
         users->cmdNewUser->click();
         users->txtUserName->clear();
         users->cmdWebAccess->click();
-        QVERIFY(!QFileInfo::exists(env.localPath("WebPage")));
+        QVERIFY(!QFileInfo::exists(env().localPath("WebPage")));
         // The member's list opens in the editor, and the edit reaches the site
         // under the name the explorer reads (the lower-case one, here).
-        m_site->writeSiteFile(QStringLiteral("qxg/pip.dat"), "index.html\r\n");
+        site().writeSiteFile(QStringLiteral("qxg/pip.dat"), "index.html\r\n");
         const QByteArray list = "index.html\r\nnews/index.html";
         QString opened;
-        const qsizetype shownBefore = services.shown.size();
         WhenShown<frmEdit>([&](frmEdit* editor) {
             opened = editor->windowTitle() + QLatin1Char('|') + editor->txtEdit->text();
             editor->txtEdit->setText(QString::fromLatin1(list));
@@ -162,33 +155,29 @@ private slots:
         });
         users->txtUserName->setText(QStringLiteral("Pip"));
         users->cmdWebAccess->click();
-        QVERIFY(QFileInfo(env.localPath("WebPage/qxg")).isDir());
+        QVERIFY(QFileInfo(env().localPath("WebPage/qxg")).isDir());
         QCOMPARE(opened, QStringLiteral("qxg/pip.dat|index.html\r\n"));
-        QCOMPARE(m_site->readSiteFile(QStringLiteral("qxg/pip.dat")), list);
-        QCOMPARE(services.shown.size(), shownBefore);
-        m_site->clearLog();
+        QCOMPARE(site().readSiteFile(QStringLiteral("qxg/pip.dat")), list);
+        site().clearLog();
 
         ClickEntry(*users, 5);
         QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));
         QCOMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("New User"));
         QCOMPARE(users->lvwFileList->selectedItem()->index(), 5);
-        QCOMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));
         QVERIFY(users->optFullAccess->isChecked());
         QCOMPARE(Usable(*users), QStringLiteral("xxxxx-x"));
 
         // No: the applied changes go with the working copy.
-        QVERIFY(closeWith(services, {vbNo}));
-        QCOMPARE(services.prompts(), QStringList{kQuestion});
-        QVERIFY(!QFileInfo::exists(env.localPath("_files.dat")));
-        QCOMPARE(m_site->readSiteFile(kSiteUsers), kMembers);
-        QVERIFY(!storedOnSite());
+        QVERIFY(closeWith({vbNo}));
+        QCOMPARE(services().prompts(), QStringList{kQuestion});
+        QVERIFY(!QFileInfo::exists(env().localPath("_files.dat")));
+        QCOMPARE(site().readSiteFile(kSiteUsers), kMembers);
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
     }
 
     void aPrivilegedMemberChangesEverythingAndTheChangedMembersLogIn()
     {
-        TestEnv env(QStringLiteral("Orrin"), 4);
-        ScriptedServices services;
-        frmUsers* users = open();
+        frmUsers* users = openAs(QStringLiteral("Orrin"));
         QCOMPARE(users->txtPassword->echoMode(), QLineEdit::Normal);
         QStringList entries;
         for (const ListItem* item : users->lvwFileList->items())
@@ -223,16 +212,16 @@ private slots:
                                     StoredUserRecord("WrenFinch", "Marsh Reed", 2);
 
         // Cancel keeps the window and every applied change.
-        QVERIFY(!closeWith(services, {vbCancel}));
-        QCOMPARE(env.readLocal("_files.dat"), expected);
-        QVERIFY(closeWith(services, {vbYes}));
-        QCOMPARE(services.prompts(), QStringList({kQuestion, kQuestion}));
-        QCOMPARE(services.last().style, vbYesNoCancel | vbQuestion);
-        QCOMPARE(m_site->readSiteFile(kSiteUsers).toHex(' '), expected.toHex(' '));
-        QCOMPARE(m_site->readSiteFile(kSiteUsers + ".backup"), kMembers);
-        QVERIFY(!QFileInfo::exists(env.localPath("_files.dat")));
+        QVERIFY(!closeWith({vbCancel}));
+        QCOMPARE(env().readLocal("_files.dat"), expected);
+        QVERIFY(closeWith({vbYes}));
+        QCOMPARE(services().prompts(), QStringList({kQuestion, kQuestion}));
+        QCOMPARE(services().last().style, vbYesNoCancel | vbQuestion);
+        QCOMPARE(site().readSiteFile(kSiteUsers).toHex(' '), expected.toHex(' '));
+        QCOMPARE(site().readSiteFile(kSiteUsers + ".backup"), kMembers);
+        QVERIFY(!QFileInfo::exists(env().localPath("_files.dat")));
         // On a fresh connection, with full paths, under the change lock.
-        const QStringList log = m_site->ftpLog();
+        const QStringList log = site().ftpLog();
         const QString lock = "/users/tarnwardens/qxg/_control.lock";
         QCOMPARE(log.filter(QRegularExpression("^(USER|MKD|RMD|DELE|RNFR|RNTO|STOR) ")),
                  QStringList({"USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt",
@@ -256,57 +245,55 @@ private slots:
 
     void aRefusedUploadKeepsTheSitesFileAndTheChanges()
     {
-        TestEnv env(QStringLiteral("Orrin"), 4);
-        ScriptedServices services;
-        frmUsers* users = open();
+        frmUsers* users = openAs(QStringLiteral("Orrin"));
         ClickEntry(*users, 4);
         QTRY_VERIFY(users->fraUserInfo->isVisible());
         users->optReadOnly->click();
         users->cmdApplyToUser->click();
         const QByteArray changed = kOrrin + kKestrel + kAnn + kPip + StoredUserRecord("Mordo", "cinder", 2);
 
-        m_site->refuse(QStringLiteral("_files.dat"));
-        QVERIFY(!closeWith(services, {vbYes, vbOK}));
-        QCOMPARE(services.shown.size(), 2);
-        QVERIFY2(services.last().prompt.startsWith("_files.dat could not be sent to the server: "),
-                 qPrintable(services.last().prompt));
-        QCOMPARE(services.last().icon(), int(vbCritical));
+        site().refuse(QStringLiteral("_files.dat"));
+        QVERIFY(!closeWith({vbYes, vbOK}));
+        QCOMPARE(services().shown.size(), 2);
+        QVERIFY2(services().last().prompt.startsWith("_files.dat could not be sent to the server: "),
+                 qPrintable(services().last().prompt));
+        QCOMPARE(services().last().icon(), int(vbCritical));
         QVERIFY(users->isEnabled());
-        QCOMPARE(m_site->readSiteFile(kSiteUsers), kMembers);
-        QCOMPARE(env.readLocal("_files.dat"), changed);
+        QCOMPARE(site().readSiteFile(kSiteUsers), kMembers);
+        QCOMPARE(env().readLocal("_files.dat"), changed);
 
         // Once the site takes it again, closing sends the kept changes.
-        m_site->clearRefusals();
-        QVERIFY(closeWith(services, {vbYes}));
-        QCOMPARE(m_site->readSiteFile(kSiteUsers), changed);
+        site().clearRefusals();
+        QVERIFY(closeWith({vbYes}));
+        QCOMPARE(site().readSiteFile(kSiteUsers), changed);
     }
 
     void aFailedDownloadLeavesTheListEmptyAndTheSiteAlone()
     {
-        TestEnv env(QStringLiteral("Orrin"), 4);
-        ScriptedServices services;
-        QFile::remove(m_site->sitePath(kSiteUsers));
-        env.writeLocal("_files.dat", "left by an earlier session");
-        services.answer(vbOK);
-        frmUsers* users = open();
-        QVERIFY2(services.last().prompt.startsWith(
+        QFile::remove(site().sitePath(kSiteUsers));
+        signIn("Orrin", 4);
+        env().writeLocal("_files.dat", "left by an earlier session");
+        services().answer(vbOK);
+        m_users = new frmUsers;
+        m_users->show();
+        QVERIFY2(services().last().prompt.startsWith(
                      "The user file could not be downloaded: the server answered 404."),
-                 qPrintable(services.last().prompt));
-        QCOMPARE(users->lvwFileList->count(), 0);
-        QVERIFY(!users->cmdNewUser->isEnabled());
+                 qPrintable(services().last().prompt));
+        QCOMPARE(m_users->lvwFileList->count(), 0);
+        QVERIFY(!m_users->cmdNewUser->isEnabled());
 
-        QVERIFY(closeWith(services, {vbYes, vbOK}));
-        QCOMPARE(services.prompts().mid(1),
-                 QStringList({kQuestion, "The user file was not downloaded when this window "
-                                         "opened, so the site's user file has been left as it is."}));
-        QVERIFY(m_site->ftpLog().isEmpty());
-        QCOMPARE(env.readLocal("_files.dat"), QByteArray("left by an earlier session"));
+        services().expect(kQuestion, vbYesNoCancel | vbQuestion, vbYes);
+        services().expect("The user file was not downloaded when this window opened, so the "
+                          "site's user file has been left as it is.",
+                          vbExclamation);
+        QVERIFY(closeWith({}));
+        QVERIFY(site().ftpLog().isEmpty());
+        QCOMPARE(env().readLocal("_files.dat"), "left by an earlier session");
     }
 
-    void opensOnceFromBothPlacesWithItsCaptions()
+    void opensOnceFromBothPlaces()
     {
-        TestEnv env(QStringLiteral("Kestrel"), 4);
-        ScriptedServices services;
+        signIn("Kestrel", 4);
         frmMainMenu menu;
         menu.cmdUsers->click();
         QCOMPARE(ShownUsersWindows().size(), 1);
@@ -314,26 +301,12 @@ private slots:
         auto files = std::make_unique<frmFileList>();
         files->mnuFileUsers->trigger();
         QCOMPARE(ShownUsersWindows(), QList<frmUsers*>{m_users.data()});
+        QVERIFY(closeWith({vbNo}));
 
-        QCOMPARE(m_users->windowTitle(), QStringLiteral("Users"));
-        QCOMPARE(m_users->findChild<QGroupBox*>("fraUserInfo")->title(),
-                 QStringLiteral("User Information"));
-        QCOMPARE(m_users->lblUserName->text() + m_users->lblPassword->text(),
-                 QStringLiteral("User Name:Password:"));
-        const QList<QPair<const char*, const char*>> captions = {
-            {"cmdNewUser", "New &User"},      {"cmdClose", "Close"},
-            {"optLockedOut", "Locked Out"},   {"optReadOnly", "Read Only"},
-            {"optFullAccess", "Full Access"}, {"optAdmin", "Administrator"},
-            {"cmdApplyToUser", "Apply Changes to User"}, {"cmdWebAccess", "Web Site Access"}};
-        for (const auto& [name, caption] : captions)
-            QCOMPARE(m_users->findChild<QAbstractButton*>(name)->text(), QString(caption));
-
-        QVERIFY(closeWith(services, {vbNo}));
         files->mnuFileUsers->trigger();
         QCOMPARE(ShownUsersWindows().size(), 1);
         m_users = ShownUsersWindows().first();
-        QVERIFY(closeWith(services, {vbNo}));
-        QCOMPARE(services.prompts(), QStringList({kQuestion, kQuestion}));
+        QVERIFY(closeWith({vbNo}));
     }
 };
 

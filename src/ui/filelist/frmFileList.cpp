@@ -553,8 +553,7 @@ void frmFileList::closeEvent(QCloseEvent* event)
         BusyPointer busy;
         SaveIcons();
         SaveSetting(kIcons, QStringLiteral("/CurrentView"), QString::number(lvwFileList->view()));
-        inet->Execute(QStringLiteral("QUIT"));
-        Wait::UntilIdleAtMost(*inet, 5000);
+        Wait::QuitAtMost(*inet, 5000);
         if (m_localDirChooser)
             m_localDirChooser->reject();
         for (QWidget* window : {CheckInDialog.data(), AddFileWindow.data(), OptionsWindow.data(),

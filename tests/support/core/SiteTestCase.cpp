@@ -100,10 +100,17 @@ void SiteTestCase::init()
     m_services = std::make_unique<ScriptedServices>();
 }
 
+TestEnv& SiteTestCase::signIn(const QString& nickname, unsigned char level)
+{
+    m_env = std::make_unique<TestEnv>(nickname, level);
+    return *m_env;
+}
+
 void SiteTestCase::cleanup()
 {
     const int pending = m_services->pendingAnswers();
     m_services.reset();
+    m_env.reset();
     QVERIFY2(pending == 0,
              qPrintable(QStringLiteral("%1 queued answer(s) found no box").arg(pending)));
 }

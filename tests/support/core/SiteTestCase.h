@@ -5,8 +5,9 @@
 // A test class derives from SiteTestCase: the site server starts once for
 // the class; before each test its logs are emptied, its group folder is
 // empty again and a fresh set of strict scripted services is installed;
-// after each test every queued answer must have been used. A class with an
-// init() or cleanup() of its own calls the fixture's first.
+// after each test every queued answer must have been used and the member
+// signed in for it is gone. A class with an init() or cleanup() of its own
+// calls the fixture's first.
 
 #include "ScriptedServices.h"
 #include "SiteServer.h"
@@ -54,6 +55,12 @@ protected:
     ScriptedServices& services() { return *m_services; }
     // The FTP commands the operations sent since the test began.
     QStringList commands() const { return OperationCommands(m_site->ftpLog()); }
+    // Makes this member, in a world of their own, the one the program runs
+    // as for the rest of the test.
+    TestEnv& signIn(const QString& nickname = QStringLiteral("Ann"), unsigned char level = 3);
+    TestEnv& env() const { return *m_env; }
+    // A site path's copy in the member's web mirror.
+    QString mirror(const QString& sitePath) const { return m_env->localPath("WebPage/" + sitePath); }
 
 protected slots:
     void initTestCase();
@@ -64,4 +71,5 @@ protected slots:
 private:
     std::unique_ptr<SiteServer> m_site;
     std::unique_ptr<ScriptedServices> m_services;
+    std::unique_ptr<TestEnv> m_env;
 };
