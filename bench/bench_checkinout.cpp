@@ -22,16 +22,21 @@ namespace {
 // Commands as the server logs them ("rename" arrives as RNFR and RNTO),
 // per file and for the whole operation, from the operations' steps. The
 // list rebuilt at the end costs QUIT, CWD and RETR; so does every fetch of
-// the control file, and its upload costs DELE, RNFR, RNTO and STOR.
+// the control file, and its upload costs DELE, RNFR, RNTO and STOR. Each
+// change of the control file is made under the server's change lock: MKD
+// and STOR of the holder file before, DELE and RMD after.
 struct Prescribed
 {
     int perFile;
     int fixed;
 };
-// cd, ls, ls, get; then each record: fetch and upload; a fetch before and after.
-constexpr Prescribed kCheckOut{4 + 3 + 4, 3 + 3 + 3};
-// DELE, RNFR, RNTO, STOR, NLST, DELE; QUIT and cd twice, one fetch, one upload.
-constexpr Prescribed kCheckIn{6, 2 + 2 + 3 + 4 + 3};
+constexpr int kLock = 4;
+// cd, ls, ls, get; then each record: fetch and upload under the lock; a
+// fetch before and after.
+constexpr Prescribed kCheckOut{4 + kLock + 3 + 4, 3 + 3 + 3};
+// DELE, RNFR, RNTO, STOR, NLST, DELE; QUIT and cd twice, one fetch, one
+// upload under the lock.
+constexpr Prescribed kCheckIn{6, 2 + 2 + kLock + 3 + 4 + 3};
 // cd, ls, ls, get.
 constexpr Prescribed kGetLatest{4, 3};
 

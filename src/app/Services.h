@@ -15,6 +15,7 @@ enum MsgBoxStyle {
     vbOKCancel = 1,
     vbYesNoCancel = 3,
     vbYesNo = 4,
+    vbRetryCancel = 5,
     vbCritical = 16,
     vbQuestion = 32,
     vbExclamation = 48,
@@ -23,7 +24,7 @@ enum MsgBoxStyle {
     vbDefaultButton2 = 256,
     vbDefaultButton3 = 512,
 };
-enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbRetry = 4, vbYes = 6, vbNo = 7 };
 
 inline constexpr int kButtonsMask = 0x0F;
 inline constexpr int kIconMask = 0xF0;

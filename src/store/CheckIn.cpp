@@ -97,24 +97,17 @@ std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
 }
 
 // Leaves out of the batch the files another member has checked out since
-// the list was built (their check-out's later upload of the control file
-// replaced this member's hold), after telling the member: such a file is
+// the list was built (with a client that does not know the change lock,
+// whose upload replaced this member's hold), after telling the member: such a file is
 // neither sent nor given back, and its local copy stays as it is. Reads
 // the control file just fetched; a damaged one ends the check-in before
 // anything is sent.
 QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch, SharedFilesView& view)
 {
-    const ControlFile::Contents contents = ControlFile::Read(ControlFile::FileName());
-    contents.requireHeader();
-    if (contents.error)
-        throw *contents.error;
     QList<clsFileDetails> held;
     for (const clsFileDetails& entry : batch) {
-        QString holder;
-        for (const FileRecord& record : contents.records)
-            if (ControlFile::IsListed(record) && ControlFile::SameFileName(record.Name, entry.Name))
-                holder = record.Controller;
-        if (holder.isEmpty() || holder.toLower() == CurrentUser.toLower()) {
+        const QString holder = ControlFile::HolderOf(ControlFile::FileName(), entry.Name);
+        if (!SharedFiles::HeldByAnother(holder)) {
             held.append(entry);
             continue;
         }

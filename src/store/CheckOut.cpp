@@ -65,15 +65,34 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
     if (batch.isEmpty())
         return true;
 
-    // Each record change starts from a freshly fetched control file, so what
-    // other members changed meanwhile survives. A file counts as taken only
-    // once the control file saying so is on the server.
+    // Each record change starts from a control file fetched under the
+    // server's change lock, so what other members changed meanwhile
+    // survives, and a file another member took since the list was built is
+    // seen and left to them. A file counts as taken only once the control
+    // file saying so is on the server.
     UpdateFileDetails(QString(), false, {}, false, true);
     for (const clsFileDetails& entry : batch) {
-        FileDetailsValues values;
-        values.pvarController = entry.Controller;
-        if (!UpdateFileDetails(entry.Name, false, values, false, true, true))
+        QString holder;
+        const bool done = ChangeControlFile([&] {
+            holder = ControlFile::HolderOf(ControlFile::FileName(), entry.Name);
+            if (HeldByAnother(holder))
+                return false;
+            FileDetailsValues values;
+            values.pvarController = entry.Controller;
+            RewriteControlFile(entry.Name, RecordChange::Update, values);
             return true;
+        });
+        if (!done)
+            return true;
+        if (HeldByAnother(holder)) {
+            view().ReportFile(entry.Name,
+                              QStringLiteral("not checked out: checked out by ") + holder);
+            MsgBox(entry.Name + QStringLiteral(" is now checked out by ") + holder +
+                       QStringLiteral(", who took it after your list was refreshed. It was not "
+                                      "checked out for you."),
+                   vbExclamation);
+            continue;
+        }
         FileVersions::Set(entry.Name, entry.CurrentVersion);
         view().ReportFile(entry.Name, QStringLiteral("checked out, version ") +
                                           QString::number(entry.CurrentVersion));

@@ -310,6 +310,19 @@ bool ListsFile(const QString& path, const QString& name)
     return false;
 }
 
+QString HolderOf(const QString& path, const QString& name)
+{
+    const Contents contents = Read(path);
+    contents.requireHeader();
+    if (contents.error)
+        throw *contents.error;
+    QString holder;
+    for (const FileRecord& record : contents.records)
+        if (IsListed(record) && SameFileName(record.Name, name))
+            holder = record.Controller;
+    return holder;
+}
+
 void AppendRecord(QByteArray& out, const FileRecord& record)
 {
     appendQuoted(out, record.Name);

@@ -81,6 +81,10 @@ Contents Parse(const QByteArray& bytes);
 // Throws as requireHeader() does; a faulty record throws only when no record
 // before it matched.
 bool ListsFile(const QString& path, const QString& name);
+// Who the file at path says has that file checked out; "" when nobody or
+// when it lists no such file. Throws as requireHeader() does, and for a
+// faulty record.
+QString HolderOf(const QString& path, const QString& name);
 
 // One record in the write list format, CR LF included. A double quote cannot
 // be held between the quotes, so it is stored as an apostrophe, as the

@@ -82,6 +82,11 @@ bool SharedFiles::OwnsFile(const FileRecord& file)
     return !file.Author.isEmpty() && file.Author.toLower() == modSkiff::CurrentUser.toLower();
 }
 
+bool SharedFiles::HeldByAnother(const QString& controller)
+{
+    return !controller.isEmpty() && controller.toLower() != modSkiff::CurrentUser.toLower();
+}
+
 void SharedFiles::reconnect()
 {
     m_link.Run(QStringLiteral("QUIT"));
@@ -194,12 +199,39 @@ bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFil
         }
         return pblnSaveControlFile;
     };
-    return pblnGetControlFile ? ChangeControlFile(rewrite) : RewriteAndSave(rewrite);
+    // Only a change that goes up needs the server's change lock.
+    if (pblnGetControlFile && pblnSaveControlFile)
+        return ChangeControlFile(rewrite);
+    return (!pblnGetControlFile || GetControlFile()) && RewriteAndSave(rewrite);
+}
+
+bool SharedFiles::TakeChangeLock(ChangeLock& lock)
+{
+    if (lock.Acquire())
+        return true;
+    if (!lock.Why().isEmpty())
+        MsgBox(ControlFile::FileName() + QStringLiteral(" was not changed: ") + lock.Why() +
+                   QLatin1Char('.'),
+               vbCritical);
+    return false;
+}
+
+ChangeLock::Log SharedFiles::LockLog()
+{
+    return [this](const QString& line) { view().ReportFile(ChangeLock::FolderName(), line); };
 }
 
 bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite)
 {
-    return GetControlFile() && RewriteAndSave(rewrite);
+    ChangeLock lock(m_link, LockLog());
+    if (!TakeChangeLock(lock))
+        return false;
+    return GetControlFile() && RewriteAndSave([&] {
+               const bool save = rewrite();
+               if (save)
+                   lock.RequireFresh();
+               return save;
+           });
 }
 
 bool SharedFiles::RewriteAndSave(const std::function<bool()>& rewrite)
@@ -274,17 +306,30 @@ ControlFileCheck SharedFiles::CheckControlFile()
             check.outcome = ControlFileCheck::Refused;
             return check;
         }
-        const QString name = ControlFile::FileName();
-        m_link.Run(QStringLiteral("get ") + name + QStringLiteral(".backup ") + name);
-        // The copy this member kept before their last change goes up. A member
-        // who never changed the control file has none: the server's backup,
-        // just fetched, goes up instead, or the question would only come back.
-        const QString restored =
-            QFile::exists(ControlFile::BackupName()) ? ControlFile::BackupName() : name;
-        m_link.Run(QStringLiteral("send ") + restored + QLatin1Char(' ') + name);
-        if (m_link.Failed())
-            MsgBox(name + QStringLiteral(" could not be restored on the server: ") +
-                       m_link.FailureText(),
-                   vbCritical);
+        if (!RestoreControlFile()) {
+            check.outcome = ControlFileCheck::FetchFailed;
+            return check;
+        }
     }
+}
+
+bool SharedFiles::RestoreControlFile()
+{
+    // The restore replaces the control file like any change: under the lock.
+    ChangeLock lock(m_link, LockLog());
+    if (!TakeChangeLock(lock))
+        return false;
+    const QString name = ControlFile::FileName();
+    m_link.Run(QStringLiteral("get ") + name + QStringLiteral(".backup ") + name);
+    // The copy this member kept before their last change goes up. A member
+    // who never changed the control file has none: the server's backup,
+    // just fetched, goes up instead, or the question would only come back.
+    const QString restored =
+        QFile::exists(ControlFile::BackupName()) ? ControlFile::BackupName() : name;
+    m_link.Run(QStringLiteral("send ") + restored + QLatin1Char(' ') + name);
+    if (m_link.Failed())
+        MsgBox(name + QStringLiteral(" could not be restored on the server: ") +
+                   m_link.FailureText(),
+               vbCritical);
+    return true;
 }

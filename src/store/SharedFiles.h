@@ -18,6 +18,7 @@
 
 #include "ControlFile.h"
 #include "ControlFileRewrite.h"
+#include "transport/ChangeLock.h"
 
 #include <QList>
 #include <QString>
@@ -120,6 +121,8 @@ public:
     // The owner options are for the file's owner, and anybody's when it has none.
     static bool MayUseOwnerOptions(const FileRecord& file);
     static bool OwnsFile(const FileRecord& file);
+    // Whether a record's controller is a member other than this one.
+    static bool HeldByAnother(const QString& controller);
 
     // The group's plot document, which members are offered to read at once.
     static QString PlotDocument();
@@ -148,13 +151,22 @@ private:
     // member which file failed and why: false.
     bool Download(const QString& name);
 
-    // The one way the control file changes on the server, so that whatever
-    // serialises the members' changes can wrap it: a fresh copy is fetched,
-    // rewrite changes it locally (RewriteControlFile; a SkiffError it
-    // throws is shown) and answers whether to upload it, and it goes up with
-    // a server backup. False after showing why (the fetch, the rewrite or
+    // The one way the control file changes on the server, under the
+    // server's change lock (ChangeLock), so that no member's change is lost
+    // to another's: a fresh copy is fetched, rewrite changes it locally
+    // (RewriteControlFile; a SkiffError it throws is shown) and answers
+    // whether to upload it, and it goes up with a server backup. False
+    // after showing why (the lock was not taken, the fetch, the rewrite or
     // the upload failed); the server then holds the control file as before.
     bool ChangeControlFile(const std::function<bool()>& rewrite);
+    // Takes the server's change lock; false after showing why it was not
+    // taken (nothing more when the member cancelled).
+    bool TakeChangeLock(ChangeLock& lock);
+    // The lock's lines for the window's log.
+    ChangeLock::Log LockLog();
+    // Puts the member's last pre-change copy (else the server's backup) back
+    // as the control file, under the lock; false when the lock was not taken.
+    bool RestoreControlFile();
     // Runs rewrite and, when it asks for it, the upload; false after
     // showing the error.
     bool RewriteAndSave(const std::function<bool()>& rewrite);

@@ -48,6 +48,13 @@ void ExecuteAndWait(Inet& inet, const QString& command)
 
 bool UntilIdleAtMost(Inet& inet, int milliseconds) { return waitFor(inet, milliseconds); }
 
+void Pause(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 bool QuitAtMost(Inet& inet, int milliseconds)
 {
     inet.Execute(QStringLiteral("QUIT"));

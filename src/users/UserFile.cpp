@@ -3,8 +3,11 @@
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
+#include "transport/ChangeLock.h"
+#include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
+#include "transport/TransferLog.h"
 #include "transport/Wait.h"
 #include "transport/WebFiles.h"
 
@@ -121,7 +124,20 @@ bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failu
     inet.Host = SiteConfig::Host();
     inet.Protocol = icFTP;
     Wait::ExecuteAndWait(inet, QStringLiteral("QUIT"));
-    return modSkiff::SendWithServerBackup(inet, workingCopy, RemotePath(), failure);
+    // The same lock as the control file's: one member's upload never
+    // replaces the file under another's.
+    InetLink link(inet);
+    ChangeLock lock(link, [&inet](const QString& line) {
+        TransferLog::Note(inet.Log, ChangeLock::FolderName(), line);
+    });
+    if (!lock.Acquire()) {
+        if (failure)
+            failure->why = lock.Why().isEmpty()
+                               ? QStringLiteral("another member is changing the group's files")
+                               : lock.Why();
+        return false;
+    }
+    return modSkiff::SendWithServerBackup(link, workingCopy, RemotePath(), failure);
 }
 
 } // namespace UserFile

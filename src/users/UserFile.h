@@ -40,7 +40,9 @@ std::optional<UserRecord> Read(const QString& workingCopy, int number);
 void Write(const QString& workingCopy, int number, const UserRecord& clear);
 
 // Sends workingCopy over FTP as the site's user file on a fresh connection
-// ("QUIT" first), keeping the site's previous file as "_files.dat.backup".
+// ("QUIT" first), under the server's change lock (ChangeLock), keeping the
+// site's previous file as "_files.dat.backup". False, with failure saying
+// why, also when the lock was not taken.
 // A missing working copy throws SkiffError before anything is sent.
 // False when the new file did not arrive (the transport verifies it); the
 // site's previous file is then put back and failure says why.

@@ -8,11 +8,13 @@
 #include "app/modSkiff.h"
 #include "store/FileVersions.h"
 #include "store/SharedFiles.h"
+#include "transport/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 
 #include <QDir>
+#include <QTimeZone>
 #include <QtTest>
 
 using namespace modSkiff;
@@ -25,25 +27,99 @@ const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
 const QString kFetch = "QUIT|" + kCwd + "|RETR _files.txt";
 const QString kUpload = "DELE _files.txt.backup|RNFR _files.txt|RNTO _files.txt.backup|"
                         "STOR _files.txt";
+const QString kLock = "/users/tarnwardens/qxg/_control.lock";
+// A change of the control file under the server's change lock.
+QString Locked(const QString& change)
+{
+    return "MKD " + kLock + "|STOR " + kLock + "/holder.txt|" + change + "|DELE " + kLock +
+           "/holder.txt|RMD " + kLock;
+}
 
-// What the window would show, in order.
+// What the window would show, in order, and its log; at(event, step) runs
+// a step once when the operation gets there, as another member's client
+// would act at that moment.
 class RecordingView : public SharedFilesView
 {
 public:
     QStringList events;
-    void ShowFile(const QString& name) override { events << "show " + name; }
+    QStringList reports;
+    void at(const QString& event, std::function<void()> step)
+    {
+        m_at = event;
+        m_step = std::move(step);
+    }
+    void ShowFile(const QString& name) override { record("show " + name); }
     void SelectFile(const QString& name, bool on) override
     {
-        events << (on ? "select " : "deselect ") + name;
+        record((on ? "select " : "deselect ") + name);
     }
     void SetFileIcon(const QString& name, const QString& icon) override
     {
-        events << name + " " + icon;
+        record(name + " " + icon);
     }
     void SetLocalVersion(const QString& name, short version) override
     {
-        events << name + " v" + QString::number(version);
+        record(name + " v" + QString::number(version));
     }
+    void ReportFile(const QString& name, const QString& what) override
+    {
+        reports << name + ": " + what;
+        reached(reports.last());
+    }
+
+private:
+    void record(const QString& event)
+    {
+        events << event;
+        reached(event);
+    }
+    void reached(const QString& event)
+    {
+        if (m_step && event == m_at)
+            std::exchange(m_step, {})();
+    }
+    QString m_at;
+    std::function<void()> m_step;
+};
+
+// The member's link, which can let another client act just before a
+// command goes out.
+class SteppingLink : public InetLink
+{
+public:
+    using InetLink::InetLink;
+    void before(const QString& command, std::function<void()> step)
+    {
+        m_before = command;
+        m_step = std::move(step);
+    }
+    void Run(const QString& command) override
+    {
+        if (m_step && command == m_before)
+            std::exchange(m_step, {})();
+        InetLink::Run(command);
+    }
+
+private:
+    QString m_before;
+    std::function<void()> m_step;
+};
+
+// Another member with a client of their own against the same site; made
+// current on creation.
+struct OtherMember
+{
+    explicit OtherMember(const QString& name) : env(name, 3), link(inet), files(link, &view)
+    {
+        inet.Host = SiteConfig::Host();
+        inet.UserName = SiteConfig::FtpUserName();
+        inet.Password = SiteConfig::FtpPassword();
+    }
+    TestEnv env;
+    Inet inet;
+    InetLink link;
+    RecordingView view;
+    SharedFiles files;
 };
 
 // A check-in dialog's answers; none is Cancel.
@@ -64,7 +140,7 @@ class TestSharedFiles : public SiteTestCase
 
     std::unique_ptr<TestEnv> m_env;
     std::unique_ptr<Inet> m_inet;
-    std::unique_ptr<InetLink> m_link;
+    std::unique_ptr<SteppingLink> m_link;
     std::unique_ptr<RecordingView> m_view;
     std::unique_ptr<SharedFiles> m_files;
     QStringList m_dialogs; // the files the check-in dialog was shown for
@@ -104,6 +180,17 @@ class TestSharedFiles : public SiteTestCase
             return next.has_value();
         };
     }
+    // The last message was the question of a member who found the change
+    // lock held by holder, with Retry and Cancel.
+    void verifyLockQuestion(const QString& holder)
+    {
+        const ShownMessage question = services().last();
+        QVERIFY2(question.prompt.startsWith(holder + " is changing the group's files (since ") &&
+                     question.prompt.endsWith("Press Retry to try again, or Cancel to leave "
+                                              "your change undone."),
+                 qPrintable(question.prompt));
+        QCOMPARE(question.style, vbRetryCancel | vbExclamation);
+    }
 private slots:
     void init()
     {
@@ -113,7 +200,7 @@ private slots:
         m_inet->Host = SiteConfig::Host();
         m_inet->UserName = SiteConfig::FtpUserName();
         m_inet->Password = SiteConfig::FtpPassword();
-        m_link = std::make_unique<InetLink>(*m_inet);
+        m_link = std::make_unique<SteppingLink>(*m_inet);
         m_view = std::make_unique<RecordingView>();
         m_files = std::make_unique<SharedFiles>(*m_link, m_view.get());
         m_dialogs.clear();
@@ -147,8 +234,8 @@ private slots:
                                   "RNFR lost.txt.backup|RNTO lost.txt|ls lost.txt|RETR lost.txt";
         if (checkOut) {
             QVERIFY(files().CheckOut(selection));
-            expected += "|" + kFetch + "|" + kFetch + "|" + kUpload + "|" + kFetch + "|" + kUpload +
-                        "|" + kFetch;
+            expected += "|" + kFetch + "|" + Locked(kFetch + "|" + kUpload) + "|" +
+                        Locked(kFetch + "|" + kUpload) + "|" + kFetch;
         } else {
             QVERIFY(!files().GetLatestVersion(selection));
         }
@@ -167,8 +254,7 @@ private slots:
     }
 
     // Whether a file is free is judged on the list: files held are passed
-    // over, a file taken meanwhile by someone else is taken over (the later
-    // upload wins); a file missing on the server is asked about.
+    // over; a file missing on the server is asked about.
     void checkOutJudgesTheListAndAsksForMissingFiles()
     {
         QStringList records = {RecordLine("held.txt", 2, "Bob"), RecordLine("mine.txt", 1, "Ann"),
@@ -179,8 +265,6 @@ private slots:
         m_env->writeLocal("local.txt", "my own copy");
         const QList<ListedFile> selection =
             listed({"held.txt", "mine.txt", "gone.txt", "local.txt", "free.txt"});
-        records.last() = RecordLine("free.txt", 7, "Cy");
-        publish(records);
         const QString question = " does not exist on the server.\r\n\r\nDo you still want to "
                                  "check this file out?";
         services().expect("gone.txt" + question, vbYesNo | vbCritical, vbNo);
@@ -545,7 +629,7 @@ private slots:
                                 "enter a description, or the file cannot be added."));
         QCOMPARE(sent(), kCwd + "|RETR _files.txt|QUIT|" + kCwd +
                              "|STOR alpha.txt|ls alpha.txt|STOR beta.gif|ls beta.gif|" +
-                             kFetch + "|" + kUpload);
+                             Locked(kFetch + "|" + kUpload));
         QCOMPARE(file("alpha.txt"),
                  QStringLiteral("1,,Ann: *new file* | alpha bytes | alpha bytes | v1"));
         const FileRecord alpha = SiteRecord(site(), "alpha.txt");
@@ -771,6 +855,175 @@ private slots:
         for (const ShellRequest& request : services().shell)
             paths << request.path.mid(m_env->localFolder().size());
         QCOMPARE(paths, opened);
+    }
+
+    // Two members saw the same file free. However their steps interleave,
+    // exactly one holds it afterwards, the other is told, and the control
+    // file holds one consistent record: a check out that lands first is seen
+    // when the other changes the record under the lock; one tried while the
+    // other holds the lock waits and asks, and the member cancels.
+    void twoMembersCheckOutOneFreeFile_data()
+    {
+        QTest::addColumn<QString>("bobStartsAt"); // Ann's step at which Bob checks out
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("Bob's lands first") << "doc.txt: fetched" << "Bob";
+        QTest::newRow("Bob tries while Ann holds the lock") << "_files.txt: sent" << "Ann";
+    }
+    void twoMembersCheckOutOneFreeFile()
+    {
+        QFETCH(QString, bobStartsAt);
+        QFETCH(QString, holder);
+        publish({RecordLine("doc.txt", 3)});
+        share({"doc.txt"});
+        const QList<ListedFile> seen = listed({"doc.txt"});
+        OtherMember bob("Bob");
+        m_env->activate();
+        m_view->at(bobStartsAt, [&] {
+            bob.env.activate();
+            bob.files.CheckOut(seen);
+            m_env->activate();
+        });
+        if (holder == "Bob")
+            services().expect("doc.txt is now checked out by Bob, who took it after your list "
+                              "was refreshed. It was not checked out for you.",
+                              vbExclamation);
+        else
+            services().answer(vbCancel);
+        QVERIFY(files().CheckOut(seen));
+        if (holder == "Ann")
+            verifyLockQuestion("Ann");
+        QCOMPARE(SiteFields(site(), "doc.txt"), "3," + holder + ",");
+        const ControlFile::Contents contents = SiteControlFile(site());
+        QVERIFY(!contents.error);
+        QCOMPARE(contents.expectedCount, short(1));
+        QCOMPARE(contents.listedCount(), 1);
+        QCOMPARE(FileVersions::Get("doc.txt"), short(holder == "Ann" ? 3 : 0));
+        bob.env.activate();
+        QCOMPARE(FileVersions::Get("doc.txt"), short(holder == "Bob" ? 3 : 0));
+        m_env->activate();
+        QVERIFY(!site().siteFileExists("qxg/_control.lock"));
+    }
+
+    // The interleaving that used to lose a change: Bob checks in while Ann's
+    // check in has fetched the control file and not yet sent it back. He
+    // waits for her lock and is asked; once she is done his next try goes
+    // in, and both records changed.
+    void twoMembersCheckInDifferentFiles()
+    {
+        publish({RecordLine("a.txt", 1, "Ann"), RecordLine("b.txt", 5, "Bob")});
+        share({"a.txt", "b.txt"});
+        m_env->writeLocal("a.txt", "Ann's edit");
+        const QList<ListedFile> annSees = listed({"a.txt"});
+        OtherMember bob("Bob");
+        bob.env.writeLocal("b.txt", "Bob's edit");
+        const QList<ListedFile> bobSees = listed({"b.txt"});
+        m_env->activate();
+        const auto bobChecksIn = [&] {
+            bob.env.activate();
+            bob.files.CheckIn(bobSees, dialog({Answers("his")}));
+            m_env->activate();
+        };
+        m_view->at("a.txt unlocked", bobChecksIn);
+        services().answer(vbCancel);
+        files().CheckIn(annSees, dialog({Answers("hers")}));
+        verifyLockQuestion("Ann");
+        QCOMPARE(SiteFields(site(), "b.txt"), QStringLiteral("5,Bob,"));
+        bobChecksIn();
+        QCOMPARE(SiteFields(site(), "a.txt") + " " + SiteFields(site(), "b.txt"),
+                 QStringLiteral("2,,Ann: hers 6,,Bob: his"));
+        QCOMPARE(serverFile("a.txt") + " " + serverFile("b.txt"),
+                 QByteArray("Ann's edit Bob's edit"));
+    }
+
+    // A lock left on the server by Cy: respected while young by the server's
+    // clock (whatever Cy's clock wrote into it), taken over with a line in
+    // the log once older than two minutes (by the time written in it where
+    // the server has no MDTM), but not when another breaker (Dee) took it
+    // over first; tried again on request; a lock the server will not create
+    // (or hold a holder file for) is reported, changes nothing and is not
+    // left behind.
+    void aLockLeftOnTheServer_data()
+    {
+        QTest::addColumn<int>("storedAgo");  // seconds; -1: no lock
+        QTest::addColumn<int>("writtenAgo"); // the time in the holder file
+        QTest::addColumn<QString>("failing"); // a command the server answers with 451
+        QTest::addColumn<int>("answer");      // to the question; 0: none asked
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("young") << 5 << 5 << "" << int(vbCancel) << false;
+        QTest::newRow("young, its holder's clock far behind") << 5 << 900 << "" << int(vbCancel)
+                                                              << false;
+        QTest::newRow("given back while the member is asked") << 5 << 5 << "" << int(vbRetry)
+                                                              << true;
+        QTest::newRow("older than two minutes") << 900 << 5 << "" << 0 << true;
+        QTest::newRow("older, on a server without MDTM") << 5 << 900 << "MDTM" << 0 << true;
+        QTest::newRow("older, but another breaker was first") << 900 << 900 << "" << int(vbCancel)
+                                                              << false;
+        QTest::newRow("the lock cannot be created") << -1 << 0 << "MKD" << int(vbOK) << false;
+        QTest::newRow("its holder file cannot be written") << -1 << 0 << "STOR" << int(vbOK)
+                                                           << false;
+    }
+    void aLockLeftOnTheServer()
+    {
+        QFETCH(int, storedAgo);
+        QFETCH(int, writtenAgo);
+        QFETCH(QString, failing);
+        QFETCH(int, answer);
+        QFETCH(bool, changed);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        const QString holderFile = "qxg/_control.lock/holder.txt";
+        const QByteArray holder =
+            "Cy\r\n" + now.addSecs(-writtenAgo).toString(Qt::ISODate).toLatin1() + "\r\nx\r\n";
+        if (storedAgo >= 0) {
+            site().writeSiteFile(holderFile, holder);
+            QFile file(site().sitePath(holderFile));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(now.addSecs(-storedAgo), QFileDevice::FileModificationTime));
+        }
+        if (!failing.isEmpty())
+            site().failOn(failing);
+        const QByteArray dee = "Dee\r\n" + now.toString(Qt::ISODate).toLatin1() + "\r\ny\r\n";
+        const bool raced = storedAgo > 120 && answer == vbCancel;
+        if (raced)
+            m_link->before("MKD " + kLock + "/_breaking",
+                               [&] { site().writeSiteFile(holderFile, dee); });
+        if (answer == vbRetry)
+            services().onNextMessage(
+                [&] { QDir(site().sitePath("qxg/_control.lock")).removeRecursively(); });
+        if (answer)
+            services().answer(answer);
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        QCOMPARE(files().UpdateFileDetails("doc.txt", false, values, false, true, true), changed);
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, changed ? "new" : "old");
+        if (answer == vbCancel) {
+            verifyLockQuestion(raced ? "Dee" : "Cy");
+            QCOMPARE(site().readSiteFile(holderFile), raced ? dee : holder);
+        } else {
+            QVERIFY(!site().siteFileExists("qxg/_control.lock"));
+        }
+        if (storedAgo < 0)
+            QVERIFY(services().last().prompt.startsWith(
+                "_files.txt was not changed: the server's change lock qxg/_control.lock could "
+                "not be created ("));
+        QCOMPARE(m_view->reports.filter(QRegularExpression("^_control.lock: taken over from Cy, "
+                                                           "held since .*: older than two "
+                                                           "minutes")).size(),
+                 int(changed && !answer));
+    }
+
+    // The server's time of a file (MDTM, with or without fractions) and the
+    // holder file are read from whatever a server or another client wrote.
+    void lockTimesAndHolders()
+    {
+        const QDateTime time(QDate(2026, 12, 6), QTime(3, 4, 5), QTimeZone::utc());
+        QCOMPARE(ChangeLock::ParseModificationTime("213 20261206030405.250\r\n"), time);
+        QVERIFY(!ChangeLock::ParseModificationTime("213 20261399999999\r\n").isValid());
+        const ChangeLock::Holder holder =
+            ChangeLock::ParseHolder("C\x07y\x1b[31m\r\n2026-12-06T03:04:05Z\r\nx\r\n");
+        QCOMPARE(holder.nickname, QStringLiteral("Cy[31m"));
+        QCOMPARE(holder.written, time);
+        QCOMPARE(ChangeLock::ParseHolder(QByteArray(5000, 'z')).nickname.size(), 30);
     }
 
     // A name from the control file that would leave the local folder, or

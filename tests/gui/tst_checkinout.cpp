@@ -41,6 +41,7 @@ CheckInScript::Action CheckInWith(const QString& comment, bool keep = false)
 }
 
 const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
+const QString kLock = QStringLiteral("/users/tarnwardens/qxg/_control.lock");
 
 // What the dialog handed back: result, comment, keep, all, don't update.
 QString Run(frmCheckIn& dialog, const QString& file, std::function<void(frmCheckIn*)> action)
@@ -96,8 +97,11 @@ private slots:
             "DELE notes.txt.backup", "RNFR notes.txt", "RNTO notes.txt.backup",
             "STOR notes.txt", "ls notes.txt", "DELE notes.txt.backup",
             // a fresh connection, the control file's fetch and its upload
-            "QUIT", kCwd, "QUIT", kCwd, "RETR _files.txt", "DELE _files.txt.backup",
-            "RNFR _files.txt", "RNTO _files.txt.backup", "STOR _files.txt",
+            // under the server's change lock
+            "QUIT", kCwd, "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT", kCwd,
+            "RETR _files.txt", "DELE _files.txt.backup", "RNFR _files.txt",
+            "RNTO _files.txt.backup", "STOR _files.txt", "DELE " + kLock + "/holder.txt",
+            "RMD " + kLock,
             // the rebuilt list
             "QUIT", kCwd, "RETR _files.txt"};
         QCOMPARE(commands(), expected);

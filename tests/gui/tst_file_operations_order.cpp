@@ -31,8 +31,13 @@ QStringList FileOperations(const QStringList& log)
     return kept;
 }
 
-const QStringList kControlFileUpload = {"DELE _files.txt.backup", "RNFR _files.txt",
-                                        "RNTO _files.txt.backup", "STOR _files.txt"};
+// A change of the control file: fetched and sent back under the change lock.
+const QString kLock = "/users/tarnwardens/qxg/_control.lock";
+const QStringList kControlFileChange = {"MKD " + kLock,           "STOR " + kLock + "/holder.txt",
+                                        "RETR _files.txt",        "DELE _files.txt.backup",
+                                        "RNFR _files.txt",        "RNTO _files.txt.backup",
+                                        "STOR _files.txt",        "DELE " + kLock + "/holder.txt",
+                                        "RMD " + kLock};
 
 // An explorer upload of a site path, keeping the server's previous copy.
 QStringList SiteUpload(const QString& sitePath)
@@ -78,7 +83,7 @@ private slots:
         ann.window()->CheckOut();
         QStringList expected = {"RETR one.txt", "RETR two.txt", "RETR _files.txt"};
         for (int file = 0; file < 2; ++file)
-            expected += QStringList{"RETR _files.txt"} + kControlFileUpload;
+            expected += kControlFileChange;
         expected += {"RETR _files.txt", "RETR _files.txt"};
         QCOMPARE(FileOperations(m_site->ftpLog()), expected);
 
@@ -92,8 +97,7 @@ private slots:
         for (const QString& name : names)
             expected += {"DELE " + name + ".backup", "RNFR " + name, "RNTO " + name + ".backup",
                          "STOR " + name, "DELE " + name + ".backup"};
-        expected +=
-            QStringList{"RETR _files.txt"} + kControlFileUpload + QStringList{"RETR _files.txt"};
+        expected += kControlFileChange + QStringList{"RETR _files.txt"};
         QCOMPARE(FileOperations(m_site->ftpLog()), expected);
         QCOMPARE(m_site->readSiteFile("qxg/two.txt"), QByteArray("edited two.txt"));
 

@@ -220,13 +220,16 @@ private slots:
         QCOMPARE(site().readSiteFile(kSiteUsers).toHex(' '), expected.toHex(' '));
         QCOMPARE(site().readSiteFile(kSiteUsers + ".backup"), kMembers);
         QVERIFY(!QFileInfo::exists(env().localPath("_files.dat")));
-        // On a fresh connection, with full paths.
+        // On a fresh connection, with full paths, under the change lock.
         const QStringList log = site().ftpLog();
-        QCOMPARE(log.filter(QRegularExpression("^(USER|DELE|RNFR|RNTO|STOR) ")),
-                 QStringList({"USER pell", "DELE /users/tarnwardens/qxg/_files.dat.backup",
+        const QString lock = "/users/tarnwardens/qxg/_control.lock";
+        QCOMPARE(log.filter(QRegularExpression("^(USER|MKD|RMD|DELE|RNFR|RNTO|STOR) ")),
+                 QStringList({"USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt",
+                              "DELE /users/tarnwardens/qxg/_files.dat.backup",
                               "RNFR /users/tarnwardens/qxg/_files.dat",
                               "RNTO /users/tarnwardens/qxg/_files.dat.backup",
-                              "STOR /users/tarnwardens/qxg/_files.dat"}));
+                              "STOR /users/tarnwardens/qxg/_files.dat",
+                              "DELE " + lock + "/holder.txt", "RMD " + lock}));
 
         for (const auto& [typed, password, stored, level] :
              {std::tuple("wrenfinch", "marsh reed", "WrenFinch", 2),

@@ -38,6 +38,9 @@ public:
         switch (style & kButtonsMask) {
         case vbOKCancel: buttons = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
         case vbYesNo: buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
+        case vbRetryCancel:
+            buttons = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}};
+            break;
         case vbYesNoCancel:
             buttons = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo},
                        {QMessageBox::Cancel, vbCancel}};
