@@ -33,11 +33,6 @@ QByteArray compose(const ControlFile::Contents& contents)
     return bytes;
 }
 
-QString errorOf(const ControlFile::Contents& contents)
-{
-    return contents.error ? contents.error->description() : QString();
-}
-
 const QByteArray kThreeFiles = lines({
     "2.0.3",
     "3",
@@ -147,7 +142,6 @@ private slots:
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<int>("version");
         QTest::addColumn<QString>("error");
-        QTest::newRow("plain") << QByteArray("12") << 12 << QString();
         QTest::newRow("blanks") << QByteArray("  7 ") << 7 << QString();
         QTest::newRow("empty") << QByteArray("") << 0 << QString();
         QTest::newRow("rounds up") << QByteArray("3.6") << 4 << QString();
@@ -155,8 +149,6 @@ private slots:
         QTest::newRow("leading number") << QByteArray("9 lives") << 9 << QString();
         QTest::newRow("quoted") << QByteArray("\"8\"") << 8 << QString();
         QTest::newRow("lowest") << QByteArray("-32768") << -32768 << QString();
-        QTest::newRow("leading zeros") << QByteArray("007") << 7 << QString();
-        QTest::newRow("plus sign") << QByteArray("+3") << 3 << QString();
         // A damaged record names itself and why.
         const QString damaged = "record 1 (a.txt): the version %1";
         QTest::newRow("text") << QByteArray("abc") << 0 << damaged.arg("\"abc\" is not a number");
@@ -177,11 +169,12 @@ private slots:
         const ControlFile::Contents contents =
             ControlFile::Parse("2.0.3\r\n1\r\n\"a.txt\"," + field + ",\"h\",\"a\",\"d\",\"c\"\r\n");
         QCOMPARE(contents.damage, error);
-        if (!error.isEmpty())
-            QCOMPARE(errorOf(contents), "The control file _files.txt on the server is damaged: " +
-                                            error +
-                                            ". Refresh the list to restore it from the server's "
-                                            "backup.");
+        if (!error.isEmpty()) {
+            QVERIFY(contents.error);
+            QCOMPARE(contents.error->description(), "The control file _files.txt on the server is damaged: " +
+                                                        error + ". Refresh the list to restore it from "
+                                                                "the server's backup.");
+        }
         QCOMPARE(contents.records.size(), error.isEmpty() ? 1 : 0);
         if (error.isEmpty()) {
             QCOMPARE(int(contents.records.at(0).CurrentVersion), version);
@@ -204,14 +197,9 @@ private slots:
         QCOMPARE(contents.records.at(1).Name, "b.txt");
         QCOMPARE(contents.expectedCount, short(4));
     }
-};
 
-// The local half of UpdateFileDetails: each row starts from a control file
-// (null: none), rewrites one record and leaves the file (and its backup).
-class TestControlFileRewrite : public QObject
-{
-    Q_OBJECT
-private slots:
+    // The local half of UpdateFileDetails: each row starts from a control
+    // file (null: none), rewrites one record and leaves the file (and its backup).
     void rewrites_data()
     {
         QTest::addColumn<QByteArray>("before");
@@ -306,12 +294,7 @@ private slots:
         const bool replaced = before.count("\r\n") >= 2;
         QCOMPARE(env.readLocal("_files.txt.backup"), replaced ? before : QByteArray("older copy"));
     }
-};
 
-class TestFileState : public QObject
-{
-    Q_OBJECT
-private slots:
     void stateRules_data()
     {
         QTest::addColumn<QString>("holder");
@@ -385,14 +368,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    TestControlFile format;
-    TestControlFileRewrite rewrite;
-    TestFileState state;
-    return QTest::qExec(&format, argc, argv) | QTest::qExec(&rewrite, argc, argv) |
-           QTest::qExec(&state, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestControlFile)
 #include "tst_controlfile.moc"

@@ -1,11 +1,14 @@
-// Reading command texts and server listings, for the cases a live server
-// does not produce: names with blanks that have to be told apart, and the
-// listing formats of other servers.
+// Reading what servers send, for the cases a live server does not produce:
+// command texts with names that have to be told apart, the sizes other
+// servers announce, and folder listings as the explorer reads them, from the
+// recorded listings of common FTP servers (tests/data/listings) and from
+// hostile ones.
 
 #include "transport/FolderListing.h"
 #include "transport/FtpCommand.h"
 #include "transport/FtpSession.h"
 
+#include <QFile>
 #include <QSet>
 #include <QtTest>
 
@@ -21,6 +24,22 @@ FtpCommand Parse(const QString& text, const QSet<QString>& localFiles = {})
 class TestFtpText : public QObject
 {
     Q_OBJECT
+
+    static QByteArray Recorded(const QString& name)
+    {
+        QFile file(qEnvironmentVariable("SKIFF_SOURCE_DIR") + QStringLiteral("/tests/data/listings/") +
+                   name);
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("missing test data %s", qPrintable(name));
+        return file.readAll();
+    }
+
+    // A LIST line of a Unix server for a file with this name.
+    static QByteArray FileLine(const QByteArray& name)
+    {
+        return "-rw-r--r--   1 pell     pell           12 Mar  4 09:12 " + name + "\r\n";
+    }
+
 private slots:
     void keywordsAndTheirCase()
     {
@@ -35,17 +54,18 @@ private slots:
         QCOMPARE(Parse("getaway now").kind, FtpCommand::Raw);
     }
 
-    void oneNameKeepsItsBlanks()
-    {
-        QCOMPARE(Parse("delete my old file.txt").first, "my old file.txt");
-        QCOMPARE(Parse("cd /users/tarnwardens/my folder").first, "/users/tarnwardens/my folder");
-        QCOMPARE(Parse("ls  lead.txt").first, " lead.txt");
-    }
-
-    // Rows: "command|first name|second name".
-    void twoNamesAreToldApart_data()
+    // Rows: "command|first name|second name|a local file that exists".
+    void namesAreToldApart_data()
     {
         QTest::addColumn<QString>("row");
+        QTest::newRow("one name keeps its blanks") << "delete my old file.txt|my old file.txt|";
+        QTest::newRow("a folder with a blank")
+            << "cd /users/tarnwardens/my folder|/users/tarnwardens/my folder|";
+        QTest::newRow("a leading blank") << "ls  lead.txt| lead.txt|";
+        // An upload prefers the split naming a local file; without one the
+        // first blank separates.
+        QTest::newRow("upload of a local file") << "send a b c|a b|c|a b";
+        QTest::newRow("upload, no such file") << "send a b c|a|b c";
         QTest::newRow("plain") << "get a.txt b.txt|a.txt|b.txt";
         QTest::newRow("same name twice") << "get my file.txt my file.txt|my file.txt|my file.txt";
         QTest::newRow("to backup")
@@ -61,21 +81,12 @@ private slots:
         QTest::newRow("one name") << "get report.txt|report.txt|report.txt";
         QTest::newRow("one path") << "get /users/x/report.txt|/users/x/report.txt|report.txt";
     }
-    void twoNamesAreToldApart()
+    void namesAreToldApart()
     {
         QFETCH(QString, row);
         const QStringList fields = row.split('|');
-        const FtpCommand command = Parse(fields[0]);
+        const FtpCommand command = Parse(fields[0], {fields.value(3)});
         QCOMPARE(command.first + "|" + command.second, fields[1] + "|" + fields[2]);
-    }
-
-    void anUploadPrefersTheSplitNamingALocalFile()
-    {
-        const FtpCommand command = Parse("send a b c", {"a b"});
-        QCOMPARE(command.first, "a b");
-        QCOMPARE(command.second, "c");
-        // Without such a file the first blank separates.
-        QCOMPARE(Parse("send a b c").first, "a");
     }
 
     // The size a download's opening reply names is the progress bar's whole;
@@ -84,25 +95,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<qint64>("size");
-        QTest::newRow("proftpd") << QByteArray("150 Opening BINARY mode data connection for "
-                                               "notes.txt (48213 bytes)")
-                                 << qint64(48213);
-        QTest::newRow("vsftpd, one byte") << QByteArray("150 Opening BINARY mode data connection "
-                                                        "for a (1 byte).")
-                                          << qint64(1);
-        QTest::newRow("a name holding a size")
-            << QByteArray("150 Opening BINARY mode data connection for x (12 bytes).txt (500 bytes)")
-            << qint64(500);
+        QTest::newRow("proftpd") << QByteArray("150 Opening BINARY mode data connection for notes.txt (48213 bytes)") << qint64(48213);
+        QTest::newRow("vsftpd, one byte") << QByteArray("150 Opening BINARY mode data connection for a (1 byte).") << qint64(1);
+        QTest::newRow("a name holding a size") << QByteArray("150 Opening BINARY mode data connection for x (12 bytes).txt (500 bytes)") << qint64(500);
         QTest::newRow("upper case") << QByteArray("125 Transfer starting (2048 BYTES)") << qint64(2048);
-        QTest::newRow("IIS, none") << QByteArray("125 Data connection already open; Transfer "
-                                                 "starting.")
-                                   << qint64(-1);
-        QTest::newRow("pyftpdlib, none")
-            << QByteArray("150 File status okay. About to open data connection.") << qint64(-1);
-        QTest::newRow("Pure-FTPd, not exact") << QByteArray("150 2.4 kbytes to download")
-                                              << qint64(-1);
-        QTest::newRow("past belief")
-            << QByteArray("150 Opening (123456789012345678901234 bytes)") << qint64(-1);
+        QTest::newRow("IIS, none") << QByteArray("125 Data connection already open; Transfer starting.") << qint64(-1);
+        QTest::newRow("pyftpdlib, none") << QByteArray("150 File status okay. About to open data connection.") << qint64(-1);
+        QTest::newRow("Pure-FTPd, not exact") << QByteArray("150 2.4 kbytes to download") << qint64(-1);
+        QTest::newRow("past belief") << QByteArray("150 Opening (123456789012345678901234 bytes)") << qint64(-1);
     }
     void theSizeAnOpeningReplyNames()
     {
@@ -111,41 +111,101 @@ private slots:
         QCOMPARE(AnnouncedTransferSize(reply), size);
     }
 
-    void mlsdEntries()
+    void everyServerGivesTheSameEntries_data()
     {
-        const QByteArray mlsd = "type=cdir;perm=el;modify=20240101000000; .\r\n"
-                                "type=pdir;perm=el; ..\r\n"
-                                "type=dir;size=0; news\r\n"
-                                "Type=DIR;perm=el; Archive 2023\r\n"
-                                "type=file;size=12; my file.txt\r\n"
-                                "type=OS.unix=slink:/x;size=1; link\r\n"
-                                "type=file;size=3; .hidden\r\n"
-                                "\r\n"
-                                "type=file;size=3; caf\xc3\xa9.txt\n";
-        QCOMPARE(FolderListing::FromMlsd(mlsd),
-                 QByteArray("news/\r\nArchive 2023/\r\nmy file.txt\r\nlink\r\n.hidden\r\n"
-                            "caf\xc3\xa9.txt\r\n"));
-        QCOMPARE(FolderListing::FromMlsd(QByteArray()), QByteArray());
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("mlsd");
+        QTest::newRow("vsftpd LIST") << "vsftpd.txt" << false;
+        QTest::newRow("ProFTPD LIST") << "proftpd.txt" << false;
+        QTest::newRow("Pure-FTPd LIST") << "pure-ftpd.txt" << false;
+        QTest::newRow("IIS DOS LIST") << "iis-dos.txt" << false;
+        QTest::newRow("ls long-iso LIST") << "gnu-ls-long-iso.txt" << false;
+        QTest::newRow("ProFTPD MLSD") << "proftpd-mlsd.txt" << true;
+        QTest::newRow("Pure-FTPd MLSD") << "pure-ftpd-mlsd.txt" << true;
+    }
+    void everyServerGivesTheSameEntries()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, mlsd);
+        const QByteArray listing = Recorded(file);
+        const QByteArray folder = "/users/tarnwardens/";
+        const QByteArray entries =
+            mlsd ? FolderListing::FromMlsd(listing, folder) : FolderListing::FromList(listing, folder);
+        QCOMPARE(entries, QByteArray("news/\r\nimages/\r\nold stuff/\r\nindex.html\r\n"
+                                     "about us.html\r\n.htaccess\r\nlatest.html\r\n"
+                                     "caf\xc3\xa9.html\r\n"));
     }
 
-    void listEntriesInUnixAndDosForm()
+    void unixLinesInEveryDateForm_data()
     {
-        const QByteArray unixStyle =
-            "total 12\r\n"
-            "drwxr-xr-x   2 pell  group  4096 Jan  5 10:00 .\r\n"
-            "drwxr-xr-x   2 pell  group  4096 Jan  5 10:00 ..\r\n"
-            "drwxr-xr-x   2 pell  group  4096 Jan  5 10:00 news\r\n"
-            "-rw-r--r--   1 pell  group    12 Dec 31  2023 my  file.txt\r\n"
-            "-rw-r--r--   1 pell    12 Mar  1 09:15 no group.txt\r\n"
-            "lrwxrwxrwx   1 pell  group     7 Feb  2 11:11 latest -> news/a\r\n"
-            "-rw-r--r--   1 pell  group    12 Feb  2 11:11 /users/x/path.txt\r\n"
-            "garbage line\r\n";
-        QCOMPARE(FolderListing::FromList(unixStyle),
-                 QByteArray("news/\r\nmy  file.txt\r\nno group.txt\r\nlatest\r\n"));
-        const QByteArray dos = "01-05-24  10:00AM       <DIR>          images\r\n"
-                               "01-05-24  10:01PM                 1234 index file.html\r\n"
-                               "01-05-24  10:01PM                 nonsense\r\n";
-        QCOMPARE(FolderListing::FromList(dos), QByteArray("images/\r\nindex file.html\r\n"));
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("entry");
+        QTest::newRow("time") << QByteArray("-rw-r--r-- 1 o g 12 Mar  4 09:12 a.html") << QByteArray("a.html");
+        QTest::newRow("year") << QByteArray("-rw-r--r-- 1 o g 12 Mar  4  2019 a.html") << QByteArray("a.html");
+        QTest::newRow("seconds") << QByteArray("-rw-r--r-- 1 o g 12 Mar  4 09:12:59 a.html") << QByteArray("a.html");
+        QTest::newRow("iso") << QByteArray("-rw-r--r-- 1 o g 12 2024-03-04 09:12 a.html") << QByteArray("a.html");
+        QTest::newRow("no group") << QByteArray("-rw-r--r-- 1 o 12 Mar 4 09:12 a.html") << QByteArray("a.html");
+        QTest::newRow("device size") << QByteArray("crw-rw-rw- 1 o g 1, 3 Mar 4 09:12 null") << QByteArray("null");
+        QTest::newRow("acl mark") << QByteArray("drwxr-xr-x+ 2 o g 4096 Mar 4 09:12 news") << QByteArray("news/");
+        QTest::newRow("month as name") << QByteArray("-rw-r--r-- 1 o g 12 Mar 4 09:12 Jan 5 10:00 x") << QByteArray("Jan 5 10:00 x");
+        QTest::newRow("leading blank kept") << QByteArray("-rw-r--r-- 1 o g 12 Mar  4 09:12  lead.txt") << QByteArray(" lead.txt");
+        QTest::newRow("arrow in a file name") << QByteArray("-rw-r--r-- 1 o g 12 Mar 4 09:12 a -> b") << QByteArray("a -> b");
+        QTest::newRow("link to a folder") << QByteArray("lrwxrwxrwx 1 o g 4 Mar 4 09:12 up -> ../x") << QByteArray("up");
+        QTest::newRow("not a permission word") << QByteArray("-rw-r--r--x 1 o g 12 Mar 4 09:12 a") << QByteArray();
+        QTest::newRow("no date") << QByteArray("-rw-r--r-- 1 o g 12 yesterday a.html") << QByteArray();
+        QTest::newRow("blanks inside") << QByteArray("-rw-r--r-- 1 o g 12 Dec 31 2023 my  file.txt") << QByteArray("my  file.txt");
+        QTest::newRow("dot entry") << QByteArray("drwxr-xr-x 2 o g 4096 Jan 5 10:00 ..") << QByteArray();
+        QTest::newRow("total line") << QByteArray("total 12") << QByteArray();
+        QTest::newRow("DOS 24 hours") << QByteArray("2024-03-04  21:12  <DIR>  new folder") << QByteArray("new folder/");
+        QTest::newRow("DOS apart AM") << QByteArray("03/04/2024  09:12 AM  1874 a.html") << QByteArray("a.html");
+        QTest::newRow("DOS without size") << QByteArray("03-04-24  09:12AM  a.html") << QByteArray();
+    }
+    void unixLinesInEveryDateForm()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, entry);
+        QCOMPARE(FolderListing::FromList(line + "\r\n"),
+                 entry.isEmpty() ? QByteArray() : entry + "\r\n");
+    }
+
+    // A hostile or broken server never makes the explorer reach outside
+    // the listed folder: whatever is not one plain name of it is dropped.
+    void namesThatAreNoPlainNameOfTheFolderAreDropped()
+    {
+        const QByteArray folder = "/users/tarnwardens/news";
+        const QByteArray list = FileLine("../../etc/passwd") + FileLine("/etc/passwd") +
+                                FileLine("..") + FileLine("a\\..\\b.html") +
+                                FileLine("tab\there.html") + FileLine("/users/tarnwardens/other/x.html") +
+                                FileLine("/users/tarnwardens/news/inside.html") +
+                                FileLine("kept.html");
+        QCOMPARE(FolderListing::FromList(list, folder), QByteArray("inside.html\r\nkept.html\r\n"));
+        // Without the listed path no path is understood.
+        QCOMPARE(FolderListing::FromList(FileLine("/users/tarnwardens/news/inside.html")),
+                 QByteArray());
+
+        // Facts in any letter case, blank lines and bare LF line ends.
+        const QByteArray mlsd = "type=file;size=1; ../secret\r\n"
+                                "type=dir;size=1; ..\r\n"
+                                "Type=DIR;perm=el; Archive 2023\n\r\n"
+                                "type=file;size=1; /users/tarnwardens/news/a.html\r\n"
+                                "size=1; no type\r\n"
+                                "type=file;size=1; b.html\r\n";
+        QCOMPARE(FolderListing::FromMlsd(mlsd, folder + "/"),
+                 QByteArray("Archive 2023/\r\na.html\r\nb.html\r\n"));
+    }
+
+    // "LS" of one file's path: servers list it by name or by the path asked.
+    // The listing text is read line by line, names as they stand.
+    void aListedFileComesBackByNameAndListingTextIsReadAsItStands()
+    {
+        const QByteArray path = "/users/tarnwardens/news/today.html";
+        QCOMPARE(FolderListing::FromList(FileLine(path), path), "today.html\r\n");
+        QCOMPARE(FolderListing::FromList(FileLine("today.html"), path), "today.html\r\n");
+
+        const FolderListing::Entries entries = FolderListing::ReadListingText(
+            QStringLiteral("news/\r\n   \r\n\r\n ./\r\n.htaccess\r\n two words \r\nlast"));
+        QCOMPARE(entries.folders, (QStringList{"news", " ."}));
+        QCOMPARE(entries.files, (QStringList{".htaccess", " two words ", "last"}));
     }
 };
 

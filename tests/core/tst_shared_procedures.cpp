@@ -1,16 +1,14 @@
-// String procedures, versions, scrambling, privileged members, the settings
-// store and the read-only attribute.
+// String procedures, versions, privileged members and the settings store.
+// (Scrambling: the user file's tests; the read-only attribute: the shared
+// files' tests.)
 
 #include "TestEnv.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Settings.h"
-#include "app/SiteText.h"
-#include "app/Windows1252.h"
 #include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
 
-#include <QFile>
 #include <QtTest>
 
 using namespace shrmodStrings;
@@ -55,29 +53,13 @@ private slots:
         // A prefix that begins with blanks takes the text as it stands.
         QString blanks = "  x";
         QVERIFY(!StripLeadingText(blanks, " x") && !StripLeadingText(blanks, "images/"));
-        QVERIFY(StripLeadingText(blanks, "  "));
-        QCOMPARE(blanks, "x");
-
-        QString before, after;
-        SplitAt("2.0.3\r\nHello\r\nWorld", "\r\n", before, after);
-        QCOMPARE(before + "|" + after, "2.0.3|Hello\r\nWorld");
-        SplitAt("abc", ".", before, after);
-        QCOMPARE(before + "|" + after, "abc|");
+        QVERIFY(StripLeadingText(blanks, "  ") && blanks == "x");
         // The delimiter is found case-sensitively; a text splits into itself.
-        QString rest = "aXbx/c";
+        QString before, rest = "aXbx/c";
         SplitAt(rest, "x", before, rest);
         QCOMPARE(before + "|" + rest, "aXb|/c");
-    }
-
-    void caseTests()
-    {
-        QVERIFY(IsUpperCase(QString()) && IsLowerCase(QString()) && IsCapitalized(QString()));
-        QVERIFY(IsUpperCase("ABC1/") && !IsUpperCase("AbC"));
-        QVERIFY(IsLowerCase("abc1/") && !IsLowerCase("aBc"));
-        QVERIFY(IsCapitalized("Abc") && !IsCapitalized("ABc") && !IsCapitalized("abc"));
-        QVERIFY(IsCapitalized("/"));
-        QCOMPARE(Capitalize("hELLO"), "Hello");
-        QCOMPARE(Capitalize(QString()), QString());
+        SplitAt("abc", ".", before, rest);
+        QCOMPARE(before + "|" + rest, "abc|");
     }
 
     void versions()
@@ -105,14 +87,6 @@ private slots:
         QCOMPARE(ToInteger(3.5), short(4));
         QCOMPARE(ToInteger(-32768), short(-32768));
         QVERIFY_THROWS_EXCEPTION(SkiffError, ToInteger(32767.5));
-    }
-
-    void scrambling()
-    {
-        QCOMPARE(ScrambleText(ScrambleText("Orrin é€ß!")), "Orrin é€ß!");
-        // A space becomes byte 223 and back.
-        QCOMPARE(Windows1252::encode(ScrambleText(" ")), QByteArray("\xDF"));
-        QCOMPARE(Windows1252::encode(ScrambleText("A")), QByteArray("\xBE"));
     }
 
     void privilegedMembers()
@@ -156,28 +130,6 @@ private slots:
         // Sections do not leak into each other.
         SaveSetting("Settings", "LocalFolder", "/x/");
         QCOMPARE(GetSetting("Login", "LocalFolder", ""), QString());
-    }
-
-    void readOnlyAttribute()
-    {
-        TestEnv env;
-        const QString path = env.localPath("doc.txt");
-        QVERIFY(IsReadOnly(path)); // missing counts as read-only
-        env.writeLocal("doc.txt", "x");
-        QVERIFY(!IsReadOnly(path));
-        SetReadOnly(path, true);
-        QVERIFY(IsReadOnly(path));
-        SetReadOnly(path, false);
-        QVERIFY(!IsReadOnly(path));
-
-        NoReadOnly = true;
-        SetReadOnly(path, true);
-        QVERIFY(!IsReadOnly(path)); // the preference wins
-        SetReadOnly(path, true, true);
-        QVERIFY(IsReadOnly(path)); // unless forced
-        SetReadOnly(path, false, true);
-        QVERIFY(!IsReadOnly(path));
-        SetReadOnly(env.localPath("missing.txt"), false); // no error
     }
 };
 

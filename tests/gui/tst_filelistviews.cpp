@@ -1,20 +1,27 @@
-// The checked-out and out-of-date lists: which rows of the shared files
-// window they show, how their button drives that window's check-in and
-// get-latest against the local site, and the main menu opening the
-// out-of-date list after "QX Adventure".
+// The shared files window's own windows: the checked-out and out-of-date
+// lists (which rows they show, how their button drives that window's
+// check-in and get-latest against the local site, the main menu opening the
+// out-of-date list after "QX Adventure"), and the options dialog (what it
+// reads from the settings store, what it writes back and what it leaves
+// alone, when it rebuilds the list, how it is opened and closed).
 
 #include "ModalDriver.h"
 #include "SharedFilesFixture.h"
 
+#include "app/GlobalState.h"
 #include "app/Settings.h"
 #include "store/FileVersions.h"
 #include "ui/filelist/frmCheckIn.h"
 #include "ui/filelist/frmCheckedOutFiles.h"
+#include "ui/filelist/frmOptions.h"
 #include "ui/filelist/frmOutdatedFiles.h"
 #include "ui/frmMainMenu.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace modSkiff;
@@ -28,6 +35,19 @@ QStringList RowTexts(const ListView& list)
     for (const ListItem* row : list.items())
         texts << row->text();
     return texts;
+}
+
+// Stands for "never stored" when reading a setting back.
+const QString kAbsent = "<absent>";
+
+QString stored(const QString& section, const QString& key)
+{
+    return GetSetting(section, key, kAbsent);
+}
+
+frmOptions* optionsOf(const Member& member)
+{
+    return qobject_cast<frmOptions*>(member.window()->OptionsWindow.data());
 }
 
 } // namespace
@@ -45,6 +65,25 @@ class TestFileListViews : public SharedFilesTestCase
     {
         member.window()->mnuFileShowOutOfDate->trigger();
         return qobject_cast<frmOutdatedFiles*>(member.window()->OutdatedFilesWindow.data());
+    }
+
+    // How often the shared files window fetched the control file since the log was cleared.
+    int controlFileFetches() { return commands().count("RETR _files.txt"); }
+
+    // The options dialog opened from the toolbar button.
+    static frmOptions* openOptions(Member& member)
+    {
+        member.window()->cmdOptions->click();
+        return optionsOf(member);
+    }
+
+    // Version 0 is what a member without a local copy holds, so the two
+    // files that are not Ann's read as up to date.
+    Member& openWithOptionsFiles()
+    {
+        PublishControlFile(site(), {RecordLine("mine.txt", 2, "Ann"), RecordLine("other.txt", 0),
+                                    RecordLine("held.txt", 0, "Bob")});
+        return openAs("Ann");
     }
 
 private slots:
@@ -102,20 +141,11 @@ private slots:
         QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("local");
         QTest::addColumn<bool>("listed");
-        QTest::newRow("3 and 3") << "3"
-                                 << "3" << false;
-        QTest::newRow("3 and 2") << "3"
-                                 << "2" << true;
-        QTest::newRow("3 and 4") << "3"
-                                 << "4" << true;
-        QTest::newRow("2 and 2.0") << "2"
-                                   << "2.0" << false;
-        QTest::newRow("1 and empty") << "1"
-                                     << "" << true;
-        QTest::newRow("0 and empty") << "0"
-                                     << "" << false;
-        QTest::newRow("12 and 12 abc") << "12"
-                                       << "12 abc" << false;
+        const QList<std::tuple<QString, QString, bool>> rows = {
+            {"3", "3", false}, {"3", "2", true},     {"3", "4", true},       {"2", "2.0", false},
+            {"1", "", true},   {"0", "", false},     {"12", "12 abc", false}};
+        for (const auto& [server, local, listed] : rows)
+            QTest::addRow("%s and %s", qPrintable(server), qPrintable(local)) << server << local << listed;
     }
     void outdatedListComparesVersionsAsNumbers()
     {
@@ -181,6 +211,108 @@ private slots:
         if (listShown)
             QCOMPARE(list->parentWidget(), fileList.data());
         delete fileList;
+    }
+
+    // Only exactly "Yes" ticks a box, and a box left as it was is not
+    // written back, whatever the stored spelling.
+    void unchangedBoxesAreNotRewritten()
+    {
+        Member& ann = openWithOptionsFiles();
+        SaveSetting("Icons", "/ShowOutOfDateAsRed", "yes");
+        SaveSetting("Icons", "/ShowUnavailableAsYellow", "Yes");
+        SaveSetting("Settings", "ShowPreviewPane", "yes");
+        SaveSetting("Settings", "NoReadOnly", "YES");
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options && options->isVisible() && !options->isModal());
+        // From the toolbar the dialog is a window of its own.
+        QCOMPARE(options->parentWidget(), nullptr);
+        const QList<QPair<QCheckBox*, bool>> ticks = {
+            {options->chkShowOutOfDateAsRed, false},
+            {options->chkShowUpToDateAsBlue, false},
+            {options->chkShowCheckedOutAsGreen, false},
+            {options->chkShowUnavailableAsYellow, true},
+            {options->chkShowOutdatedFilesOnStartup, true},
+            {options->chkShowCheckedOutFilesOnExit, true},
+            {options->chkShowPreviewPane, false},
+            {options->chkNoReadOnly, false}};
+        for (const auto& [box, ticked] : ticks)
+            QVERIFY2(box->isChecked() == ticked, qPrintable(box->objectName()));
+        QVERIFY(options->optDetails->isChecked());
+
+        site().clearLog();
+        options->cmdOK->click();
+        QCOMPARE(stored("Icons", "/ShowOutOfDateAsRed") + stored("Settings", "ShowPreviewPane") +
+                     stored("Settings", "NoReadOnly"),
+                 "yesyesYES");
+        for (const char* key : {"/ShowUpToDateAsBlue", "/ShowCheckedOutAsGreen"})
+            QCOMPARE(stored("Icons", key), kAbsent);
+        for (const char* key : {"ShowOutdatedFilesOnStartup", "ShowCheckedOutFilesOnExit"})
+            QCOMPARE(stored("Settings", key), kAbsent);
+        QCOMPARE(stored("Icons", "/CurrentView"), "3");
+        QVERIFY(!NoReadOnly);
+        QCOMPARE(controlFileFetches(), 0);
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+    }
+
+    // OK and the window's close box save alike; Cancel and Escape save nothing.
+    void closingSavesUnlessCancelled_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("OK") << "OK" << true;
+        QTest::newRow("close box") << "close" << true;
+        QTest::newRow("Cancel") << "Cancel" << false;
+        QTest::newRow("Escape") << "Escape" << false;
+    }
+    void closingSavesUnlessCancelled()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, saved);
+        Member& ann = openWithOptionsFiles();
+        frmOptions* options = openOptions(ann);
+        QVERIFY(options);
+        options->chkShowUpToDateAsBlue->setChecked(true);
+        options->chkShowOutdatedFilesOnStartup->setChecked(false);
+        options->optList->setChecked(true);
+        options->chkNoReadOnly->setChecked(true);
+        site().clearLog();
+        if (how == "OK")
+            options->cmdOK->click();
+        else if (how == "close")
+            QVERIFY(options->close());
+        else if (how == "Cancel")
+            options->cmdCancel->click();
+        else
+            QTest::keyClick(options, Qt::Key_Escape);
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+
+        QCOMPARE(stored("Icons", "/ShowUpToDateAsBlue"), saved ? "Yes" : kAbsent);
+        QCOMPARE(stored("Settings", "ShowOutdatedFilesOnStartup"), saved ? "No" : kAbsent);
+        QCOMPARE(stored("Icons", "/CurrentView"), saved ? "2" : kAbsent);
+        QCOMPARE(ann.list()->view(), saved ? 2 : 3);
+        QCOMPARE(NoReadOnly, saved);
+        QCOMPARE(controlFileFetches(), saved ? 1 : 0);
+        // The rebuilt list shows the up-to-date file with its marking.
+        QCOMPARE(ann.row("other.txt")->smallIcon(), saved ? "unlocked" : ".txt");
+    }
+
+    // Cancel counts for one opening only; from the menu the dialog belongs
+    // to the shared files window, and there is one at a time.
+    void cancelCountsForOneOpeningOnly()
+    {
+        Member& ann = openWithOptionsFiles();
+        frmOptions* first = openOptions(ann);
+        first->chkShowCheckedOutAsGreen->setChecked(true);
+        first->cmdCancel->click();
+        QTRY_VERIFY(ann.window()->OptionsWindow.isNull());
+        ann.window()->mnuViewOptions->trigger();
+        frmOptions* second = optionsOf(ann);
+        QCOMPARE(second->parentWidget(), ann.window());
+        QVERIFY(!second->chkShowCheckedOutAsGreen->isChecked());
+        ann.window()->cmdOptions->click();
+        QCOMPARE(optionsOf(ann), second);
+        second->cmdOK->click();
+        QCOMPARE(stored("Icons", "/ShowCheckedOutAsGreen"), kAbsent);
     }
 };
 

@@ -54,12 +54,6 @@ bool shownSelected(ListView& list, const ListItem* item)
     return shownView(list)->selectionModel()->isRowSelected(item->index(), QModelIndex());
 }
 
-QRect rowRect(ListView& list, const ListItem* item)
-{
-    QAbstractItemView* view = shownView(list);
-    return view->visualRect(view->model()->index(item->index(), 0));
-}
-
 void showList(ListView& list)
 {
     list.resize(500, 300);
@@ -149,8 +143,9 @@ private slots:
         // A click in one view is the selection of every view.
         list.setView(ListView::lvwList);
         ListItem* a = list.findItem("a.txt");
-        QTest::mouseClick(shownView(list)->viewport(), Qt::LeftButton, {},
-                          rowRect(list, a).center());
+        QAbstractItemView* view = shownView(list);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(a->index(), 0)).center());
         list.setView(ListView::lvwReport);
         QVERIFY(shownSelected(list, a));
         QVERIFY(!list.findItem("b.gif")->selected());

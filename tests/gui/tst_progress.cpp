@@ -60,8 +60,6 @@ class TestProgress : public SharedFilesTestCase
     Q_OBJECT
 
 private slots:
-    void init() { SharedFilesTestCase::init(); }
-
     // The explorer's download of a file that stalls: the strip shows over
     // the window, whose other controls rest; Cancel ends the download, the
     // mirror copy stays, and the log says why the file did not come.

@@ -1,24 +1,32 @@
-// Start-up from the first line of main to the hand-over to the main menu,
-// and the local folder chooser.
+// Start-up from the first line of main to the main menu: the local folder
+// chooser, signing in through the login window against the local site
+// server (the matching of the user file is tested without windows,
+// tst_userfile), and the main menu it leads to.
 
 #include "ModalDriver.h"
-#include "ScriptedServices.h"
-#include "TestEnv.h"
+#include "SiteTestCase.h"
 
 #include "app/GlobalState.h"
 #include "app/Settings.h"
 #include "ui/Resources.h"
 #include "ui/Startup.h"
+#include "ui/frmLogin.h"
+#include "ui/frmMainMenu.h"
 #include "ui/frmSetLocalDir.h"
 #include "ui/frmSplash.h"
 
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
 using namespace modSkiff;
 
 namespace {
+const QByteArray kUsers = SampleUserFile();
 
 // Start-up with the login replaced: the member signs in with the given level.
 struct FakeLogin
@@ -45,28 +53,212 @@ struct FakeLogin
     }
 };
 
-// A member who has used Skiff before: the local folder is stored.
-void storeLocalFolder(const TestEnv& env)
-{
-    SaveSetting("Settings", "LocalFolder", env.localFolder());
-}
-
 } // namespace
 
-class TestStartup : public QObject
+class TestStartup : public SiteTestCase
 {
     Q_OBJECT
-private slots:
-    void initTestCase() { InitResources(); }
 
-    void externalEditorsFileIsCreatedWithThreeEditorsOnlyWhenMissing()
+    FakeLogin m_login;
+
+    // A member who has used Skiff before: the local folder is stored.
+    void storeLocalFolder() { SaveSetting("Settings", "LocalFolder", env().localFolder()); }
+    bool run(const QString& commandLine = QString()) { return Startup::Run(commandLine, m_login.steps()); }
+
+    void publishUsers(const QByteArray& bytes) { site().writeSiteFile("qxg/_files.dat", bytes); }
+
+    // Types the entries and presses Login.
+    static void attempt(frmLogin& login, const QString& name, const QString& password)
     {
-        TestEnv env;
-        ScriptedServices services;
-        storeLocalFolder(env);
-        FakeLogin login;
-        QVERIFY(Startup::Run(QString(), login.steps()));
-        const QString path = env.programFolder() + "/external editors.ini";
+        login.txtUserName->setText(name);
+        login.txtPassword->setText(password);
+        login.cmdOK->click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        InitResources();
+        SiteTestCase::initTestCase();
+    }
+    void init()
+    {
+        SiteTestCase::init();
+        m_login = FakeLogin();
+    }
+
+    // A rejected attempt writes no setting; the downloaded copy stays until
+    // the window unloads.
+    void aRejectedLogin()
+    {
+        signIn();
+        publishUsers(kUsers);
+        frmLogin login;
+        login.show();
+        services().expect("Invalid Username/Password", vbOKOnly);
+        attempt(login, "Ann", "wrong");
+        QVERIFY(site().httpLog().contains(
+            "GET /tarnwardens/qxg/_files.dat?username=Ann&password=wrong"));
+        QVERIFY(CurrentUser.isEmpty());
+        QVERIFY(login.isVisible() && login.isEnabled());
+        const QString temporary = login.TemporaryFileName();
+        QCOMPARE(ReadFileBytes(temporary), kUsers);
+        QCOMPARE(GetSetting("Login", "UserName", "unset"), "unset");
+        login.cmdCancel->click();
+        QVERIFY(!QFile::exists(temporary));
+    }
+
+    void settingsAreReadAndWrittenOnlyOnSuccess()
+    {
+        signIn();
+        publishUsers(kUsers);
+        SaveSetting("Login", "UserName", "Ann");
+        SaveSetting("Login", "SavePassword", "YES");
+        SaveSetting("Login", "Password", "heron");
+        SaveSetting("Proxy", "UseProxy", "no");
+        SaveSetting("Proxy", "Name", "cache");
+        SaveSetting("Proxy", "Port", "3128");
+        {
+            frmLogin login;
+            QCOMPARE(login.txtUserName->text() + "|" + login.txtPassword->text() + "|" +
+                         login.txtProxyName->text() + "|" + login.txtProxyPort->text(),
+                     "Ann|heron|cache|3128");
+            QVERIFY(login.chkSavePassword->isChecked() && !login.chkProxyServer->isChecked());
+            login.show();
+            // Clearing the tick and signing in erases the saved password;
+            // without the proxy box ticked there is no proxy.
+            login.chkSavePassword->setChecked(false);
+            ProxyServer = "old:1";
+            login.cmdOK->click();
+            QCOMPARE(CurrentUser, "Ann");
+        }
+        QCOMPARE(GetSetting("Login", "SavePassword", "") + "|" +
+                     GetSetting("Login", "Password", "unset") + "|" +
+                     GetSetting("Proxy", "UseProxy", "") + "|" + ProxyServer,
+                 "No||No|");
+        {
+            frmLogin login;
+            QVERIFY(!login.chkSavePassword->isChecked());
+            QVERIFY(login.txtPassword->text().isEmpty());
+            login.show();
+            login.chkSavePassword->setChecked(true);
+            attempt(login, "Orrin", "lantern");
+        }
+        QCOMPARE(GetSetting("Login", "UserName", "") + "|" +
+                     GetSetting("Login", "SavePassword", "") + "|" +
+                     GetSetting("Login", "Password", ""),
+                 "Orrin|Yes|lantern");
+    }
+
+    void proxyFromTheCommandLineFillsTheBoxes()
+    {
+        signIn();
+        SaveSetting("Proxy", "Name", "saved");
+        SaveSetting("Proxy", "Port", "1");
+        ProxyServer = "myproxy:8080";
+        {
+            frmLogin login;
+            QVERIFY(login.chkProxyServer->isChecked());
+            QCOMPARE(login.txtProxyName->text(), "myproxy");
+            QCOMPARE(login.txtProxyPort->text(), "8080");
+            QVERIFY(login.height() > login.CollapsedHeight());
+        }
+        ProxyServer = "onlyhost";
+        frmLogin login;
+        QCOMPARE(login.txtProxyName->text(), "onlyhost");
+        QCOMPARE(login.txtProxyPort->text(), QString());
+    }
+
+    // Through the real windows: Cancel and the close box end the program, a
+    // member's password reaches the main menu.
+    void theLoginDecidesTheStart_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << "Cancel";
+        QTest::newRow("close box") << "close";
+        QTest::newRow("signed in") << "heron";
+    }
+    void theLoginDecidesTheStart()
+    {
+        QFETCH(QString, how);
+        TestEnv& env = signIn();
+        publishUsers(kUsers);
+        SaveSetting("Settings", "LocalFolder", env.localFolder());
+        CurrentUser = "stale";
+        CurrentLevel = 0;
+        WhenShown<frmLogin>([how](frmLogin* login) {
+            if (how == "close")
+                login->close();
+            else if (how == "Cancel")
+                login->cmdCancel->click();
+            else
+                attempt(*login, "Ann", how);
+        });
+        bool mainMenu = false;
+        Startup::Steps steps = Startup::ProgramSteps();
+        steps.showMainMenu = [&] { mainMenu = true; };
+        const bool signedIn = how == "heron";
+        QCOMPARE(Startup::Run(QString(), steps), signedIn);
+        QCOMPARE(mainMenu, signedIn);
+        QCOMPARE(CurrentUser + QString::number(CurrentLevel), signedIn ? "Ann3" : "0");
+        QCOMPARE(services().endProgramCalls, signedIn ? 0 : 1);
+    }
+
+    // The first line is the release; the rest is shown as it stands. A
+    // missing message leaves the menu usable; a newer release ends the
+    // program. (How releases compare: tst_shared_procedures.)
+    void messageNoticeAndButtons_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // null = missing
+        QTest::addColumn<int>("level");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("buttons"); // enabled ones; "notice": the notice ends it
+        QTest::newRow("lines, read only")
+            << QByteArray("2.0.3\r\nFirst line\r\nSecond line\r\n\r\nLast") << 2
+            << "First line\nSecond line\n\nLast" << "";
+        QTest::newRow("all release, full access") << QByteArray("2.0.3") << 3 << "" << "PostNews";
+        QTest::newRow("missing, administrator") << QByteArray() << 4 << "" << "PostNews Users";
+        QTest::newRow("newer release") << QByteArray("2.0.4\r\nHello") << 4 << "Hello" << "notice";
+    }
+    void messageNoticeAndButtons()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, level);
+        QFETCH(QString, shown);
+        QFETCH(QString, buttons);
+        signIn("Ann", static_cast<unsigned char>(level));
+        if (!file.isNull())
+            site().writeSiteFile("qxg/_message.dat", file);
+        const bool notice = buttons == "notice";
+        if (notice)
+            services().expect("Skiff has been updated to version 2.0.4\r\nYou are currently using "
+                              "version 2.0.3\r\n\r\nPlease get version 2.0.4 from Orrin.",
+                              vbCritical);
+        frmMainMenu menu;
+        QCOMPARE(menu.txtMessage->toPlainText(), shown);
+        QCOMPARE(services().endProgramCalls, notice ? 1 : 0);
+        if (notice)
+            return;
+        QStringList enabled;
+        for (QPushButton* button : {menu.cmdPostNews, menu.cmdUsers})
+            enabled << (button->isEnabled() ? button->objectName().mid(3) : QString());
+        QCOMPARE(enabled.join(' ').trimmed(), buttons);
+        QVERIFY(menu.cmdWebPage->isEnabled() && menu.cmdAdventure->isEnabled());
+    }
+
+    // The splash shows during the login and goes at the end; the editors
+    // file is written only when missing.
+    void splashAndTheExternalEditorsFile()
+    {
+        signIn();
+        storeLocalFolder();
+        QVERIFY(run());
+        QVERIFY(m_login.splashVisibleDuringLogin);
+        QCOMPARE(m_login.splashVersion, "Version 2.0.3");
+        QVERIFY(m_login.mainMenuShown);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(frmSplash::Current() == nullptr);
+        const QString path = env().programFolder() + "/external editors.ini";
         QCOMPARE(ExternalEditorsFile, path);
         QCOMPARE(ReadFileBytes(path),
                  QByteArray("Text Editor\r\n/usr/bin/gnome-text-editor\r\n"
@@ -75,7 +267,7 @@ private slots:
 
         for (const QByteArray& existing : {QByteArray(), QByteArray("vim\r\n/usr/bin/vim")}) {
             WriteFileBytes(path, existing);
-            QVERIFY(Startup::Run(QString(), login.steps()));
+            QVERIFY(run());
             QCOMPARE(ReadFileBytes(path), existing);
         }
     }
@@ -87,51 +279,26 @@ private slots:
         QTest::addColumn<QString>("proxy");
         QTest::addColumn<QString>("stored"); // NoReadOnly; null = never stored
         QTest::addColumn<bool>("noReadOnly");
-        QTest::newRow("switch, Yes") << "/proxy myproxy:8080"
-                                     << "myproxy:8080"
-                                     << "Yes" << true;
-        QTest::newRow("after other words, yes") << "-x /proxy host:3128"
-                                                << "host:3128"
-                                                << "yes" << false;
-        QTest::newRow("capitals ignored, No") << "/PROXY myproxy:8080"
-                                              << ""
-                                              << "No" << false;
-        QTest::newRow("at the very end") << "/proxy"
-                                         << "" << QString() << false;
-        QTest::newRow("nothing trimmed") << "/proxy  spaced:1 "
-                                         << " spaced:1 "
-                                         << "YES" << false;
+        QTest::newRow("switch, Yes") << "/proxy myproxy:8080" << "myproxy:8080" << "Yes" << true;
+        QTest::newRow("after other words, yes") << "-x /proxy host:3128" << "host:3128" << "yes" << false;
+        QTest::newRow("capitals ignored, No") << "/PROXY myproxy:8080" << "" << "No" << false;
+        QTest::newRow("at the very end") << "/proxy" << "" << QString() << false;
+        QTest::newRow("nothing trimmed") << "/proxy  spaced:1 " << " spaced:1 " << "YES" << false;
     }
     void commandLineAndStoredChoices()
     {
+        signIn();
         QFETCH(QString, commandLine);
         QFETCH(QString, proxy);
         QFETCH(QString, stored);
         QFETCH(bool, noReadOnly);
-        TestEnv env;
-        ScriptedServices services;
-        storeLocalFolder(env);
+        storeLocalFolder();
         if (!stored.isNull())
             SaveSetting("Settings", "NoReadOnly", stored);
         NoReadOnly = !noReadOnly;
-        FakeLogin login;
-        QVERIFY(Startup::Run(commandLine, login.steps()));
+        QVERIFY(run(commandLine));
         QCOMPARE(ProxyServer, proxy);
         QCOMPARE(NoReadOnly, noReadOnly);
-    }
-
-    void splashShowsDuringLoginAndClosesAtTheEnd()
-    {
-        TestEnv env;
-        ScriptedServices services;
-        storeLocalFolder(env);
-        FakeLogin login;
-        QVERIFY(Startup::Run(QString(), login.steps()));
-        QVERIFY(login.splashVisibleDuringLogin);
-        QCOMPARE(login.splashVersion, "Version 2.0.3");
-        QVERIFY(login.mainMenuShown);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(frmSplash::Current() == nullptr);
     }
 
     void levelsOutsideTwoToFourAreLockedOut_data()
@@ -143,69 +310,63 @@ private slots:
     }
     void levelsOutsideTwoToFourAreLockedOut()
     {
+        signIn();
         QFETCH(int, level);
         QFETCH(bool, admitted);
-        TestEnv env;
-        ScriptedServices services;
-        storeLocalFolder(env);
-        FakeLogin login;
-        login.level = static_cast<unsigned char>(level);
+        storeLocalFolder();
+        m_login.level = static_cast<unsigned char>(level);
         if (!admitted)
-            services.expect("Sorry, you've been locked out.", vbOKOnly);
-        QCOMPARE(Startup::Run(QString(), login.steps()), admitted);
-        QCOMPARE(login.mainMenuShown, admitted);
-        QCOMPARE(services.endProgramCalls, admitted ? 0 : 1);
+            services().expect("Sorry, you've been locked out.", vbOKOnly);
+        QCOMPARE(run(), admitted);
+        QCOMPARE(m_login.mainMenuShown, admitted);
+        QCOMPARE(services().endProgramCalls, admitted ? 0 : 1);
     }
 
     void firstRunOffersLocalFolderBesideTheProgram()
     {
-        TestEnv env;
-        ScriptedServices services;
-        const QString offered = env.programFolder() + "/Local Folder";
+        signIn();
+        const QString offered = env().programFolder() + "/Local Folder";
         QString labelShown;
         QString selected;
         WhenShown<frmSetLocalDir>([&](frmSetLocalDir* chooser) {
             labelShown = chooser->lblSetLocalFolder->text();
             selected = chooser->SelectedFolder();
-            services.expect("Set Local Folder to " + offered + "/ ?", vbYesNo, vbYes);
+            services().expect("Set Local Folder to " + offered + "/ ?", vbYesNo, vbYes);
             chooser->cmdSetLocalDir->click();
         });
-        FakeLogin login;
-        QVERIFY(Startup::Run(QString(), login.steps()));
+        QVERIFY(run());
         QVERIFY(QFileInfo(offered).isDir());
         QCOMPARE(selected + "|" + labelShown, offered + "|" + offered);
         QCOMPARE(GetSetting("Settings", "LocalFolder", "") + "|" + LocalFolder,
                  offered + "/|" + offered + "/");
         QCOMPARE(QDir::currentPath(), offered);
         QVERIFY(QFileInfo(offered + "/WebPage").isDir());
-        QVERIFY(login.mainMenuShown);
+        QVERIFY(m_login.mainMenuShown);
     }
 
     void unusableStoredFolderAsksOnceMoreThenEnds()
     {
-        TestEnv env;
-        ScriptedServices services;
+        TestEnv& env = signIn();
         SaveSetting("Settings", "LocalFolder", env.root() + "/gone/");
         // Cancelled: the folder still cannot be entered, so the program ends.
         WhenShown<frmSetLocalDir>([](frmSetLocalDir* chooser) { chooser->cmdCancel->click(); });
-        FakeLogin login;
-        QVERIFY(!Startup::Run(QString(), login.steps()));
-        QCOMPARE(services.endProgramCalls, 1);
+        QVERIFY(!run());
+        QCOMPARE(services().endProgramCalls, 1);
 
         // Chosen: start-up goes on in the new folder.
-        services.clear();
+        services().clear();
         QDir().mkpath(env.root() + "/chosen");
         bool keptOpen = false;
         WhenShown<frmSetLocalDir>([&](frmSetLocalDir* chooser) {
             chooser->SelectFolder(env.root() + "/chosen");
             // No keeps it open with the same selection.
-            services.answer(vbNo);
+            services().answer(vbNo);
             chooser->cmdSetLocalDir->click();
             keptOpen = chooser->isVisible() && chooser->SelectedFolder() == env.root() + "/chosen";
-            services.answer(vbYes);
+            services().answer(vbYes);
             chooser->cmdSetLocalDir->click();
         });
-        QVERIFY(Startup::Run(QString(), login.steps()));
+        QVERIFY(run());
         QVERIFY(keptOpen);
         QCOMPARE(QDir::currentPath(), env.root() + "/chosen");
         QVERIFY(QFileInfo(env.root() + "/chosen/WebPage").isDir());
