@@ -5,8 +5,8 @@
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/Windows1252.h"
-#include "news/MirrorFiles.h"
-#include "transport/WebFiles.h"
+#include "site/MirrorFiles.h"
+#include "site/WebFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

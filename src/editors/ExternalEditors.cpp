@@ -4,8 +4,8 @@
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/SiteText.h"
-#include "news/MirrorFiles.h"
-#include "transport/WebFiles.h"
+#include "site/MirrorFiles.h"
+#include "site/WebFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "NameGif.h"
 
-#include "MirrorFiles.h"
+#include "site/MirrorFiles.h"
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/shrmodStrings.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #include "NewsPosting.h"
 
-#include "MirrorFiles.h"
+#include "site/MirrorFiles.h"
 #include "NewsItem.h"
 
 #include "app/Clock.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QDir>
 

@@ -14,7 +14,7 @@
 #include "app/modSkiff.h"
 #include "clsFileDetails.h"
 #include "transport/FtpLink.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <optional>
 

@@ -10,7 +10,7 @@
 #include "app/modSkiff.h"
 #include "transport/FtpLink.h"
 #include "transport/SiteConfig.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QFile>
 

@@ -18,7 +18,7 @@
 
 #include "ControlFile.h"
 #include "ControlFileRewrite.h"
-#include "transport/ChangeLock.h"
+#include "site/ChangeLock.h"
 
 #include <QList>
 #include <QString>

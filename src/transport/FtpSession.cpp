@@ -2,7 +2,7 @@
 
 #include "FolderListing.h"
 #include "Inet.h"
-#include "PartFile.h"
+#include "app/PartFile.h"
 
 #include <QDir>
 #include <QFile>

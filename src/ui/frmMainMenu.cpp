@@ -16,7 +16,7 @@
 #include "app/shrmodStrings.h"
 #include "transport/Inet.h"
 #include "transport/Wait.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

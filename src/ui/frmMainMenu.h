@@ -1,6 +1,6 @@
 #pragma once
 
-#include "explorer/frmExplorer.h"
+#include "ui/explorer/frmExplorer.h"
 #include "filelist/frmFileList.h"
 
 #include <QPointer>

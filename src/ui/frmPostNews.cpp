@@ -13,7 +13,7 @@
 #include "news/NewsList.h"
 #include "news/NewsPosting.h"
 #include "transport/Inet.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

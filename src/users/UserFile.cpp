@@ -3,13 +3,13 @@
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
-#include "transport/ChangeLock.h"
+#include "site/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

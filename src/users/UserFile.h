@@ -5,7 +5,7 @@
 // the administrator's list.
 
 #include "UserRecord.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QByteArray>
 #include <QList>

@@ -5,7 +5,7 @@
 #include "app/Errors.h"
 #include "app/shrmodStrings.h"
 #include "transport/Inet.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 namespace WebAccessList {
 namespace {

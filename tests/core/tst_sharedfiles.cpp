@@ -8,7 +8,7 @@
 #include "app/modSkiff.h"
 #include "store/FileVersions.h"
 #include "store/SharedFiles.h"
-#include "transport/ChangeLock.h"
+#include "site/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"

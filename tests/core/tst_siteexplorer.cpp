@@ -13,8 +13,8 @@
 #include "editors/ExternalEditors.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
-#include "transport/SiteExplorer.h"
-#include "transport/WebFiles.h"
+#include "explorer/SiteExplorer.h"
+#include "site/WebFiles.h"
 #include "users/WebAccessList.h"
 
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "app/Services.h"
 #include "transport/Inet.h"
 #include "transport/TransferLog.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

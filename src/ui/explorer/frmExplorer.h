@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transport/SiteExplorer.h"
+#include "explorer/SiteExplorer.h"
 
 #include <QIcon>
 #include <QPointer>

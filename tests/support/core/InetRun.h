@@ -5,7 +5,7 @@
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "transport/Wait.h"
-#include "transport/WebFiles.h"
+#include "site/WebFiles.h"
 
 #include <QObject>
 #include <memory>

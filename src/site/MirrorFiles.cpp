@@ -1,7 +1,7 @@
 #include "MirrorFiles.h"
 
 #include "app/Errors.h"
-#include "transport/PartFile.h"
+#include "app/PartFile.h"
 
 #include <QFile>
 #include <functional>

@@ -42,9 +42,9 @@
 
 #include "ChangeLock.h"
 
-#include "FtpLink.h"
-#include "SiteConfig.h"
-#include "Wait.h"
+#include "transport/FtpLink.h"
+#include "transport/SiteConfig.h"
+#include "transport/Wait.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
