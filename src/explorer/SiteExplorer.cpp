@@ -5,6 +5,7 @@
 #include "transport/SiteConfig.h"
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
+#include "site/MirrorFiles.h"
 #include "site/WebFiles.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
@@ -24,24 +25,6 @@ const QString kLineEnd = QStringLiteral("\r\n");
 // A hostile list may name thousands of paths; the message names the first.
 constexpr int kRefusedShown = 10;
 
-// Replaces the mirror copy only once the new one is complete, so a failed
-// copy leaves the member's copy as it was.
-void CopyOver(const QString& source, const QString& target)
-{
-    const QString part = target + QStringLiteral(".part");
-    QDir().mkpath(QFileInfo(target).path());
-    QFile::remove(part);
-    QFile input(source);
-    if (!input.copy(part))
-        throw SkiffError(QStringLiteral("Cannot copy %1 to %2: %3")
-                             .arg(source, target, input.errorString()));
-    QFile::remove(target);
-    if (!QFile::rename(part, target)) {
-        QFile::remove(part);
-        throw SkiffError(QStringLiteral("Cannot replace %1.").arg(target));
-    }
-}
-
 // The local file, unless it is the mirror copy itself.
 void CopyIntoMirror(const QString& localFile, const QString& sitePath)
 {
@@ -50,7 +33,8 @@ void CopyIntoMirror(const QString& localFile, const QString& sitePath)
     const QFileInfo copy(mirror);
     if (copy.exists() && chosen.canonicalFilePath() == copy.canonicalFilePath())
         return;
-    CopyOver(localFile, mirror);
+    QDir().mkpath(copy.path());
+    MirrorFiles::Copy(localFile, mirror);
 }
 
 bool HasSpace(const QString& name) { return name.contains(QLatin1Char(' ')); }

@@ -246,6 +246,27 @@ private slots:
         QVERIFY(!tag.contains("refused"));
     }
 
+    void replacingTheMirrorCopyLosesNothingOfTheMembers()
+    {
+        const auto explorer = administrator();
+        env().writeLocal("outside/a.html", "chosen");
+        // A file of the member's that happens to be named like a part file
+        // beside the copy is not the copier's to remove.
+        WriteFileBytes(mirror("news/a.html.part"), "member's own");
+        QVERIFY(explorer->site.ReplaceOnServer("news/", "a.html", env().localPath("outside/a.html")));
+        QCOMPARE(ReadFileBytes(mirror("news/a.html")) + site().readSiteFile("news/a.html"), "chosenchosen");
+        QCOMPARE(ReadFileBytes(mirror("news/a.html.part")), "member's own");
+
+        // A copy that cannot be replaced stays as it was, and nothing goes up.
+        QDir().mkpath(mirror("news/b.html/inside"));
+        WriteFileBytes(mirror("news/b.html/inside/kept.txt"), "kept");
+        QVERIFY_THROWS_EXCEPTION(SkiffError, explorer->site.ReplaceOnServer(
+                                                 "news/", "b.html", env().localPath("outside/a.html")));
+        QCOMPARE(ReadFileBytes(mirror("news/b.html/inside/kept.txt")), "kept");
+        QVERIFY(!site().siteFileExists("news/b.html"));
+        QCOMPARE(QDir(mirror("news")).entryList({"*.part"}, QDir::Files), QStringList{"a.html.part"});
+    }
+
     void mirrorCopiesAndTheirIcons()
     {
         WriteFileBytes(mirror("news/here.html"), "h");
