@@ -70,7 +70,7 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
     // survives, and a file another member took since the list was built is
     // seen and left to them. A file counts as taken only once the control
     // file saying so is on the server.
-    UpdateFileDetails(QString(), false, {}, false, true);
+    GetControlFile();
     for (const clsFileDetails& entry : batch) {
         QString holder;
         const bool done = ChangeControlFile([&] {
@@ -100,7 +100,7 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         view().SelectFile(entry.Name, false);
         view().SetFileIcon(entry.Name, QStringLiteral("open"));
     }
-    UpdateFileDetails(QString(), false, {}, false, true);
+    GetControlFile();
     return true;
 }
 

@@ -3,9 +3,12 @@
 
 #include "SharedFiles.h"
 
+#include "FileVersions.h"
 #include "SafeName.h"
+#include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
+#include "app/modSkiff.h"
 #include "app/shrmodStrings.h"
 
 using namespace modSkiff;
@@ -47,7 +50,7 @@ bool SharedFiles::ChangeFileDescription(const FileRecord& file, QString& descrip
     BusyPointer busy;
     FileDetailsValues values;
     values.pvarDesc = description;
-    return UpdateFileDetails(file.Name, false, values, false, true, true);
+    return UpdateFileDetails(file.Name, RecordChange::Update, values);
 }
 
 bool SharedFiles::DeleteFile(const FileRecord& file)
@@ -64,7 +67,7 @@ bool SharedFiles::DeleteFile(const FileRecord& file)
     if (answer != vbYes)
         return false;
     BusyPointer busy;
-    return UpdateFileDetails(name, false, {}, true, true, true);
+    return UpdateFileDetails(name, RecordChange::Delete);
 }
 
 bool SharedFiles::RelinquishControl(const FileRecord& file)
@@ -82,7 +85,37 @@ bool SharedFiles::RelinquishControl(const FileRecord& file)
     BusyPointer busy;
     FileDetailsValues values;
     values.pvarAuthor = QString();
-    return UpdateFileDetails(name, false, values, false, true, true);
+    return UpdateFileDetails(name, RecordChange::Update, values);
+}
+
+std::optional<FileDetailsEdit> SharedFiles::EditFileDetails(const FileDetailsEdit& typed)
+{
+    FileDetailsEdit stored{WithoutDoubleQuotes(typed.Name),       WithoutDoubleQuotes(typed.ServerVersion),
+                           WithoutDoubleQuotes(typed.Controller), WithoutDoubleQuotes(typed.Author),
+                           WithoutDoubleQuotes(typed.Description), WithoutDoubleQuotes(typed.Comment),
+                           WithoutDoubleQuotes(typed.LocalVersion)};
+    // The local version is kept under the name.
+    if (!SafeName::AcceptLocalName(stored.Name))
+        return std::nullopt;
+    const short localVersion = ToInteger(Val(stored.LocalVersion));
+    FileDetailsValues values;
+    values.pvarVersion = stored.ServerVersion;
+    values.pvarController = stored.Controller;
+    values.pvarAuthor = stored.Author;
+    values.pvarDesc = stored.Description;
+    values.pvarComment = stored.Comment;
+    if (!UpdateFileDetails(stored.Name, RecordChange::Update, values))
+        return std::nullopt;
+    FileVersions::Set(stored.Name, localVersion);
+    stored.LocalVersion = QString::number(localVersion);
+    // The number as it was stored ("abc" is 0). A version no record can hold
+    // was stored nowhere, since the record had been removed meanwhile: the
+    // text stays as typed.
+    try {
+        stored.ServerVersion = QString::number(ToInteger(Val(stored.ServerVersion)));
+    } catch (const SkiffError&) {
+    }
+    return stored;
 }
 
 void SharedFiles::OpenFile(const QList<ListedFile>& selected)

@@ -186,23 +186,13 @@ bool SharedFiles::GetControlFile()
     return GetFile(ControlFile::FileName());
 }
 
-bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
-                                    const FileDetailsValues& values, bool pblnDeleteFile,
-                                    bool pblnGetControlFile, bool pblnSaveControlFile)
+bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, RecordChange change,
+                                    const FileDetailsValues& values)
 {
-    const auto rewrite = [&] {
-        if (!pstrFileName.isEmpty()) {
-            const RecordChange change = pblnNewFile      ? RecordChange::Add
-                                        : pblnDeleteFile ? RecordChange::Delete
-                                                         : RecordChange::Update;
-            RewriteControlFile(pstrFileName, change, values);
-        }
-        return pblnSaveControlFile;
-    };
-    // Only a change that goes up needs the server's change lock.
-    if (pblnGetControlFile && pblnSaveControlFile)
-        return ChangeControlFile(rewrite);
-    return (!pblnGetControlFile || GetControlFile()) && RewriteAndSave(rewrite);
+    return ChangeControlFile([&] {
+        RewriteControlFile(pstrFileName, change, values);
+        return true;
+    });
 }
 
 bool SharedFiles::TakeChangeLock(ChangeLock& lock)

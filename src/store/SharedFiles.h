@@ -35,6 +35,19 @@ struct ListedFile
     short LocalVersion = 0; // "My Version"
 };
 
+// A record's fields and the local version as an administrator types them
+// when repairing a record by hand.
+struct FileDetailsEdit
+{
+    QString Name;
+    QString ServerVersion;
+    QString Controller;
+    QString Author;
+    QString Description;
+    QString Comment;
+    QString LocalVersion;
+};
+
 // What the window shows while an operation runs. A file that is no longer
 // listed is simply not shown.
 class SharedFilesView
@@ -87,12 +100,11 @@ public:
     // reached (a file the server refuses is simply missing afterwards).
     bool GetFile(const QString& fileName);
     bool GetControlFile();
-    // The one procedure that changes the control file: fetches it, changes
-    // one record locally (RewriteControlFile), uploads it with a server
-    // backup, as asked. False after showing the error.
-    bool UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
-                           const FileDetailsValues& values = {}, bool pblnDeleteFile = false,
-                           bool pblnGetControlFile = false, bool pblnSaveControlFile = false);
+    // Changes one record of the control file on the server: fetches it
+    // under the change lock, changes the record locally (RewriteControlFile)
+    // and uploads it with a server backup. False after showing the error.
+    bool UpdateFileDetails(const QString& pstrFileName, RecordChange change,
+                           const FileDetailsValues& values = {});
     // Fetches the control file and checks it: a missing, empty or short one
     // is fetched once more on a fresh connection, then restored from the
     // server's backup if the member agrees; one from a newer release is
@@ -115,6 +127,12 @@ public:
     bool DeleteFile(const FileRecord& file);
     bool RelinquishControl(const FileRecord& file);
     void OpenFile(const QList<ListedFile>& selected);
+    // An administrator's repair of a record and of the local version. Every
+    // double quote becomes an apostrophe (the control file quotes its
+    // fields); a name no local copy can have, or a local version the
+    // settings cannot hold (thrown), is refused before anything changes.
+    // The details as stored, for the row; none when nothing changed (shown).
+    std::optional<FileDetailsEdit> EditFileDetails(const FileDetailsEdit& typed);
 
     // Check out and add files are for members of level 3 and 4.
     static bool MayChangeFiles();

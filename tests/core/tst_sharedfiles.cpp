@@ -994,7 +994,7 @@ private slots:
             services().answer(answer);
         FileDetailsValues values;
         values.pvarDesc = "new";
-        QCOMPARE(files().UpdateFileDetails("doc.txt", false, values, false, true, true), changed);
+        QCOMPARE(files().UpdateFileDetails("doc.txt", RecordChange::Update, values), changed);
         QCOMPARE(SiteRecord(site(), "doc.txt").Description, changed ? "new" : "old");
         if (answer == vbCancel) {
             verifyLockQuestion(raced ? "Dee" : "Cy");

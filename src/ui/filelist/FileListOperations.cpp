@@ -65,14 +65,6 @@ bool frmFileList::GetControlFile()
     return m_files->GetControlFile();
 }
 
-bool frmFileList::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
-                                    const FileDetailsValues& values, bool pblnDeleteFile,
-                                    bool pblnGetControlFile, bool pblnSaveControlFile)
-{
-    return m_files->UpdateFileDetails(pstrFileName, pblnNewFile, values, pblnDeleteFile,
-                                      pblnGetControlFile, pblnSaveControlFile);
-}
-
 QList<ListedFile> frmFileList::SelectedFiles() const
 {
     QList<ListedFile> files;

@@ -5,13 +5,10 @@
 
 #include "ui/widgets/ListView.h"
 
-#include "app/Errors.h"
 #include "app/Guard.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
-#include "app/shrmodStrings.h"
-#include "store/FileVersions.h"
-#include "store/SafeName.h"
+#include "store/SharedFiles.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -42,7 +39,7 @@ frmEditFileDetails::frmEditFileDetails(frmFileList* fileList)
 
     auto* grid = new QGridLayout;
     auto addBox = [&](QLineEdit*& box, const char* name, const QString& caption,
-                      const QString& tag) {
+                      const QString& tag, QString FileDetailsEdit::*field) {
         box = new QLineEdit(this);
         box->setObjectName(QLatin1String(name));
         box->setProperty(kTag, tag);
@@ -53,16 +50,21 @@ frmEditFileDetails::frmEditFileDetails(frmFileList* fileList)
         grid->addWidget(label, row, 0, Qt::AlignRight);
         grid->addWidget(box, row, 1);
         m_boxes << box;
+        m_fields.insert(box, field);
     };
     using namespace FileListColumns;
-    addBox(txtFileName, "txtFileName", QStringLiteral("File Name:"), FileName);
-    addBox(txtCheckedOutBy, "txtCheckedOutBy", QStringLiteral("Checked Out By:"), CheckedOut);
-    addBox(txtLastComment, "txtLastComment", QStringLiteral("Last Comment:"), LastUpdatedBy);
+    addBox(txtFileName, "txtFileName", QStringLiteral("File Name:"), FileName, &FileDetailsEdit::Name);
+    addBox(txtCheckedOutBy, "txtCheckedOutBy", QStringLiteral("Checked Out By:"), CheckedOut,
+           &FileDetailsEdit::Controller);
+    addBox(txtLastComment, "txtLastComment", QStringLiteral("Last Comment:"), LastUpdatedBy,
+           &FileDetailsEdit::Comment);
     addBox(txtFileDescription, "txtFileDescription", QStringLiteral("File Description:"),
-           Description);
-    addBox(txtAuthor, "txtAuthor", QStringLiteral("Author:"), Owner);
-    addBox(txtServerVersion, "txtServerVersion", QStringLiteral("Server Version:"), LatestVersion);
-    addBox(txtLocalVersion, "txtLocalVersion", QStringLiteral("Local Version:"), MyVersion);
+           Description, &FileDetailsEdit::Description);
+    addBox(txtAuthor, "txtAuthor", QStringLiteral("Author:"), Owner, &FileDetailsEdit::Author);
+    addBox(txtServerVersion, "txtServerVersion", QStringLiteral("Server Version:"), LatestVersion,
+           &FileDetailsEdit::ServerVersion);
+    addBox(txtLocalVersion, "txtLocalVersion", QStringLiteral("Local Version:"), MyVersion,
+           &FileDetailsEdit::LocalVersion);
     grid->setColumnStretch(1, 1);
 
     // The name finds the record; it is shown, not edited.
@@ -106,12 +108,6 @@ void frmEditFileDetails::Form_Load()
             box->setText(row->subItem(tagOf(box)));
 }
 
-QString frmEditFileDetails::BoxText(const QLineEdit* box)
-{
-    QString text = box->text();
-    return shrmodStrings::ReplaceTextKeepCase(text, {QStringLiteral("\""), QStringLiteral("'")});
-}
-
 void frmEditFileDetails::cmdApply_Click()
 {
     {
@@ -124,36 +120,16 @@ void frmEditFileDetails::cmdApply_Click()
 
 void frmEditFileDetails::Apply()
 {
-    const QString name = BoxText(txtFileName);
-    // The local version is kept under the name: a name no local copy can
-    // have is refused before anything changes.
-    if (!SafeName::AcceptLocalName(name))
+    FileDetailsEdit typed;
+    for (const QLineEdit* box : m_boxes)
+        typed.*m_fields.value(box) = box->text();
+    const std::optional<FileDetailsEdit> stored = m_fileList->Files().EditFileDetails(typed);
+    if (!stored)
         return;
-    // A local version the settings cannot hold is refused before the record
-    // changes, so a typing slip changes nothing at all.
-    const short localVersion = ToInteger(Val(BoxText(txtLocalVersion)));
-    FileDetailsValues values;
-    values.pvarVersion = BoxText(txtServerVersion);
-    values.pvarController = BoxText(txtCheckedOutBy);
-    values.pvarAuthor = BoxText(txtAuthor);
-    values.pvarDesc = BoxText(txtFileDescription);
-    values.pvarComment = BoxText(txtLastComment);
-    if (!m_fileList->UpdateFileDetails(name, false, values, false, true, true))
-        return;
-    FileVersions::Set(name, localVersion);
     // The waits let the list be rebuilt meanwhile: find the row again.
     ListItem* row = m_fileList->lvwFileList->findItem(m_rowKey);
     if (!row)
         return;
     for (const QLineEdit* box : m_boxes) // the name too: its tag is the first column
-        row->setSubItem(tagOf(box), BoxText(box));
-    row->setSubItem(tagOf(txtLocalVersion), QString::number(localVersion));
-    // The number as it was stored ("abc" is 0). A version no record can hold
-    // was stored nowhere, since the record had been removed meanwhile: the
-    // row keeps the text as typed.
-    try {
-        row->setSubItem(tagOf(txtServerVersion),
-                        QString::number(ToInteger(Val(*values.pvarVersion))));
-    } catch (const SkiffError&) {
-    }
+        row->setSubItem(tagOf(box), *stored.*m_fields.value(box));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/SharedFiles.h"
+
 #include <QDialog>
+#include <QHash>
 #include <QList>
 
 class QLineEdit;
@@ -30,10 +33,9 @@ private:
     void cmdApply_Click();
     // Writes the record and the local version; the row follows on success.
     void Apply();
-    // The box's text with every double quote made an apostrophe.
-    static QString BoxText(const QLineEdit* box);
 
     frmFileList* m_fileList; // the owner, which outlives this dialog
     QList<QLineEdit*> m_boxes;
+    QHash<const QLineEdit*, QString FileDetailsEdit::*> m_fields; // the detail each box holds
     QString m_rowKey; // the row the dialog was opened for; "" = none
 };

@@ -46,9 +46,6 @@ public:
     // The control file's procedures, on this window's transfer component.
     bool GetFile(const QString& fileName);
     bool GetControlFile();
-    bool UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
-                           const FileDetailsValues& values = {}, bool pblnDeleteFile = false,
-                           bool pblnGetControlFile = false, bool pblnSaveControlFile = false);
     SharedFiles& Files() { return *m_files; }
 
     void ChangeLocalFolder();
