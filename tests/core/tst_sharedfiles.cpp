@@ -4,6 +4,7 @@
 
 #include "SiteTestCase.h"
 
+#include "app/Clock.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
 #include "store/FileVersions.h"
@@ -191,6 +192,14 @@ class TestSharedFiles : public SiteTestCase
                  qPrintable(question.prompt));
         QCOMPARE(question.style, vbRetryCancel | vbExclamation);
     }
+    // Time passes for the change lock alone, in steps the test chooses.
+    void skipSeconds(int seconds)
+    {
+        m_skippedMs += qint64(seconds) * 1000;
+        Clock::SetSteadySource([this] { return QDeadlineTimer::current().deadline() + m_skippedMs; });
+    }
+    qint64 m_skippedMs = 0;
+
 private slots:
     void init()
     {
@@ -207,6 +216,8 @@ private slots:
     }
     void cleanup()
     {
+        Clock::SetSteadySource({});
+        m_skippedMs = 0;
         m_files.reset();
         m_link.reset();
         m_inet.reset();
@@ -1012,6 +1023,102 @@ private slots:
                  int(changed && !answer));
     }
 
+    // Locks whose age cannot be read, each judged by how long this client
+    // has seen it unchanged: a folder without a holder file, a holder time
+    // far ahead of the clock (by the server's MDTM, or written where the
+    // server has none), and a stale lock whose "_breaking" folder a breaker
+    // left. None is taken over after 100 s of watching, each after 130 s.
+    void aLockThatWouldBlockForever_data()
+    {
+        QTest::addColumn<QString>("left"); // holder, mtime, _breaking
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("no holder file") << "" << "";
+        QTest::newRow("holder file dated 2099") << "Cy|2099|" << "";
+        QTest::newRow("2099 written, no MDTM") << "Cy 2099|now|" << "MDTM";
+        QTest::newRow("a breaker stopped") << "Cy|-900|_breaking" << "";
+    }
+    void aLockThatWouldBlockForever()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, failing);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QStringList parts = left.split('|');
+        QDir().mkpath(site().sitePath("qxg/_control.lock/" + parts.value(2)));
+        const QString holder = parts.value(0);
+        if (!holder.isEmpty()) {
+            const QDateTime written = holder.endsWith("2099")
+                                          ? QDateTime(QDate(2099, 1, 1), QTime(0, 0), QTimeZone::utc())
+                                          : QDateTime::currentDateTimeUtc().addSecs(-900);
+            const QString holderFile = "qxg/_control.lock/holder.txt";
+            site().writeSiteFile(holderFile,
+                                 "Cy\r\n" + written.toString(Qt::ISODate).toLatin1() + "\r\nx\r\n");
+            const QDateTime stored = parts.value(1) == "2099"
+                                         ? QDateTime(QDate(2099, 1, 1), QTime(0, 0))
+                                         : QDateTime::currentDateTime().addSecs(
+                                               parts.value(1) == "now" ? 0 : -900);
+            QFile file(site().sitePath(holderFile));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(stored, QFileDevice::FileModificationTime));
+        }
+        if (!failing.isEmpty())
+            site().failOn(failing);
+        services().onNextMessage([&] { skipSeconds(100); });
+        services().answer(vbRetry);
+        services().onNextMessage([&] { skipSeconds(30); });
+        services().answer(vbRetry);
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        QVERIFY(files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        QCOMPARE(services().shown.size(), 2);
+        const QString question = services().last().prompt;
+        QVERIFY2(question.startsWith((holder.isEmpty() ? "Another member" : "Cy") +
+                                     QString(" is changing the group's files")) &&
+                     !question.contains("2099"),
+                 qPrintable(question));
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("new"));
+        QVERIFY(!site().siteFileExists("qxg/_control.lock"));
+    }
+
+    // A change that has held the lock for over a minute may have lost it to a
+    // member who judged it stale: it sends nothing and says so.
+    void aChangeHeldPastAMinuteSendsNothing()
+    {
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        m_link->before("GET _files.txt _files.txt", [&] { skipSeconds(61); });
+        services().expect("The change took more than a minute, so another member may have taken "
+                          "the server's change lock over meanwhile. Nothing was sent; please try "
+                          "again.",
+                          vbCritical);
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        QVERIFY(!files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("old"));
+        QCOMPARE(site().ftpCommands("STOR").filter("_files.txt"), QStringList());
+        QVERIFY(!site().siteFileExists("qxg/_control.lock"));
+    }
+
+    // A file where the lock's folder belongs refuses every change; the
+    // message names it and what an administrator must do, and it stays.
+    void aFileInTheLocksPlace()
+    {
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        site().writeSiteFile("qxg/_control.lock", "junk");
+        services().answer(vbOK);
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        QVERIFY(!files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        const ShownMessage message = services().last();
+        QVERIFY2(message.prompt.startsWith("_files.txt was not changed: a file named "
+                                           "qxg/_control.lock is on the server where the lock's "
+                                           "folder belongs (") &&
+                     message.prompt.endsWith("No member can change the group's files until an "
+                                             "administrator removes that file from the server."),
+                 qPrintable(message.prompt));
+        QCOMPARE(message.style, vbCritical);
+        QCOMPARE(site().readSiteFile("qxg/_control.lock"), QByteArray("junk"));
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("old"));
+    }
+
     // The server's time of a file (MDTM, with or without fractions) and the
     // holder file are read from whatever a server or another client wrote.
     void lockTimesAndHolders()
@@ -1024,6 +1131,11 @@ private slots:
         QCOMPARE(holder.nickname, QStringLiteral("Cy[31m"));
         QCOMPARE(holder.written, time);
         QCOMPARE(ChangeLock::ParseHolder(QByteArray(5000, 'z')).nickname.size(), 30);
+        // Binary: invalid bytes, a direction override, NULs.
+        QCOMPARE(ChangeLock::ParseHolder("\xff\xfe\xe2\x80\xae" "Ann\x00\x01" +
+                                         QByteArray(1 << 20, '\x80'))
+                     .nickname,
+                 QStringLiteral("Ann"));
     }
 
     // A name from the control file that would leave the local folder, or
