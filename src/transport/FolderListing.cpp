@@ -1,5 +1,7 @@
 #include "FolderListing.h"
 
+#include "UploadName.h"
+
 #include <QByteArrayList>
 #include <QList>
 
@@ -291,7 +293,7 @@ Entries ReadListingText(const QString& listingText)
 {
     Entries entries;
     for (const QString& line : listingText.split(QStringLiteral("\r\n"))) {
-        if (QString(line).remove(QLatin1Char(' ')).isEmpty())
+        if (QString(line).remove(QLatin1Char(' ')).isEmpty() || UploadName::IsTemporary(line))
             continue;
         if (line.endsWith(QLatin1Char('/')))
             entries.folders.append(line.left(line.size() - 1));

@@ -39,7 +39,8 @@ QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath = QB
 // A listing text read as the explorer reads it: lines separated by CR LF,
 // blank lines (after trimming spaces) skipped, a line ending with "/" a
 // subfolder (given here without the "/"), any other line a file. Names are
-// used as they stand, untrimmed.
+// used as they stand, untrimmed. Uploads under way (UploadName) are no
+// entries.
 struct Entries
 {
     QStringList folders;

@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("mirror to site") << "send WebPage/news/my page.html /users/tarnwardens/news/"
                                            "my page.html|WebPage/news/my page.html|/users/"
                                            "tarnwardens/news/my page.html";
+        QTest::newRow("into place, no extension")
+            << "rename ._skiff.0123456789ab.my notes my notes|._skiff.0123456789ab.my notes|my notes";
         QTest::newRow("same type") << "rename old name.doc new name.doc|old name.doc|new name.doc";
         QTest::newRow("backup to other name")
             << "get my notes.txt.backup copy of notes.txt|my notes.txt.backup|copy of notes.txt";
@@ -218,7 +220,8 @@ private slots:
         QCOMPARE(FolderListing::FromList(FileLine("today.html"), path), "today.html\r\n");
 
         const FolderListing::Entries entries = FolderListing::ReadListingText(
-            QStringLiteral("news/\r\n   \r\n\r\n ./\r\n.htaccess\r\n two words \r\nlast"));
+            QStringLiteral("news/\r\n   \r\n\r\n ./\r\n.htaccess\r\n two words \r\n"
+                           "._skiff.0123456789ab.a.html\r\nlast"));
         QCOMPARE(entries.folders, (QStringList{"news", " ."}));
         QCOMPARE(entries.files, (QStringList{".htaccess", " two words ", "last"}));
     }

@@ -26,8 +26,8 @@ namespace {
 // connection, and its upload with a server backup.
 const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
 const QString kFetch = "QUIT|" + kCwd + "|RETR _files.txt";
-const QString kUpload = "DELE _files.txt.backup|RNFR _files.txt|RNTO _files.txt.backup|"
-                        "STOR _files.txt";
+const QString kUpload = "STOR ._skiff.*._files.txt|DELE _files.txt.backup|RNFR _files.txt|"
+                        "RNTO _files.txt.backup|RNFR ._skiff.*._files.txt|RNTO _files.txt";
 const QString kLock = "/users/tarnwardens/qxg/_control.lock";
 // A change of the control file under the server's change lock.
 QString Locked(const QString& change)
@@ -94,8 +94,12 @@ public:
         m_before = command;
         m_step = std::move(step);
     }
+    // Looks at the site before every command.
+    std::function<void(const QString& command)> watch;
     void Run(const QString& command) override
     {
+        if (watch)
+            watch(command);
         if (m_step && command == m_before)
             std::exchange(m_step, {})();
         InetLink::Run(command);
@@ -474,6 +478,67 @@ private slots:
         QCOMPARE(FileVersions::Get("notes.txt"), short(checkOut ? 4 : 5));
     }
 
+    // An upload never leaves the real name holding part of a file: before
+    // every command the control file is the old or the new whole, missing
+    // only between the two renames; a copy cut short never replaces it; a
+    // server that refuses the rename into place gets the plain send; no
+    // temporary copy is left behind.
+    void theNameHoldsAWholeFileAtEveryMoment_data()
+    {
+        QTest::addColumn<QString>("failing"); // "shorten" or a command answered with 451
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("sent") << "" << true;
+        QTest::newRow("stored short") << "shorten" << false;
+        QTest::newRow("no rename over a name") << "RNFR" << true;
+    }
+    void theNameHoldsAWholeFileAtEveryMoment()
+    {
+        QFETCH(QString, failing);
+        QFETCH(bool, changed);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QByteArray before = serverFile("_files.txt");
+        if (failing == "shorten")
+            site().shorten("_files.txt");
+        else if (!failing.isEmpty())
+            site().failOn(failing, "_files.txt");
+        QStringList seen;
+        m_link->watch = [&](const QString& command) {
+            if (!site().siteFileExists("qxg/_files.txt"))
+                seen << "missing before " + command;
+            else if (serverFile("_files.txt") != before &&
+                     SiteRecord(site(), "doc.txt").Description != "new")
+                seen << "partial before " + command;
+        };
+        if (!changed)
+            services().answer(vbOK);
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        files().UpdateFileDetails("doc.txt", false, values, false, true, true);
+        m_link->watch = {};
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, changed ? "new" : "old");
+        seen.replaceInStrings(QRegularExpression(" \\._skiff\\..*"), QString());
+        QCOMPARE(seen, failing.isEmpty() ? QStringList{"missing before rename"} : QStringList());
+        QCOMPARE(QDir(site().sitePath("qxg")).entryList({"._skiff.*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    // A reader that finds the name missing (an upload between its two
+    // renames) tries once more.
+    void aReaderFindsTheNameMissingOnce()
+    {
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QString get = "GET _files.txt _files.txt";
+        const QString path = site().sitePath("qxg/_files.txt");
+        m_link->before(get, [&] {
+            QFile::rename(path, path + ".moving");
+            m_link->before(get, [&] { QFile::rename(path + ".moving", path); });
+        });
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        QVERIFY(files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("new"));
+    }
+
     // The three ways a file comes back, and the local side of each.
     void checkInChoices_data()
     {
@@ -531,7 +596,7 @@ private slots:
                  "2,Ann,Ann: batch 8,Ann,Ann: batch 4,Ann,Ann: batch 2,,Bob: x");
         QCOMPARE(serverFile("c.txt") + " " + serverFile("free.txt"),
                  QByteArray("local c.txt server free.txt"));
-        QCOMPARE(commands().count("STOR _files.txt"), 1);
+        QCOMPARE(commands().count("STOR ._skiff.*._files.txt"), 1);
     }
 
     // Another member's check-out replaced this member's hold (the later
@@ -639,7 +704,8 @@ private slots:
                  QStringLiteral("Please enter a file description for alpha.txt\r\n\r\nYou must "
                                 "enter a description, or the file cannot be added."));
         QCOMPARE(sent(), kCwd + "|RETR _files.txt|QUIT|" + kCwd +
-                             "|STOR alpha.txt|ls alpha.txt|STOR beta.gif|ls beta.gif|" +
+                             "|STOR ._skiff.*.alpha.txt|RNFR ._skiff.*.alpha.txt|RNTO alpha.txt|ls alpha.txt"
+                             "|STOR ._skiff.*.beta.gif|RNFR ._skiff.*.beta.gif|RNTO beta.gif|ls beta.gif|" +
                              Locked(kFetch + "|" + kUpload));
         QCOMPARE(file("alpha.txt"),
                  QStringLiteral("1,,Ann: *new file* | alpha bytes | alpha bytes | v1"));
@@ -739,7 +805,9 @@ private slots:
             vbOKCancel | vbCritical, vbCancel);
         QCOMPARE(files().CheckControlFile().outcome, ControlFileCheck::Refused);
         QCOMPARE(services().endProgramCalls, 1);
-        const QString fetch = kCwd + "|RETR _files.txt";
+        // A missing file is asked for twice: an upload may be renaming it in.
+        const QString fetch = kCwd + (contents.isNull() ? "|RETR _files.txt|RETR _files.txt"
+                                                        : "|RETR _files.txt");
         QCOMPARE(sent(), fetch + "|QUIT|" + kCwd + "|QUIT|" + fetch);
     }
 
