@@ -203,6 +203,14 @@ class TestSharedFiles : public SiteTestCase
         Clock::SetSteadySource([this] { return QDeadlineTimer::current().deadline() + m_skippedMs; });
     }
     qint64 m_skippedMs = 0;
+    // Changes doc.txt's description to "new" under the change lock.
+    bool changeDescription()
+    {
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        const bool changed = files().UpdateFileDetails("doc.txt", false, values, false, true, true);
+        return changed && SiteRecord(site(), "doc.txt").Description == "new";
+    }
 
 private slots:
     void init()
@@ -511,11 +519,8 @@ private slots:
         };
         if (!changed)
             services().answer(vbOK);
-        FileDetailsValues values;
-        values.pvarDesc = "new";
-        files().UpdateFileDetails("doc.txt", false, values, false, true, true);
+        QCOMPARE(changeDescription(), changed);
         m_link->watch = {};
-        QCOMPARE(SiteRecord(site(), "doc.txt").Description, changed ? "new" : "old");
         seen.replaceInStrings(QRegularExpression(" \\._skiff\\..*"), QString());
         QCOMPARE(seen, failing.isEmpty() ? QStringList{"missing before rename"} : QStringList());
         QCOMPARE(QDir(site().sitePath("qxg")).entryList({"._skiff.*"}, QDir::Files | QDir::Hidden),
@@ -533,10 +538,7 @@ private slots:
             QFile::rename(path, path + ".moving");
             m_link->before(get, [&] { QFile::rename(path + ".moving", path); });
         });
-        FileDetailsValues values;
-        values.pvarDesc = "new";
-        QVERIFY(files().UpdateFileDetails("doc.txt", false, values, false, true, true));
-        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("new"));
+        QVERIFY(changeDescription());
     }
 
     // The three ways a file comes back, and the local side of each.
@@ -1098,93 +1100,78 @@ private slots:
     // left. None is taken over after 100 s of watching, each after 130 s.
     void aLockThatWouldBlockForever_data()
     {
-        QTest::addColumn<QString>("left"); // holder, mtime, _breaking
-        QTest::addColumn<QString>("failing");
-        QTest::newRow("no holder file") << "" << "";
-        QTest::newRow("holder file dated 2099") << "Cy|2099|" << "";
-        QTest::newRow("2099 written, no MDTM") << "Cy 2099|now|" << "MDTM";
-        QTest::newRow("a breaker stopped") << "Cy|-900|_breaking" << "";
+        QTest::addColumn<QByteArray>("holder"); // none: no holder file
+        QTest::addColumn<int>("storedAgo");     // the holder file's time on the server
+        QTest::addColumn<QString>("extra");     // a command failing, or a folder left
+        const QByteArray cy = "Cy\r\n2026-01-01T00:00:00Z\r\nx\r\n";
+        QTest::newRow("no holder file") << QByteArray() << 0 << "";
+        QTest::newRow("holder file dated 2089") << cy << -2000000000 << "";
+        QTest::newRow("2099 written, no MDTM") << QByteArray("Cy\r\n2099-01-01T00:00:00Z\r\n")
+                                               << 0 << "MDTM";
+        QTest::newRow("a breaker stopped") << cy << 900 << "_breaking";
     }
     void aLockThatWouldBlockForever()
     {
-        QFETCH(QString, left);
-        QFETCH(QString, failing);
+        QFETCH(QByteArray, holder);
+        QFETCH(int, storedAgo);
+        QFETCH(QString, extra);
         publish({RecordLine("doc.txt", 3, "", "", "old")});
-        const QStringList parts = left.split('|');
-        QDir().mkpath(site().sitePath("qxg/_control.lock/" + parts.value(2)));
-        const QString holder = parts.value(0);
+        if (extra == "MDTM")
+            site().failOn(extra);
+        else
+            QDir().mkpath(site().sitePath("qxg/_control.lock/" + extra));
         if (!holder.isEmpty()) {
-            const QDateTime written = holder.endsWith("2099")
-                                          ? QDateTime(QDate(2099, 1, 1), QTime(0, 0), QTimeZone::utc())
-                                          : QDateTime::currentDateTimeUtc().addSecs(-900);
-            const QString holderFile = "qxg/_control.lock/holder.txt";
-            site().writeSiteFile(holderFile,
-                                 "Cy\r\n" + written.toString(Qt::ISODate).toLatin1() + "\r\nx\r\n");
-            const QDateTime stored = parts.value(1) == "2099"
-                                         ? QDateTime(QDate(2099, 1, 1), QTime(0, 0))
-                                         : QDateTime::currentDateTime().addSecs(
-                                               parts.value(1) == "now" ? 0 : -900);
-            QFile file(site().sitePath(holderFile));
+            site().writeSiteFile("qxg/_control.lock/holder.txt", holder);
+            QFile file(site().sitePath("qxg/_control.lock/holder.txt"));
             QVERIFY(file.open(QIODevice::ReadWrite) &&
-                    file.setFileTime(stored, QFileDevice::FileModificationTime));
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-storedAgo),
+                                     QFileDevice::FileModificationTime));
         }
-        if (!failing.isEmpty())
-            site().failOn(failing);
         services().onNextMessage([&] { skipSeconds(100); });
         services().answer(vbRetry);
         services().onNextMessage([&] { skipSeconds(30); });
         services().answer(vbRetry);
-        FileDetailsValues values;
-        values.pvarDesc = "new";
-        QVERIFY(files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        QVERIFY(changeDescription());
         QCOMPARE(services().shown.size(), 2);
         const QString question = services().last().prompt;
         QVERIFY2(question.startsWith((holder.isEmpty() ? "Another member" : "Cy") +
                                      QString(" is changing the group's files")) &&
-                     !question.contains("2099"),
+                     !question.contains(QRegularExpression("since 20[89]")),
                  qPrintable(question));
-        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("new"));
         QVERIFY(!site().siteFileExists("qxg/_control.lock"));
     }
 
     // A change that has held the lock for over a minute may have lost it to a
-    // member who judged it stale: it sends nothing and says so.
-    void aChangeHeldPastAMinuteSendsNothing()
+    // member who judged it stale: it sends nothing and says so. A file where
+    // the lock's folder belongs is named, with what an administrator must do.
+    void changesTheLockRefuses_data()
     {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("held past a minute")
+            << "The change took more than a minute, so another member may have taken the "
+               "server's change lock over meanwhile. Nothing was sent; please try again.";
+        QTest::newRow("a file in the lock's place")
+            << "_files.txt was not changed: a file named qxg/_control.lock is on the server where "
+               "the lock's folder belongs (451 Requested action aborted: local error in "
+               "processing.). No member can change the group's files until an administrator "
+               "removes that file from the server.";
+    }
+    void changesTheLockRefuses()
+    {
+        QFETCH(QString, message);
         publish({RecordLine("doc.txt", 3, "", "", "old")});
-        m_link->before("GET _files.txt _files.txt", [&] { skipSeconds(61); });
-        services().expect("The change took more than a minute, so another member may have taken "
-                          "the server's change lock over meanwhile. Nothing was sent; please try "
-                          "again.",
-                          vbCritical);
-        FileDetailsValues values;
-        values.pvarDesc = "new";
-        QVERIFY(!files().UpdateFileDetails("doc.txt", false, values, false, true, true));
+        const bool held = message.startsWith("The change");
+        if (held) {
+            m_link->before("GET _files.txt _files.txt", [&] { skipSeconds(61); });
+        } else {
+            site().writeSiteFile("qxg/_control.lock", "junk");
+            site().failOn("MKD");
+        }
+        services().expect(message, vbCritical);
+        QVERIFY(!changeDescription());
         QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("old"));
         QCOMPARE(site().ftpCommands("STOR").filter("_files.txt"), QStringList());
-        QVERIFY(!site().siteFileExists("qxg/_control.lock"));
-    }
-
-    // A file where the lock's folder belongs refuses every change; the
-    // message names it and what an administrator must do, and it stays.
-    void aFileInTheLocksPlace()
-    {
-        publish({RecordLine("doc.txt", 3, "", "", "old")});
-        site().writeSiteFile("qxg/_control.lock", "junk");
-        services().answer(vbOK);
-        FileDetailsValues values;
-        values.pvarDesc = "new";
-        QVERIFY(!files().UpdateFileDetails("doc.txt", false, values, false, true, true));
-        const ShownMessage message = services().last();
-        QVERIFY2(message.prompt.startsWith("_files.txt was not changed: a file named "
-                                           "qxg/_control.lock is on the server where the lock's "
-                                           "folder belongs (") &&
-                     message.prompt.endsWith("No member can change the group's files until an "
-                                             "administrator removes that file from the server."),
-                 qPrintable(message.prompt));
-        QCOMPARE(message.style, vbCritical);
-        QCOMPARE(site().readSiteFile("qxg/_control.lock"), QByteArray("junk"));
-        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("old"));
+        QCOMPARE(site().siteFileExists("qxg/_control.lock"), !held);
     }
 
     // The server's time of a file (MDTM, with or without fractions) and the
