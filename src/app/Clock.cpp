@@ -1,5 +1,7 @@
 #include "Clock.h"
 
+#include <QDeadlineTimer>
+
 namespace Clock {
 namespace {
 
@@ -9,10 +11,23 @@ std::function<QDateTime()>& source()
     return current;
 }
 
+std::function<qint64()>& steadySource()
+{
+    static std::function<qint64()> current;
+    return current;
+}
+
 } // namespace
 
 QDateTime Now() { return source() ? source()() : QDateTime::currentDateTime(); }
 
 void SetSource(std::function<QDateTime()> newSource) { source() = std::move(newSource); }
+
+qint64 SteadyMs()
+{
+    return steadySource() ? steadySource()() : QDeadlineTimer::current().deadline();
+}
+
+void SetSteadySource(std::function<qint64()> newSource) { steadySource() = std::move(newSource); }
 
 } // namespace Clock

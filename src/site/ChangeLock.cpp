@@ -11,11 +11,12 @@
 //   asked for its time now, by writing a small file ("_control.clock") and
 //   asking its time too. So neither the breaker's clock nor the holder's
 //   clock, however wrong, can make a fresh lock look old, nor an old one
-//   look fresh for ever. A lock without a holder file (its holder stopped
-//   right after "MKD") is timed by our own monotonic clock, from when we
-//   first saw it. A server without MDTM leaves the time written in the
-//   holder file (the holder's clock against ours), which is as good as the
-//   two clocks are.
+//   look fresh for ever. A server without MDTM leaves the time written in
+//   the holder file (the holder's clock against ours), which is as good as
+//   the two clocks are. Where no age can be read (no holder file because its
+//   holder stopped right after "MKD", no time in it, or a time more than a
+//   minute ahead of the clock it is measured against), the lock is timed by
+//   our own steady clock, from when we first saw it as it is.
 //
 // - Breaking is itself serialised by the same atomic step: a breaker must
 //   first create "_control.lock/_breaking". Holding it, the breaker reads the
@@ -35,16 +36,20 @@
 //   that is later sends nothing and says so. On giving the lock back after
 //   such a long hold, the holder file is removed only when it is still ours.
 //
-// What is left: a client that stops between creating "_breaking" and
-// removing it (two commands) leaves the lock for an administrator to remove
-// by hand; a server that stalls the upload's commands each nearly to the
-// transfer component's time-out can stretch a hold past the limit.
+// - A breaker that stops between creating "_breaking" and removing it leaves
+//   "_breaking" behind. Seen in the way, with the lock unchanged, for longer
+//   than the stale limit, it is removed and the break goes on; a live
+//   breaker holds it for a few commands only.
+//
+// What is left: a server that stalls the upload's commands each nearly to
+// the transfer component's time-out can stretch a hold past the limit.
 
 #include "ChangeLock.h"
 
 #include "transport/FtpLink.h"
 #include "transport/SiteConfig.h"
 #include "transport/Wait.h"
+#include "app/Clock.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -60,6 +65,10 @@ namespace {
 const QString kHolderFile = QStringLiteral("holder.txt");
 const QString kBreaking = QStringLiteral("_breaking");
 const QString kClockFile = QStringLiteral("_control.clock");
+constexpr qint64 kStaleMs = qint64(ChangeLock::kStaleSeconds) * 1000;
+// A holder time further ahead of the clock it is measured against is no
+// time at all.
+constexpr int kAheadSeconds = 60;
 
 QString HolderPath()
 {
@@ -136,7 +145,7 @@ ChangeLock::Attempt ChangeLock::TryOnce(Holder& seen)
     // A lock given back between our "MKD" and our look at it is simply
     // tried again.
     for (int round = 0; round < 2; ++round) {
-        m_heldFor.start();
+        m_heldSince = Clock::SteadyMs();
         m_link.Run(QStringLiteral("MKD ") + FolderPath());
         if (!m_link.Failed()) {
             if (WriteHolderFile())
@@ -152,8 +161,18 @@ ChangeLock::Attempt ChangeLock::TryOnce(Holder& seen)
         if (m_link.ConnectionLost())
             break;
         seen = Inspect();
-        if (seen.folderExists)
+        if (seen.plainFile) {
+            m_why = QStringLiteral("a file named qxg/") + FolderName() +
+                    QStringLiteral(" is on the server where the lock's folder belongs (") +
+                    refusal +
+                    QStringLiteral("). No member can change the group's files until an "
+                                   "administrator removes that file from the server");
+            return Attempt::Failed;
+        }
+        if (seen.folderExists) {
+            NoteSeen(seen);
             return IsStale(seen) && Break(seen) ? Attempt::Taken : Attempt::Held;
+        }
     }
     m_why = QStringLiteral("the server's change lock qxg/") + FolderName() +
             QStringLiteral(" could not be created (") + refusal + QLatin1Char(')');
@@ -169,19 +188,32 @@ ChangeLock::Holder ChangeLock::Inspect()
         m_link.Run(QStringLiteral("MDTM ") + HolderPath());
         if (!m_link.Failed())
             seen.serverTime = ParseModificationTime(m_link.Response());
-        m_holderlessFor.invalidate();
         return seen;
     }
     // No holder file: a lock just being taken, one whose holder stopped
-    // before writing it, or no lock at all.
+    // before writing it, a file in the lock's place, or no lock at all.
     Holder seen;
     m_link.Run(QStringLiteral("LS ") + SiteConfig::GroupFolder());
-    seen.folderExists =
-        !m_link.Failed() &&
-        m_link.Response().split(QStringLiteral("\r\n")).contains(FolderName() + QLatin1Char('/'));
-    if (seen.folderExists && !m_holderlessFor.isValid())
-        m_holderlessFor.start();
+    if (m_link.Failed())
+        return seen;
+    const QStringList entries = m_link.Response().split(QStringLiteral("\r\n"));
+    seen.folderExists = entries.contains(FolderName() + QLatin1Char('/'));
+    seen.plainFile = !seen.folderExists && entries.contains(FolderName());
     return seen;
+}
+
+void ChangeLock::NoteSeen(const Holder& seen)
+{
+    if (m_seenSince >= 0 && seen.file == m_seenFile)
+        return;
+    m_seenFile = seen.file;
+    m_seenSince = Clock::SteadyMs();
+    m_breakingSince = -1;
+}
+
+bool ChangeLock::SeenUnchangedTooLong() const
+{
+    return m_seenSince >= 0 && Clock::SteadyMs() - m_seenSince > kStaleMs;
 }
 
 std::optional<QByteArray> ChangeLock::ReadHolderFile()
@@ -199,7 +231,7 @@ std::optional<QByteArray> ChangeLock::ReadHolderFile()
 bool ChangeLock::WriteHolderFile()
 {
     const QByteArray mine = modSkiff::CurrentUser.toUtf8() + "\r\n" +
-                            QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1() +
+                            Clock::Now().toUTC().toString(Qt::ISODate).toLatin1() +
                             "\r\n" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces) + "\r\n";
     if (!Send(mine, HolderPath()))
         return false;
@@ -237,20 +269,44 @@ std::optional<QDateTime> ChangeLock::ServerNow()
 bool ChangeLock::IsStale(const Holder& seen)
 {
     if (!seen.file)
-        return m_holderlessFor.isValid() && m_holderlessFor.elapsed() > kStaleSeconds * 1000;
+        return SeenUnchangedTooLong();
+    QDateTime since = seen.written;
+    QDateTime now = Clock::Now().toUTC();
     if (seen.serverTime.isValid()) {
+        since = seen.serverTime;
         const std::optional<QDateTime> serverNow = ServerNow();
-        return serverNow && seen.serverTime.secsTo(*serverNow) > kStaleSeconds;
+        now = serverNow ? *serverNow : QDateTime();
     }
-    return seen.written.isValid() &&
-           seen.written.secsTo(QDateTime::currentDateTimeUtc()) > kStaleSeconds;
+    if (!since.isValid() || !now.isValid() || now.secsTo(since) > kAheadSeconds)
+        return SeenUnchangedTooLong();
+    return since.secsTo(now) > kStaleSeconds;
+}
+
+bool ChangeLock::StartBreaking(const QString& breaking)
+{
+    m_link.Run(QStringLiteral("MKD ") + breaking);
+    if (!m_link.Failed())
+        return true;
+    if (m_link.ConnectionLost())
+        return false;
+    const qint64 now = Clock::SteadyMs();
+    if (m_breakingSince < 0)
+        m_breakingSince = now;
+    if (now - m_breakingSince <= kStaleMs)
+        return false;
+    m_breakingSince = -1;
+    m_link.Run(QStringLiteral("RMD ") + breaking);
+    if (m_log && !m_link.Failed())
+        m_log(kBreaking + QStringLiteral(" removed: left by a client that stopped while "
+                                         "taking the lock over"));
+    m_link.Run(QStringLiteral("MKD ") + breaking);
+    return !m_link.Failed();
 }
 
 bool ChangeLock::Break(const Holder& seen)
 {
     const QString breaking = FolderPath() + QLatin1Char('/') + kBreaking;
-    m_link.Run(QStringLiteral("MKD ") + breaking);
-    if (m_link.Failed())
+    if (!StartBreaking(breaking))
         return false;
     const bool taken = ReadHolderFile() == seen.file && WriteHolderFile();
     m_link.Run(QStringLiteral("RMD ") + breaking);
@@ -268,17 +324,24 @@ bool ChangeLock::Break(const Holder& seen)
 QString ChangeLock::HeldQuestion(const Holder& seen) const
 {
     const QDateTime since = seen.serverTime.isValid() ? seen.serverTime : seen.written;
+    const QDateTime now = Clock::Now().toUTC();
     return (seen.nickname.isEmpty() ? QStringLiteral("Another member") : seen.nickname) +
            QStringLiteral(" is changing the group's files") +
-           (since.isValid() ? QStringLiteral(" (since ") + TimeText(since) + QLatin1Char(')')
-                            : QString()) +
+           (since.isValid() && now.secsTo(since) <= kAheadSeconds
+                ? QStringLiteral(" (since ") + TimeText(since) + QLatin1Char(')')
+                : QString()) +
            QStringLiteral(", and only one member at a time may change them.\r\n\r\nPress Retry "
                           "to try again, or Cancel to leave your change undone.");
 }
 
+bool ChangeLock::HeldTooLong() const
+{
+    return Clock::SteadyMs() - m_heldSince > kStaleMs / 2;
+}
+
 void ChangeLock::RequireFresh() const
 {
-    if (m_held && m_heldFor.elapsed() > kStaleSeconds * 1000 / 2)
+    if (m_held && HeldTooLong())
         throw SkiffError(QStringLiteral("The change took more than a minute, so another member "
                                         "may have taken the server's change lock over meanwhile. "
                                         "Nothing was sent; please try again."));
@@ -291,7 +354,7 @@ void ChangeLock::Release()
     m_held = false;
     // After a long hold the lock may have passed to a member who judged it
     // stale; their holder file and folder are not ours to remove.
-    if (m_heldFor.elapsed() > kStaleSeconds * 1000 / 2 && ReadHolderFile() != m_mine)
+    if (HeldTooLong() && ReadHolderFile() != m_mine)
         return;
     m_link.Run(QStringLiteral("delete ") + HolderPath());
     m_link.Run(QStringLiteral("RMD ") + FolderPath());
@@ -302,8 +365,13 @@ ChangeLock::Holder ChangeLock::ParseHolder(const QByteArray& bytes)
     Holder holder;
     const QStringList lines =
         QString::fromUtf8(bytes).split(QRegularExpression(QStringLiteral("\r?\n")));
-    QString nickname = lines.value(0);
-    nickname.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")));
+    // Shown in a question to the member: whatever another client wrote, only
+    // printable characters of a nickname's length.
+    QString nickname;
+    for (const QChar c : lines.value(0)) {
+        if (c.isPrint() && c != QChar::ReplacementCharacter)
+            nickname += c;
+    }
     holder.nickname = nickname.trimmed().left(30);
     holder.written = QDateTime::fromString(lines.value(1).trimmed(), Qt::ISODate).toUTC();
     return holder;

@@ -6,13 +6,15 @@
 // when (nickname, UTC time and a token, one per line).
 //
 // A lock older than two minutes (a change takes seconds) is taken to be left
-// by a crashed client and is taken over, with a line in the log. Clients
+// by a crashed client and is taken over, with a line in the log. Where its
+// age cannot be read (no holder file, no time in it, or a time ahead of the
+// server's clock) it is judged by how long this client has seen it
+// unchanged. Times come from Clock, so tests can move them. Clients
 // that do not know the lock are not held up by it; the folder's name starts
 // with "_control", which the store never offers or lists as a shared file.
 
 #include <QByteArray>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -54,12 +56,14 @@ public:
     struct Holder
     {
         bool folderExists = false;
+        bool plainFile = false; // a file, not the lock's folder, has its name
         std::optional<QByteArray> file; // none: no holder file (yet)
         QString nickname;
         QDateTime written;    // the holder's clock, UTC
         QDateTime serverTime; // the server's time of the holder file, UTC
     };
-    // Reads a holder file's text; never throws, whatever it holds.
+    // Reads a holder file's text; never throws, whatever it holds. The
+    // nickname is at most 30 printable characters of its first line.
     static Holder ParseHolder(const QByteArray& bytes);
     // The time of an MDTM reply ("213 YYYYMMDDHHMMSS[.sss]"), UTC; invalid
     // when the reply holds none.
@@ -81,7 +85,14 @@ private:
     bool WriteHolderFile();
     std::optional<QDateTime> ServerNow();
     bool IsStale(const Holder& seen);
+    // The lock has been seen as it is now for longer than the stale limit.
+    bool SeenUnchangedTooLong() const;
+    void NoteSeen(const Holder& seen);
     bool Break(const Holder& seen);
+    // Creates "_breaking"; one left by a breaker that stopped, seen by this
+    // client for longer than the stale limit, is removed first.
+    bool StartBreaking(const QString& breaking);
+    bool HeldTooLong() const;
     QString HeldQuestion(const Holder& seen) const;
 
     FtpLink& m_link;
@@ -89,7 +100,10 @@ private:
     bool m_held = false;
     QString m_why;
     QString m_sendFailure;
-    QByteArray m_mine;             // the holder file this client wrote
-    QElapsedTimer m_heldFor;       // since the attempt that took the lock began
-    QElapsedTimer m_holderlessFor; // how long the lock has been seen without a holder file
+    QByteArray m_mine;  // the holder file this client wrote
+    qint64 m_heldSince = 0; // Clock::SteadyMs() when the attempt that took the lock began
+    // The lock as last seen (its holder file, none) and since when it looks so.
+    std::optional<QByteArray> m_seenFile;
+    qint64 m_seenSince = -1;
+    qint64 m_breakingSince = -1; // "_breaking" in the way since, for the lock as seen
 };

@@ -5,6 +5,7 @@
 #include "transport/SiteConfig.h"
 #include "transport/TransferLog.h"
 #include "transport/TransferMeter.h"
+#include "transport/UploadName.h"
 #include "transport/Wait.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
@@ -179,23 +180,77 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
     });
 }
 
+namespace {
+
+// The first half of every upload: the new copy under a temporary name
+// beside the file. The temporary name once the server holds all of it;
+// otherwise empty, with whatever part arrived deleted again.
+QString SendBeside(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                   SendFailure* failure)
+{
+    const QString temporary = UploadName::TemporaryFor(remoteFile);
+    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + temporary);
+    if (!link.Failed())
+        return temporary;
+    if (failure)
+        *failure = {link.FailureText().replace(temporary, remoteFile), true};
+    link.Run(QStringLiteral("delete ") + temporary);
+    return QString();
+}
+
+bool RenameIntoPlace(FtpLink& link, const QString& temporary, const QString& remoteFile)
+{
+    link.Run(QStringLiteral("rename ") + temporary + QLatin1Char(' ') + remoteFile);
+    return !link.Failed();
+}
+
+} // namespace
+
 bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
                           SendFailure* failure)
 {
+    // The name holds the old or the new whole copy at every moment but
+    // between the two renames.
+    const QString temporary = SendBeside(link, localFile, remoteFile, failure);
+    if (temporary.isEmpty())
+        return false;
     link.Run(QStringLiteral("delete ") + remoteFile + kBackup);
     link.Run(QStringLiteral("rename ") + remoteFile + QLatin1Char(' ') + remoteFile + kBackup);
     // A rename the server refused left the previous copy where it was; one
     // cut off may or may not have happened.
     const bool renamed = !link.Failed();
     const bool maybeRenamed = renamed || link.ConnectionLost();
+    if (RenameIntoPlace(link, temporary, remoteFile))
+        return true;
+    // A server that will not rename over a name still there (its previous
+    // copy could not become the backup) is sent the file under its name.
+    link.Run(QStringLiteral("delete ") + temporary);
     link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
     if (!link.Failed())
         return true;
-    SendFailure why;
-    why.why = link.FailureText();
-    why.previousBack = !maybeRenamed || RestoreServerBackup(link, remoteFile, renamed);
+    const QString why = link.FailureText();
+    const bool previousBack = !maybeRenamed || RestoreServerBackup(link, remoteFile, renamed);
     if (failure)
-        *failure = why;
+        *failure = {why, previousBack};
+    return false;
+}
+
+bool SendNewFile(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                 SendFailure* failure)
+{
+    const QString temporary = SendBeside(link, localFile, remoteFile, failure);
+    if (temporary.isEmpty())
+        return false;
+    if (RenameIntoPlace(link, temporary, remoteFile))
+        return true;
+    // As above: a server that will not rename over a name (another member
+    // added the file meanwhile) gets the file sent under its name.
+    link.Run(QStringLiteral("delete ") + temporary);
+    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
+    if (!link.Failed())
+        return true;
+    if (failure)
+        *failure = {link.FailureText(), false};
     return false;
 }
 
@@ -204,6 +259,20 @@ bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& r
 {
     InetLink link(inet);
     return SendWithServerBackup(link, localFile, remoteFile, failure);
+}
+
+void GetRetryingOnce(FtpLink& link, const QString& command)
+{
+    link.Run(command);
+    if (link.Failed() && !link.ConnectionLost())
+        link.Run(command);
+}
+
+QByteArray FetchRetryingOnce(Inet& inet, const QString& address)
+{
+    const QByteArray body = inet.OpenURLBytes(address);
+    const int status = inet.HttpStatus();
+    return status == 404 || status == 410 ? inet.OpenURLBytes(address) : body;
 }
 
 bool RestoreServerBackup(FtpLink& link, const QString& remoteFile, bool clearFirst)
@@ -236,7 +305,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         inet.Protocol = icHTTP;
         // The page is fetched before the local copy is touched, so a missing
         // page never costs the member the copy they have.
-        const QByteArray body = inet.OpenURLBytes(names.address);
+        const QByteArray body = FetchRetryingOnce(inet, names.address);
         const int status = inet.HttpStatus();
         if (report == Report::MissingIsEmpty && (status == 404 || status == 410)) {
             Note(inet, relativeName,

@@ -53,16 +53,29 @@ struct SendFailure
     bool previousBack = false; // the server's previous copy is back under its name
 };
 // Uploads a local file so that the server keeps its previous copy under the
-// remote name followed by ".backup": "delete" the old backup (whether there
-// was one does not matter), "rename" the file to it, "send" the new copy.
-// The transport verifies the send (the server's size of the new file must
-// be the bytes sent). When the new copy did not arrive, the previous copy
-// is put back (RestoreServerBackup), so the server is not left without the
-// file; the result says whether the new copy arrived, failure why not.
+// remote name followed by ".backup" and the name never holds a partial
+// copy: "send" the new copy under a temporary name (UploadName), verified
+// by the transport (the server's size of it must be the bytes sent); then
+// "delete" the old backup (whether there was one does not matter),
+// "rename" the file to it and "rename" the new copy into place. A server
+// that refuses that last rename gets the new copy sent under the real name.
+// When the new copy did not arrive, the previous copy is put back
+// (RestoreServerBackup), so the server is not left without the file; the
+// result says whether the new copy arrived, failure why not.
 bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
                           SendFailure* failure = nullptr);
 bool SendWithServerBackup(Inet& inet, const QString& localFile, const QString& remoteFile,
                           SendFailure* failure = nullptr);
+// The same for a file new on the server, which has no previous copy to
+// keep: "send" under a temporary name, "rename" into place.
+bool SendNewFile(FtpLink& link, const QString& localFile, const QString& remoteFile,
+                 SendFailure* failure = nullptr);
+// Readers of a file that an upload may be renaming into place this very
+// moment (the name is missing between the two renames) try once more when
+// it is missing: over FTP a "get"/"GET" the server refused, over HTTP a 404
+// or 410. A lost connection is not tried again.
+void GetRetryingOnce(FtpLink& link, const QString& command);
+QByteArray FetchRetryingOnce(Inet& inet, const QString& address);
 // Puts the server's ".backup" copy of a file back under its name, after a
 // new copy that did not arrive. With clearFirst, whatever part of the new
 // copy the server holds is deleted first, since not every server renames

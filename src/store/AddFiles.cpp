@@ -12,6 +12,7 @@
 #include "app/shrmodStrings.h"
 #include "clsFileDetails.h"
 #include "transport/FtpLink.h"
+#include "site/WebFiles.h"
 
 #include <optional>
 
@@ -88,12 +89,12 @@ bool SharedFiles::AddFiles(const QStringList& names)
     // No server backup: the files are new there.
     reconnect();
     for (const clsFileDetails& entry : batch) {
-        m_link.Run(QStringLiteral("send ") + entry.Name + QLatin1Char(' ') + entry.Name);
-        const bool refused = m_link.Failed();
+        modSkiff::SendFailure failure;
+        const bool refused = !modSkiff::SendNewFile(m_link, entry.Name, entry.Name, &failure);
         if (refused || !IsListedOnServer(entry.Name).value_or(false)) {
             view().ReportFile(entry.Name,
                               QStringLiteral("not sent: ") +
-                                  (refused ? m_link.FailureText()
+                                  (refused ? failure.why
                                            : QStringLiteral("not listed on the server after it")));
             throw SkiffError(QStringLiteral("Error sending ") + entry.Name +
                              QStringLiteral(", please try again."));

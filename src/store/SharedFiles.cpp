@@ -138,7 +138,7 @@ bool SharedFiles::Download(const QString& name)
     bool copyKept = true;
     try {
         const LocalCopy::SetAside copy = LocalCopy::KeepBackup(name);
-        m_link.Run(QStringLiteral("get ") + name + QLatin1Char(' ') + name);
+        modSkiff::GetRetryingOnce(m_link, QStringLiteral("get ") + name + QLatin1Char(' ') + name);
         if (!m_link.Failed()) {
             view().ReportFile(name, QStringLiteral("fetched"));
             return true;
@@ -169,7 +169,8 @@ bool SharedFiles::GetFile(const QString& fileName)
         reconnect();
         if (QFile::exists(fileName) && !QFile::remove(fileName))
             throw SkiffError(QStringLiteral("Permission denied: ") + fileName, 70);
-        m_link.Run(QStringLiteral("GET ") + fileName + QLatin1Char(' ') + fileName);
+        modSkiff::GetRetryingOnce(m_link,
+                                  QStringLiteral("GET ") + fileName + QLatin1Char(' ') + fileName);
         // A server that refuses the file leaves it missing, which the checks
         // report; a server that cannot be reached is the component's error.
         if (m_link.ConnectionLost())

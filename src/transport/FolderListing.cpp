@@ -1,5 +1,7 @@
 #include "FolderListing.h"
 
+#include "UploadName.h"
+
 #include <QByteArrayList>
 #include <QList>
 
@@ -10,6 +12,7 @@ struct Entry
 {
     QByteArray name;
     bool folder = false;
+    bool link = false;
 };
 
 QByteArrayList linesOf(const QByteArray& listing)
@@ -64,15 +67,25 @@ QByteArray nameOf(const QByteArray& listed, const QByteArray& listedPath)
     return QByteArray();
 }
 
-QByteArray render(const QList<Entry>& entries, const QByteArray& listedPath)
+QByteArray render(const QList<Entry>& entries, const QByteArray& listedPath,
+                  const FolderLinks& folderLinks)
 {
-    QByteArray text;
+    QByteArrayList names;
+    QByteArrayList links;
     for (const Entry& entry : entries) {
-        const QByteArray name = nameOf(entry.name, listedPath);
+        names.append(nameOf(entry.name, listedPath));
+        if (entry.link && isPlainName(names.last()))
+            links.append(names.last());
+    }
+    const QSet<QByteArray> linkedFolders =
+        folderLinks && !links.isEmpty() ? folderLinks(links) : QSet<QByteArray>();
+    QByteArray text;
+    for (int i = 0; i < entries.size(); ++i) {
+        const QByteArray& name = names.at(i);
         if (!isPlainName(name))
             continue;
         text += name;
-        if (entry.folder)
+        if (entries.at(i).folder || (entries.at(i).link && linkedFolders.contains(name)))
             text += '/';
         text += "\r\n";
     }
@@ -175,32 +188,42 @@ bool isPermissions(const QByteArray& word)
     return word.size() == 10 || QByteArray("+@.").contains(word.at(10));
 }
 
+// The last word of a date that starts at word i, or -1.
+int dateEndingAt(const QList<Word>& words, int i)
+{
+    if (i + 3 < words.size() && isMonth(words.at(i).text) && isNumber(words.at(i + 1).text) &&
+        (isClock(words.at(i + 2).text) || isYear(words.at(i + 2).text)))
+        return i + 2;
+    if (i + 2 < words.size() && isIsoDate(words.at(i).text) && isClock(words.at(i + 1).text))
+        return i + 1;
+    return -1;
+}
+
 // "-rw-r--r-- 1 owner group 12 Jan 5 10:00 my file.txt": the name is what
 // follows the date, whatever the columns before it (some servers leave out
-// the group, devices list two numbers for the size).
+// the group, devices list two numbers for the size). The date comes after
+// the link count, the owner and the size at the least, so an owner or group
+// named like a month ("jun" followed by numbers) is not taken for it; only
+// a line too short for all of those may have it one word earlier.
 bool parseUnixLine(const QByteArray& line, Entry& entry)
 {
     const QList<Word> words = wordsOf(line);
     if (words.size() < 5 || !isPermissions(words.first().text))
         return false;
     const char type = words.first().text.at(0);
-    for (int i = 1; i + 1 < words.size(); ++i) {
-        int last = -1; // the date's last word
-        if (i + 3 < words.size() && isMonth(words.at(i).text) && isNumber(words.at(i + 1).text) &&
-            (isClock(words.at(i + 2).text) || isYear(words.at(i + 2).text)))
-            last = i + 2;
-        else if (i + 2 < words.size() && isIsoDate(words.at(i).text) &&
-                 isClock(words.at(i + 1).text))
-            last = i + 1;
-        if (last < 0)
-            continue;
-        entry.name = restAfterOneBlank(line, words.at(last));
-        if (type == 'l' && entry.name.contains(" -> "))
-            entry.name.truncate(entry.name.indexOf(" -> "));
-        entry.folder = type == 'd';
-        return !entry.name.isEmpty();
-    }
-    return false;
+    int last = -1; // the date's last word
+    for (int i = 4; last < 0 && i + 1 < words.size(); ++i)
+        last = dateEndingAt(words, i);
+    if (last < 0)
+        last = dateEndingAt(words, 3);
+    if (last < 0)
+        return false;
+    entry.name = restAfterOneBlank(line, words.at(last));
+    if (type == 'l' && entry.name.contains(" -> "))
+        entry.name.truncate(entry.name.indexOf(" -> "));
+    entry.folder = type == 'd';
+    entry.link = type == 'l';
+    return !entry.name.isEmpty();
 }
 
 // "01-05-20  10:00AM  <DIR>  news" or "01-05-2020  22:00  1234 my file.txt".
@@ -231,7 +254,8 @@ bool parseDosLine(const QByteArray& line, Entry& entry)
 
 } // namespace
 
-QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath)
+QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath,
+                    const FolderLinks& folderLinks)
 {
     QList<Entry> entries;
     for (const QByteArray& line : linesOf(listing)) {
@@ -246,12 +270,15 @@ QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath)
         }
         if (type.isEmpty() || type == "cdir" || type == "pdir")
             continue;
-        entries.append({line.mid(space + 1), type == "dir"});
+        // proftpd names a link "OS.unix=symlink" or "OS.unix=slink:target".
+        const bool link = type.startsWith("os.unix=slink") || type.startsWith("os.unix=symlink");
+        entries.append({line.mid(space + 1), type == "dir", link});
     }
-    return render(entries, listedPath);
+    return render(entries, listedPath, folderLinks);
 }
 
-QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath)
+QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath,
+                    const FolderLinks& folderLinks)
 {
     QList<Entry> entries;
     for (const QByteArray& line : linesOf(listing)) {
@@ -259,14 +286,14 @@ QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath)
         if (parseUnixLine(line, entry) || parseDosLine(line, entry))
             entries.append(entry);
     }
-    return render(entries, listedPath);
+    return render(entries, listedPath, folderLinks);
 }
 
 Entries ReadListingText(const QString& listingText)
 {
     Entries entries;
     for (const QString& line : listingText.split(QStringLiteral("\r\n"))) {
-        if (QString(line).remove(QLatin1Char(' ')).isEmpty())
+        if (QString(line).remove(QLatin1Char(' ')).isEmpty() || UploadName::IsTemporary(line))
             continue;
         if (line.endsWith(QLatin1Char('/')))
             entries.folders.append(line.left(line.size() - 1));

@@ -9,25 +9,38 @@
 // listing can make the explorer reach outside the site.
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace FolderListing {
+
+// A listing says that a name is a symbolic link but not whether it leads to
+// a folder; whoever can ask the server answers, for all the links of one
+// listing at once, which of them are folders. Without an answer a link is
+// shown as a file.
+using FolderLinks = std::function<QSet<QByteArray>(const QByteArrayList& links)>;
 
 // From an MLSD reply ("type=file;size=1; name" lines). listedPath is the
 // path the listing was asked for; servers that answer with paths instead of
 // names are understood when the path leads to it.
-QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath = QByteArray());
+QByteArray FromMlsd(const QByteArray& listing, const QByteArray& listedPath = QByteArray(),
+                    const FolderLinks& folderLinks = {});
 // From a LIST reply in the forms of the common servers: Unix ls
 // ("drwxr-xr-x 2 o g 0 Jan 1 2020 name", with times or years, ISO dates,
 // with or without the group, symbolic links "name -> target") or DOS/IIS
 // ("01-01-20 12:00PM <DIR> name"). Lines in neither form are skipped.
-QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath = QByteArray());
+QByteArray FromList(const QByteArray& listing, const QByteArray& listedPath = QByteArray(),
+                    const FolderLinks& folderLinks = {});
 
 // A listing text read as the explorer reads it: lines separated by CR LF,
 // blank lines (after trimming spaces) skipped, a line ending with "/" a
 // subfolder (given here without the "/"), any other line a file. Names are
-// used as they stand, untrimmed.
+// used as they stand, untrimmed. Uploads under way (UploadName) are no
+// entries.
 struct Entries
 {
     QStringList folders;

@@ -1,5 +1,7 @@
 #include "FtpCommand.h"
 
+#include "UploadName.h"
+
 #include <QList>
 
 namespace {
@@ -44,7 +46,8 @@ Split splitTwoNames(const QString& names, const std::function<bool(const QString
     const QList<std::function<bool(const Split&)>> rules = {
         [](const Split& s) { return s.left == s.right; },
         [](const Split& s) {
-            return s.left == s.right + kBackupSuffix || s.right == s.left + kBackupSuffix;
+            return s.left == s.right + kBackupSuffix || s.right == s.left + kBackupSuffix ||
+                   UploadName::IsTemporaryOf(s.left, s.right);
         },
         [](const Split& s) {
             const QString left = fileNameOf(withoutBackup(s.left));

@@ -237,6 +237,8 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
         m_serverLacksMlst = false;
         m_serverLacksEpsv = false;
         m_serverLacksSize = false;
+        m_serverLacksMlsd = false;
+        m_serverLacksListOptions = false;
     }
     m_endpoint = job.endpoint;
 
@@ -480,20 +482,80 @@ FtpOutcome FtpSession::listing(const FtpJob& job, const QString& ftpCommand, QBy
 FtpOutcome FtpSession::folderEntries(const FtpJob& job)
 {
     const QString& folder = job.command.first;
+    const QByteArray listedPath = folder.toUtf8();
+    const FolderListing::FolderLinks folderLinks = [&](const QByteArrayList& links) {
+        return foldersAmongLinks(job, folder, links);
+    };
     QByteArray data;
-    FtpOutcome outcome = listing(job, withArgument("MLSD", folder), data);
-    if (outcome.ok) {
-        outcome.response = FolderListing::FromMlsd(data, folder.toUtf8());
-        return outcome;
+    if (!m_serverLacksMlsd) {
+        FtpOutcome outcome = listing(job, withArgument("MLSD", folder), data);
+        if (outcome.ok) {
+            outcome.response = FolderListing::FromMlsd(data, listedPath, folderLinks);
+            return outcome;
+        }
+        // Servers without MLSD, and folders it will not list, get a LIST.
+        if (!serverRefused("MLSD"))
+            return outcome;
+        const int code = lastFinishedExchange()->code;
+        if (notImplemented(code))
+            m_serverLacksMlsd = code != 504;
+        data.clear();
     }
-    // Servers without MLSD, and folders it will not list, get a LIST.
-    if (!serverRefused("MLSD"))
+    // Unix servers leave dot files (".htaccess") out of a LIST unless asked
+    // with "-a"; a server that takes no options gets the plain LIST.
+    if (!m_serverLacksListOptions) {
+        const QString all = QStringLiteral("-a ") + folder;
+        FtpOutcome outcome = listing(job, withArgument("LIST", all.trimmed()), data);
+        if (outcome.ok) {
+            outcome.response = FolderListing::FromList(data, listedPath, folderLinks);
+            return outcome;
+        }
+        if (!serverRefused("LIST"))
+            return outcome;
+        data.clear();
+    }
+    FtpOutcome outcome = listing(job, withArgument("LIST", folder), data);
+    if (!outcome.ok)
         return outcome;
-    data.clear();
-    outcome = listing(job, withArgument("LIST", folder), data);
-    if (outcome.ok)
-        outcome.response = FolderListing::FromList(data, folder.toUtf8());
+    m_serverLacksListOptions = true;
+    outcome.response = FolderListing::FromList(data, listedPath, folderLinks);
     return outcome;
+}
+
+QSet<QByteArray> FtpSession::foldersAmongLinks(const FtpJob& job, const QString& folder,
+                                               const QByteArrayList& links)
+{
+    // Whether a link leads to a folder is whether the server lets us go
+    // there: one CWD per link, then back to where the session was, all on
+    // the control connection. A listing full of links costs no more than
+    // kMaxLinksAsked of them; the rest show as files.
+    constexpr int kMaxLinksAsked = 32;
+    const QString here = m_folder.isEmpty() ? m_entryPath : m_folder;
+    if (here.isEmpty())
+        return {};
+    const QString base =
+        folder.startsWith(QLatin1Char('/')) ? folder : here + QLatin1Char('/') + folder;
+    QStringList commands;
+    for (const QByteArray& link : links.mid(0, kMaxLinksAsked))
+        commands << QStringLiteral("CWD ") + QDir::cleanPath(base + QLatin1Char('/') +
+                                                           QString::fromUtf8(link));
+    const QString back = QStringLiteral("CWD ") + here;
+    commands << back;
+    runQuoted(job, commands);
+    QSet<QByteArray> folders;
+    for (int i = 0; i + 1 < commands.size(); ++i) {
+        const Exchange* reply = exchangeFor(commands.at(i));
+        if (reply && reply->code >= 200 && reply->code < 300)
+            folders.insert(links.at(i));
+    }
+    const Exchange* returned = exchangeFor(back);
+    if (!returned || returned->code < 200 || returned->code >= 300) {
+        // Somewhere else now: the next command starts on a new connection,
+        // which is taken back to the session's folder first.
+        m_runner.closeConnections();
+        m_controlSocket = CURL_SOCKET_BAD;
+    }
+    return folders;
 }
 
 // --- running one transfer

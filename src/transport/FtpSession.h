@@ -11,8 +11,8 @@
 // Every protocol command is a round trip to a host that may be far away, so
 // the session sends no more than each command needs: no SIZE before a
 // download, "ls" of a name over the control connection (MLST) instead of a
-// data connection, and what the server turned down once (MLST, EPSV, SIZE)
-// is not asked for again.
+// data connection, and what the server turned down once (MLST, MLSD, EPSV,
+// SIZE, options of LIST) is not asked for again.
 //
 // An upload is verified: the server's SIZE of the new file, asked on the
 // same connection right after the transfer, must be the number of bytes
@@ -22,6 +22,8 @@
 #include "FtpCommand.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -137,6 +139,9 @@ private:
     FtpOutcome nameList(const FtpJob& job);
     FtpOutcome listing(const FtpJob& job, const QString& ftpCommand, QByteArray& data);
     FtpOutcome folderEntries(const FtpJob& job);
+    // Which of a listing's symbolic links lead to folders.
+    QSet<QByteArray> foldersAmongLinks(const FtpJob& job, const QString& folder,
+                                       const QByteArrayList& links);
 
     CurlRunner m_runner;
     struct Retired
@@ -154,6 +159,8 @@ private:
     bool m_serverLacksMlst = false;
     bool m_serverLacksEpsv = false;
     bool m_serverLacksSize = false;
+    bool m_serverLacksMlsd = false;
+    bool m_serverLacksListOptions = false; // "LIST -a"
     curl_socket_t m_controlSocket = CURL_SOCKET_BAD;
     bool m_inProxyReply = false;
     std::vector<Exchange> m_exchanges;

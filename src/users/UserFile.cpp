@@ -67,7 +67,7 @@ void Download(Inet& inet, const QString& userName, const QString& password,
 {
     modSkiff::UseProxyIfSet(inet);
     inet.Protocol = icHTTP;
-    const QByteArray body = inet.OpenURLBytes(Address(userName, password));
+    const QByteArray body = modSkiff::FetchRetryingOnce(inet, Address(userName, password));
     // An error page is not a user file: taken as one it would read as a few
     // garbage members, or none, and could then be sent back over the real one.
     if (inet.HttpStatus() >= 400)

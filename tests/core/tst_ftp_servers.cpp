@@ -22,6 +22,8 @@ class RecordedServer : public QObject
 public:
     bool knowsMlst = true;
     bool knowsEpsv = true;
+    bool knowsListOptions = true; // "LIST -a"; LIST without it leaves out dot files
+    QMap<QByteArray, QByteArray> listings; // LIST of a folder, dot files too
     QMap<QByteArray, QByteArray> files;
     QList<QByteArray> folders;
     QStringList log;
@@ -104,6 +106,8 @@ private:
             sendData(socket, session, namesIn(path));
         else if (verb == "NLST")
             socket.write("450 " + argument + ": No such file or directory\r\n");
+        else if (verb == "LIST")
+            list(socket, session, argument);
         else if (verb == "RETR" && files.contains(path))
             sendData(socket, session, files.value(path));
         else if (verb == "CWD" || verb == "RETR" || (verb == "MLST" && knowsMlst))
@@ -113,6 +117,28 @@ private:
             socket.disconnectFromHost();
         } else
             socket.write("500 " + verb + " not understood\r\n");
+    }
+
+    // As vsftpd: options before the path, dot files only with "-a". A
+    // server without options takes "-a" for a name and finds nothing.
+    void list(QTcpSocket& socket, Session& session, QByteArray argument)
+    {
+        const bool all = argument.startsWith("-a ");
+        if (all)
+            argument.remove(0, 3);
+        QByteArray path = pathOf(session, argument);
+        if (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        if ((all && !knowsListOptions) || !listings.contains(path)) {
+            socket.write("550 No such file or directory\r\n");
+            return;
+        }
+        QByteArray lines;
+        for (const QByteArray& line : listings.value(path).split('\n')) {
+            if (!line.isEmpty() && (all || !line.contains(" .")))
+                lines += line + '\n';
+        }
+        sendData(socket, session, lines);
     }
 
     QByteArray namesIn(const QByteArray& folder) const
@@ -228,6 +254,46 @@ private slots:
         const QStringList log = m_server->log;
         QCOMPARE(log.filter(" MLST ").size(), knowsMlst ? 4 : 1);
         QCOMPARE(log.filter(" NLST ").size(), knowsMlst ? 1 : 4);
+    }
+
+    // Hosts without MLSD (vsftpd) are listed with "LIST -a", so that dot
+    // files show, or with plain LIST where the server takes no options;
+    // what the server refused is asked once. Links to folders are folders,
+    // and finding that out leaves the session where it was.
+    void foldersOfServersWithoutMlsd_data()
+    {
+        QTest::addColumn<bool>("knowsListOptions");
+        QTest::newRow("LIST -a") << true;
+        QTest::newRow("plain LIST") << false;
+    }
+    void foldersOfServersWithoutMlsd()
+    {
+        QFETCH(bool, knowsListOptions);
+        m_server->knowsListOptions = knowsListOptions;
+        m_server->folders << "/users/tarnwardens/news" << "/users/tarnwardens/archive";
+        m_server->listings = {
+            {"/users/tarnwardens",
+             "drwxr-xr-x    2 jun      1000         4096 Mar 04 09:12 news\r\n"
+             "-rw-r--r--    1 jun      1000         2024 Mar 04 09:12 index.html\r\n"
+             "-rw-r--r--    1 jun      1000           88 Oct 02  2021 .htaccess\r\n"
+             "lrwxrwxrwx    1 jun      1000           15 Mar 04 09:13 latest.html -> news/a\r\n"
+             "lrwxrwxrwx    1 jun      1000            4 Mar 04 09:13 archive -> news\r\n"},
+            {"/users/tarnwardens/news",
+             "-rw-r--r--    1 jun      1000           12 Mar 04 09:12 a\r\n"}};
+        QCOMPARE(Run(*m_inet, "cd /users/tarnwardens/qxg").state, int(icResponseCompleted));
+        const Completion site = Run(*m_inet, "LS /users/tarnwardens/");
+        QCOMPARE(site.state, int(icResponseCompleted));
+        QCOMPARE(site.response, QString(knowsListOptions ? "news/\r\nindex.html\r\n.htaccess\r\n"
+                                                          "latest.html\r\narchive/\r\n"
+                                                        : "news/\r\nindex.html\r\nlatest.html\r\n"
+                                                          "archive/\r\n"));
+        QCOMPARE(Run(*m_inet, "LS /users/tarnwardens/news").response, QString("a\r\n"));
+        QCOMPARE(Run(*m_inet, "get notes.txt notes.txt").state, int(icResponseCompleted));
+        QCOMPARE(m_env->readLocal("notes.txt"), QByteArray("abc"));
+        const QStringList log = m_server->log;
+        QCOMPARE(log.filter(" MLSD ").size(), 1);
+        QCOMPARE(log.filter(" LIST -a ").size(), knowsListOptions ? 2 : 1);
+        QCOMPARE(log.filter(QRegularExpression(" LIST /")).size(), knowsListOptions ? 0 : 2);
     }
 
     // A server without EPSV is asked once; later sessions go straight to PASV.

@@ -75,6 +75,8 @@ private slots:
         QTest::newRow("mirror to site") << "send WebPage/news/my page.html /users/tarnwardens/news/"
                                            "my page.html|WebPage/news/my page.html|/users/"
                                            "tarnwardens/news/my page.html";
+        QTest::newRow("into place, no extension")
+            << "rename ._skiff.0123456789ab.my notes my notes|._skiff.0123456789ab.my notes|my notes";
         QTest::newRow("same type") << "rename old name.doc new name.doc|old name.doc|new name.doc";
         QTest::newRow("backup to other name")
             << "get my notes.txt.backup copy of notes.txt|my notes.txt.backup|copy of notes.txt";
@@ -115,25 +117,36 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("mlsd");
-        QTest::newRow("vsftpd LIST") << "vsftpd.txt" << false;
-        QTest::newRow("ProFTPD LIST") << "proftpd.txt" << false;
-        QTest::newRow("Pure-FTPd LIST") << "pure-ftpd.txt" << false;
-        QTest::newRow("IIS DOS LIST") << "iis-dos.txt" << false;
-        QTest::newRow("ls long-iso LIST") << "gnu-ls-long-iso.txt" << false;
-        QTest::newRow("ProFTPD MLSD") << "proftpd-mlsd.txt" << true;
-        QTest::newRow("Pure-FTPd MLSD") << "pure-ftpd-mlsd.txt" << true;
+        QTest::addColumn<bool>("showsLinks");
+        QTest::newRow("vsftpd LIST") << "vsftpd.txt" << false << true;
+        QTest::newRow("ProFTPD LIST") << "proftpd.txt" << false << true;
+        QTest::newRow("Pure-FTPd LIST") << "pure-ftpd.txt" << false << true;
+        QTest::newRow("IIS DOS LIST") << "iis-dos.txt" << false << false;
+        QTest::newRow("ls long-iso LIST") << "gnu-ls-long-iso.txt" << false << true;
+        QTest::newRow("ProFTPD MLSD") << "proftpd-mlsd.txt" << true << true;
+        QTest::newRow("Pure-FTPd MLSD") << "pure-ftpd-mlsd.txt" << true << true;
     }
+    // Links are asked about (whether they lead to folders) in every form a
+    // server marks them, once per listing; a link the server does not call a
+    // folder stays a file.
     void everyServerGivesTheSameEntries()
     {
         QFETCH(QString, file);
         QFETCH(bool, mlsd);
+        QFETCH(bool, showsLinks);
         const QByteArray listing = Recorded(file);
         const QByteArray folder = "/users/tarnwardens/";
-        const QByteArray entries =
-            mlsd ? FolderListing::FromMlsd(listing, folder) : FolderListing::FromList(listing, folder);
+        QList<QByteArrayList> asked;
+        const auto noFolders = [&](const QByteArrayList& links) {
+            asked << links;
+            return QSet<QByteArray>();
+        };
+        const QByteArray entries = mlsd ? FolderListing::FromMlsd(listing, folder, noFolders)
+                                        : FolderListing::FromList(listing, folder, noFolders);
         QCOMPARE(entries, QByteArray("news/\r\nimages/\r\nold stuff/\r\nindex.html\r\n"
                                      "about us.html\r\n.htaccess\r\nlatest.html\r\n"
                                      "caf\xc3\xa9.html\r\n"));
+        QCOMPARE(asked, showsLinks ? QList<QByteArrayList>{{"latest.html"}} : QList<QByteArrayList>{});
     }
 
     void unixLinesInEveryDateForm_data()
@@ -147,6 +160,10 @@ private slots:
         QTest::newRow("no group") << QByteArray("-rw-r--r-- 1 o 12 Mar 4 09:12 a.html") << QByteArray("a.html");
         QTest::newRow("device size") << QByteArray("crw-rw-rw- 1 o g 1, 3 Mar 4 09:12 null") << QByteArray("null");
         QTest::newRow("acl mark") << QByteArray("drwxr-xr-x+ 2 o g 4096 Mar 4 09:12 news") << QByteArray("news/");
+        QTest::newRow("owner like a month") << QByteArray("-rw-r--r-- 1 jun 1000 2048 Mar 4 09:12 a.html") << QByteArray("a.html");
+        QTest::newRow("owner like a month, gid") << QByteArray("-rw-r--r-- 1 may 12 2019 Mar 4 09:12 a") << QByteArray("a");
+        QTest::newRow("both like months") << QByteArray("drwxr-xr-x 2 jun dec 4096 Dec 31 2022 old") << QByteArray("old/");
+        QTest::newRow("no link count") << QByteArray("-rw-r--r-- o 12 Mar 4 09:12 a.html") << QByteArray("a.html");
         QTest::newRow("month as name") << QByteArray("-rw-r--r-- 1 o g 12 Mar 4 09:12 Jan 5 10:00 x") << QByteArray("Jan 5 10:00 x");
         QTest::newRow("leading blank kept") << QByteArray("-rw-r--r-- 1 o g 12 Mar  4 09:12  lead.txt") << QByteArray(" lead.txt");
         QTest::newRow("arrow in a file name") << QByteArray("-rw-r--r-- 1 o g 12 Mar 4 09:12 a -> b") << QByteArray("a -> b");
@@ -203,7 +220,8 @@ private slots:
         QCOMPARE(FolderListing::FromList(FileLine("today.html"), path), "today.html\r\n");
 
         const FolderListing::Entries entries = FolderListing::ReadListingText(
-            QStringLiteral("news/\r\n   \r\n\r\n ./\r\n.htaccess\r\n two words \r\nlast"));
+            QStringLiteral("news/\r\n   \r\n\r\n ./\r\n.htaccess\r\n two words \r\n"
+                           "._skiff.0123456789ab.a.html\r\nlast"));
         QCOMPARE(entries.folders, (QStringList{"news", " ."}));
         QCOMPARE(entries.files, (QStringList{".htaccess", " two words ", "last"}));
     }

@@ -4,6 +4,7 @@
 
 #include "SiteTestCase.h"
 
+#include "app/Clock.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
 #include "store/FileVersions.h"
@@ -25,8 +26,8 @@ namespace {
 // connection, and its upload with a server backup.
 const QString kCwd = QStringLiteral("CWD /users/tarnwardens/qxg");
 const QString kFetch = "QUIT|" + kCwd + "|RETR _files.txt";
-const QString kUpload = "DELE _files.txt.backup|RNFR _files.txt|RNTO _files.txt.backup|"
-                        "STOR _files.txt";
+const QString kUpload = "STOR ._skiff.*._files.txt|DELE _files.txt.backup|RNFR _files.txt|"
+                        "RNTO _files.txt.backup|RNFR ._skiff.*._files.txt|RNTO _files.txt";
 const QString kLock = "/users/tarnwardens/qxg/_control.lock";
 // A change of the control file under the server's change lock.
 QString Locked(const QString& change)
@@ -93,8 +94,12 @@ public:
         m_before = command;
         m_step = std::move(step);
     }
+    // Looks at the site before every command.
+    std::function<void(const QString& command)> watch;
     void Run(const QString& command) override
     {
+        if (watch)
+            watch(command);
         if (m_step && command == m_before)
             std::exchange(m_step, {})();
         InetLink::Run(command);
@@ -191,6 +196,22 @@ class TestSharedFiles : public SiteTestCase
                  qPrintable(question.prompt));
         QCOMPARE(question.style, vbRetryCancel | vbExclamation);
     }
+    // Time passes for the change lock alone, in steps the test chooses.
+    void skipSeconds(int seconds)
+    {
+        m_skippedMs += qint64(seconds) * 1000;
+        Clock::SetSteadySource([this] { return QDeadlineTimer::current().deadline() + m_skippedMs; });
+    }
+    qint64 m_skippedMs = 0;
+    // Changes doc.txt's description to "new" under the change lock.
+    bool changeDescription()
+    {
+        FileDetailsValues values;
+        values.pvarDesc = "new";
+        const bool changed = files().UpdateFileDetails("doc.txt", false, values, false, true, true);
+        return changed && SiteRecord(site(), "doc.txt").Description == "new";
+    }
+
 private slots:
     void init()
     {
@@ -207,6 +228,8 @@ private slots:
     }
     void cleanup()
     {
+        Clock::SetSteadySource({});
+        m_skippedMs = 0;
         m_files.reset();
         m_link.reset();
         m_inet.reset();
@@ -463,6 +486,61 @@ private slots:
         QCOMPARE(FileVersions::Get("notes.txt"), short(checkOut ? 4 : 5));
     }
 
+    // An upload never leaves the real name holding part of a file: before
+    // every command the control file is the old or the new whole, missing
+    // only between the two renames; a copy cut short never replaces it; a
+    // server that refuses the rename into place gets the plain send; no
+    // temporary copy is left behind.
+    void theNameHoldsAWholeFileAtEveryMoment_data()
+    {
+        QTest::addColumn<QString>("failing"); // "shorten" or a command answered with 451
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("sent") << "" << true;
+        QTest::newRow("stored short") << "shorten" << false;
+        QTest::newRow("no rename over a name") << "RNFR" << true;
+    }
+    void theNameHoldsAWholeFileAtEveryMoment()
+    {
+        QFETCH(QString, failing);
+        QFETCH(bool, changed);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QByteArray before = serverFile("_files.txt");
+        if (failing == "shorten")
+            site().shorten("_files.txt");
+        else if (!failing.isEmpty())
+            site().failOn(failing, "_files.txt");
+        QStringList seen;
+        m_link->watch = [&](const QString& command) {
+            if (!site().siteFileExists("qxg/_files.txt"))
+                seen << "missing before " + command;
+            else if (serverFile("_files.txt") != before &&
+                     SiteRecord(site(), "doc.txt").Description != "new")
+                seen << "partial before " + command;
+        };
+        if (!changed)
+            services().answer(vbOK);
+        QCOMPARE(changeDescription(), changed);
+        m_link->watch = {};
+        seen.replaceInStrings(QRegularExpression(" \\._skiff\\..*"), QString());
+        QCOMPARE(seen, failing.isEmpty() ? QStringList{"missing before rename"} : QStringList());
+        QCOMPARE(QDir(site().sitePath("qxg")).entryList({"._skiff.*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
+    // A reader that finds the name missing (an upload between its two
+    // renames) tries once more.
+    void aReaderFindsTheNameMissingOnce()
+    {
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const QString get = "GET _files.txt _files.txt";
+        const QString path = site().sitePath("qxg/_files.txt");
+        m_link->before(get, [&] {
+            QFile::rename(path, path + ".moving");
+            m_link->before(get, [&] { QFile::rename(path + ".moving", path); });
+        });
+        QVERIFY(changeDescription());
+    }
+
     // The three ways a file comes back, and the local side of each.
     void checkInChoices_data()
     {
@@ -520,7 +598,7 @@ private slots:
                  "2,Ann,Ann: batch 8,Ann,Ann: batch 4,Ann,Ann: batch 2,,Bob: x");
         QCOMPARE(serverFile("c.txt") + " " + serverFile("free.txt"),
                  QByteArray("local c.txt server free.txt"));
-        QCOMPARE(commands().count("STOR _files.txt"), 1);
+        QCOMPARE(commands().count("STOR ._skiff.*._files.txt"), 1);
     }
 
     // Another member's check-out replaced this member's hold (the later
@@ -628,7 +706,8 @@ private slots:
                  QStringLiteral("Please enter a file description for alpha.txt\r\n\r\nYou must "
                                 "enter a description, or the file cannot be added."));
         QCOMPARE(sent(), kCwd + "|RETR _files.txt|QUIT|" + kCwd +
-                             "|STOR alpha.txt|ls alpha.txt|STOR beta.gif|ls beta.gif|" +
+                             "|STOR ._skiff.*.alpha.txt|RNFR ._skiff.*.alpha.txt|RNTO alpha.txt|ls alpha.txt"
+                             "|STOR ._skiff.*.beta.gif|RNFR ._skiff.*.beta.gif|RNTO beta.gif|ls beta.gif|" +
                              Locked(kFetch + "|" + kUpload));
         QCOMPARE(file("alpha.txt"),
                  QStringLiteral("1,,Ann: *new file* | alpha bytes | alpha bytes | v1"));
@@ -728,7 +807,9 @@ private slots:
             vbOKCancel | vbCritical, vbCancel);
         QCOMPARE(files().CheckControlFile().outcome, ControlFileCheck::Refused);
         QCOMPARE(services().endProgramCalls, 1);
-        const QString fetch = kCwd + "|RETR _files.txt";
+        // A missing file is asked for twice: an upload may be renaming it in.
+        const QString fetch = kCwd + (contents.isNull() ? "|RETR _files.txt|RETR _files.txt"
+                                                        : "|RETR _files.txt");
         QCOMPARE(sent(), fetch + "|QUIT|" + kCwd + "|QUIT|" + fetch);
     }
 
@@ -1012,6 +1093,87 @@ private slots:
                  int(changed && !answer));
     }
 
+    // Locks whose age cannot be read, each judged by how long this client
+    // has seen it unchanged: a folder without a holder file, a holder time
+    // far ahead of the clock (by the server's MDTM, or written where the
+    // server has none), and a stale lock whose "_breaking" folder a breaker
+    // left. None is taken over after 100 s of watching, each after 130 s.
+    void aLockThatWouldBlockForever_data()
+    {
+        QTest::addColumn<QByteArray>("holder"); // none: no holder file
+        QTest::addColumn<int>("storedAgo");     // the holder file's time on the server
+        QTest::addColumn<QString>("extra");     // a command failing, or a folder left
+        const QByteArray cy = "Cy\r\n2026-01-01T00:00:00Z\r\nx\r\n";
+        QTest::newRow("no holder file") << QByteArray() << 0 << "";
+        QTest::newRow("holder file dated 2089") << cy << -2000000000 << "";
+        QTest::newRow("2099 written, no MDTM") << QByteArray("Cy\r\n2099-01-01T00:00:00Z\r\n")
+                                               << 0 << "MDTM";
+        QTest::newRow("a breaker stopped") << cy << 900 << "_breaking";
+    }
+    void aLockThatWouldBlockForever()
+    {
+        QFETCH(QByteArray, holder);
+        QFETCH(int, storedAgo);
+        QFETCH(QString, extra);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        if (extra == "MDTM")
+            site().failOn(extra);
+        else
+            QDir().mkpath(site().sitePath("qxg/_control.lock/" + extra));
+        if (!holder.isEmpty()) {
+            site().writeSiteFile("qxg/_control.lock/holder.txt", holder);
+            QFile file(site().sitePath("qxg/_control.lock/holder.txt"));
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(QDateTime::currentDateTime().addSecs(-storedAgo),
+                                     QFileDevice::FileModificationTime));
+        }
+        services().onNextMessage([&] { skipSeconds(100); });
+        services().answer(vbRetry);
+        services().onNextMessage([&] { skipSeconds(30); });
+        services().answer(vbRetry);
+        QVERIFY(changeDescription());
+        QCOMPARE(services().shown.size(), 2);
+        const QString question = services().last().prompt;
+        QVERIFY2(question.startsWith((holder.isEmpty() ? "Another member" : "Cy") +
+                                     QString(" is changing the group's files")) &&
+                     !question.contains(QRegularExpression("since 20[89]")),
+                 qPrintable(question));
+        QVERIFY(!site().siteFileExists("qxg/_control.lock"));
+    }
+
+    // A change that has held the lock for over a minute may have lost it to a
+    // member who judged it stale: it sends nothing and says so. A file where
+    // the lock's folder belongs is named, with what an administrator must do.
+    void changesTheLockRefuses_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::newRow("held past a minute")
+            << "The change took more than a minute, so another member may have taken the "
+               "server's change lock over meanwhile. Nothing was sent; please try again.";
+        QTest::newRow("a file in the lock's place")
+            << "_files.txt was not changed: a file named qxg/_control.lock is on the server where "
+               "the lock's folder belongs (451 Requested action aborted: local error in "
+               "processing.). No member can change the group's files until an administrator "
+               "removes that file from the server.";
+    }
+    void changesTheLockRefuses()
+    {
+        QFETCH(QString, message);
+        publish({RecordLine("doc.txt", 3, "", "", "old")});
+        const bool held = message.startsWith("The change");
+        if (held) {
+            m_link->before("GET _files.txt _files.txt", [&] { skipSeconds(61); });
+        } else {
+            site().writeSiteFile("qxg/_control.lock", "junk");
+            site().failOn("MKD");
+        }
+        services().expect(message, vbCritical);
+        QVERIFY(!changeDescription());
+        QCOMPARE(SiteRecord(site(), "doc.txt").Description, QStringLiteral("old"));
+        QCOMPARE(site().ftpCommands("STOR").filter("_files.txt"), QStringList());
+        QCOMPARE(site().siteFileExists("qxg/_control.lock"), !held);
+    }
+
     // The server's time of a file (MDTM, with or without fractions) and the
     // holder file are read from whatever a server or another client wrote.
     void lockTimesAndHolders()
@@ -1024,6 +1186,11 @@ private slots:
         QCOMPARE(holder.nickname, QStringLiteral("Cy[31m"));
         QCOMPARE(holder.written, time);
         QCOMPARE(ChangeLock::ParseHolder(QByteArray(5000, 'z')).nickname.size(), 30);
+        // Binary: invalid bytes, a direction override, NULs.
+        QCOMPARE(ChangeLock::ParseHolder("\xff\xfe\xe2\x80\xae" "Ann\x00\x01" +
+                                         QByteArray(1 << 20, '\x80'))
+                     .nickname,
+                 QStringLiteral("Ann"));
     }
 
     // A name from the control file that would leave the local folder, or

@@ -90,20 +90,20 @@ private slots:
         ann.select({"notes.txt"});
         QTest::mouseClick(ann.window()->cmdCheckIn, Qt::LeftButton);
         QCOMPARE(dialogs.shown, 1);
-        const QStringList expected = {
+        const QStringList expected =
             // the member still holds it: asked of a fresh control file
-            "QUIT", kCwd, "RETR _files.txt",
+            QStringList{"QUIT", kCwd, "RETR _files.txt"} +
             // the file goes up; the server's copy is kept until it arrived
-            "DELE notes.txt.backup", "RNFR notes.txt", "RNTO notes.txt.backup",
-            "STOR notes.txt", "ls notes.txt", "DELE notes.txt.backup",
-            // a fresh connection, the control file's fetch and its upload
-            // under the server's change lock
-            "QUIT", kCwd, "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT", kCwd,
-            "RETR _files.txt", "DELE _files.txt.backup", "RNFR _files.txt",
-            "RNTO _files.txt.backup", "STOR _files.txt", "DELE " + kLock + "/holder.txt",
-            "RMD " + kLock,
-            // the rebuilt list
-            "QUIT", kCwd, "RETR _files.txt"};
+            SiteServer::UploadCommands("notes.txt") +
+            QStringList{"ls notes.txt", "DELE notes.txt.backup",
+                        // a fresh connection, the control file's fetch and its
+                        // upload under the server's change lock
+                        "QUIT", kCwd, "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT",
+                        kCwd, "RETR _files.txt"} +
+            SiteServer::UploadCommands("_files.txt") +
+            QStringList{"DELE " + kLock + "/holder.txt", "RMD " + kLock,
+                        // the rebuilt list
+                        "QUIT", kCwd, "RETR _files.txt"};
         QCOMPARE(commands(), expected);
         QCOMPARE(SiteFields(site(), "notes.txt"), QStringLiteral("4,,Ann: fixed 'typos'"));
         QCOMPARE(site().readSiteFile("qxg/notes.txt"), QByteArray("edited"));

@@ -33,18 +33,15 @@ QStringList FileOperations(const QStringList& log)
 
 // A change of the control file: fetched and sent back under the change lock.
 const QString kLock = "/users/tarnwardens/qxg/_control.lock";
-const QStringList kControlFileChange = {"MKD " + kLock,           "STOR " + kLock + "/holder.txt",
-                                        "RETR _files.txt",        "DELE _files.txt.backup",
-                                        "RNFR _files.txt",        "RNTO _files.txt.backup",
-                                        "STOR _files.txt",        "DELE " + kLock + "/holder.txt",
-                                        "RMD " + kLock};
+const QStringList kControlFileChange =
+    QStringList{"MKD " + kLock, "STOR " + kLock + "/holder.txt", "RETR _files.txt"} +
+    SiteServer::UploadCommands("_files.txt") +
+    QStringList{"DELE " + kLock + "/holder.txt", "RMD " + kLock};
 
 // An explorer upload of a site path, keeping the server's previous copy.
 QStringList SiteUpload(const QString& sitePath)
 {
-    const QString remote = "/users/tarnwardens/" + sitePath;
-    return {"DELE " + remote + ".backup", "RNFR " + remote, "RNTO " + remote + ".backup",
-            "STOR " + remote};
+    return SiteServer::UploadCommands("/users/tarnwardens/" + sitePath);
 }
 
 } // namespace
@@ -95,8 +92,7 @@ private slots:
         ann.window()->CheckIn();
         expected = QStringList{"RETR _files.txt"};
         for (const QString& name : names)
-            expected += {"DELE " + name + ".backup", "RNFR " + name, "RNTO " + name + ".backup",
-                         "STOR " + name, "DELE " + name + ".backup"};
+            expected += SiteServer::UploadCommands(name) + QStringList{"DELE " + name + ".backup"};
         expected += kControlFileChange + QStringList{"RETR _files.txt"};
         QCOMPARE(FileOperations(m_site->ftpLog()), expected);
         QCOMPARE(m_site->readSiteFile("qxg/two.txt"), QByteArray("edited two.txt"));

@@ -224,12 +224,9 @@ private slots:
         const QStringList log = site().ftpLog();
         const QString lock = "/users/tarnwardens/qxg/_control.lock";
         QCOMPARE(log.filter(QRegularExpression("^(USER|MKD|RMD|DELE|RNFR|RNTO|STOR) ")),
-                 QStringList({"USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt",
-                              "DELE /users/tarnwardens/qxg/_files.dat.backup",
-                              "RNFR /users/tarnwardens/qxg/_files.dat",
-                              "RNTO /users/tarnwardens/qxg/_files.dat.backup",
-                              "STOR /users/tarnwardens/qxg/_files.dat",
-                              "DELE " + lock + "/holder.txt", "RMD " + lock}));
+                 QStringList({"USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt"}) +
+                     SiteServer::UploadCommands("/users/tarnwardens/qxg/_files.dat") +
+                     QStringList({"DELE " + lock + "/holder.txt", "RMD " + lock}));
 
         for (const auto& [typed, password, stored, level] :
              {std::tuple("wrenfinch", "marsh reed", "WrenFinch", 2),

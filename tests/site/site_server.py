@@ -16,6 +16,8 @@ name makes uploads of that name fail with "550 Upload refused."; a line
 "stall:" + base name makes downloads of that name (FTP and HTTP) send a
 little data and then hang, as a broken connection would; a line "unlist:" + base name leaves that
 name out of name listings (NLST, MLST), as a server whose listings lag behind.
+A name in these lines also stands for the temporary names Skiff uploads it
+under ("._skiff." + twelve hex digits + "." + name).
 Three more make a server fail the way real ones do, each for one FTP command
 (VERB) and, when a base name follows it, only for that name:
   "drop:VERB [name]"  closes the control connection when the command arrives,
@@ -44,6 +46,7 @@ import json
 import logging
 import mimetypes
 import os
+import re
 import select
 import signal
 import socket
@@ -88,6 +91,15 @@ class LineLog:
                 log.flush()
 
 
+TEMPORARY_NAME = re.compile(r"^\._skiff\.[0-9a-f]{12}\.(.+)$", re.DOTALL)
+
+
+def real_name(name):
+    """The file a temporary upload name stands for; other names as they are."""
+    match = TEMPORARY_NAME.match(name)
+    return match.group(1) if match else name
+
+
 class RefuseList:
     """The names whose uploads fail and whose downloads hang, read anew on
     every use so that a test can change them while the server runs."""
@@ -105,7 +117,7 @@ class RefuseList:
             return []
 
     def refuses_upload(self, name):
-        return name in [l for l in self._lines() if ":" not in l]
+        return real_name(name) in [l for l in self._lines() if ":" not in l]
 
     def stalls_download(self, name):
         return (STALL_PREFIX + name) in self._lines()
@@ -114,10 +126,10 @@ class RefuseList:
         return (UNLIST_PREFIX + name) in self._lines()
 
     def shortens_upload(self, name):
-        return (SHORTEN_PREFIX + name) in self._lines()
+        return (SHORTEN_PREFIX + real_name(name)) in self._lines()
 
     def _matches(self, prefix, cmd, arg):
-        name = os.path.basename(arg.rstrip("/")) if arg else ""
+        name = real_name(os.path.basename(arg.rstrip("/"))) if arg else ""
         for line in self._lines():
             if not line.startswith(prefix):
                 continue

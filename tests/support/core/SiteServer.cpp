@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -152,7 +153,23 @@ bool SiteServer::siteFileExists(const QString& relative) const
 
 QStringList SiteServer::ftpLog() const
 {
-    return Lines(dataPath(QStringLiteral("ftp.log")));
+    static const QRegularExpression token(QStringLiteral("\\._skiff\\.[0-9a-f]{12}\\."));
+    QStringList lines = Lines(dataPath(QStringLiteral("ftp.log")));
+    lines.replaceInStrings(token, QStringLiteral("._skiff.*."));
+    return lines;
+}
+
+QString SiteServer::Temporary(const QString& remote)
+{
+    const int slash = remote.lastIndexOf(QLatin1Char('/'));
+    return remote.left(slash + 1) + QStringLiteral("._skiff.*.") + remote.mid(slash + 1);
+}
+
+QStringList SiteServer::UploadCommands(const QString& remote)
+{
+    const QString backup = remote + QStringLiteral(".backup");
+    return {"STOR " + Temporary(remote), "DELE " + backup,         "RNFR " + remote,
+            "RNTO " + backup,            "RNFR " + Temporary(remote), "RNTO " + remote};
 }
 
 void SiteServer::clearLog() const

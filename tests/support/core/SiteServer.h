@@ -47,8 +47,14 @@ public:
     QByteArray readSiteFile(const QString& relative) const;
     bool siteFileExists(const QString& relative) const;
 
-    // FTP command lines received so far, in order ("PASS ****" masked).
+    // FTP command lines received so far, in order ("PASS ****" masked, the
+    // random part of temporary upload names as "*").
     QStringList ftpLog() const;
+    // The temporary name of an upload of remote, as ftpLog() shows it.
+    static QString Temporary(const QString& remote);
+    // The file operations of an upload that keeps the server's previous copy
+    // as remote + ".backup", as ftpLog() shows them.
+    static QStringList UploadCommands(const QString& remote);
     // The FTP command lines of one verb ("STOR", "DELE", ...), in order.
     QStringList ftpCommands(const QString& verb) const;
     // Empties both logs.
