@@ -9,10 +9,12 @@ void RunGuarded(const std::function<void()>& entry, int style)
     try {
         entry();
     } catch (const SkiffError& error) {
-        MsgBox(error.description(), style);
+        if (style != kErrorsIgnored)
+            MsgBox(error.description(), style);
     } catch (const std::exception& error) {
         // Not one of the program's own errors (out of memory and the like):
         // still a message, and the member may go on or save their work.
-        MsgBox(QString::fromLocal8Bit(error.what()), style);
+        if (style != kErrorsIgnored)
+            MsgBox(QString::fromLocal8Bit(error.what()), style);
     }
 }

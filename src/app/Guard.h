@@ -2,11 +2,15 @@
 // Every entry point of the program (a button, a menu entry, a key, a
 // window's event) runs through RunGuarded: an error that reaches it becomes
 // a message box with the error's description, never the end of the program.
-// The style is the one the operation's failure handling asks for.
+// The style is the one the operation's failure handling asks for;
+// kErrorsIgnored is for the few handlers whose failure is of no consequence
+// (a preview not current, a layout not redone) and shows nothing.
 
 #include "Services.h"
 
 #include <functional>
+
+inline constexpr int kErrorsIgnored = -1;
 
 void RunGuarded(const std::function<void()>& entry, int style = vbCritical);
 

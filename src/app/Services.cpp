@@ -50,16 +50,34 @@ QStringList GetOpenFileNames(const QString& title, const QString& folder, const 
                          : QStringList();
 }
 
-void ShellOpenFile(const QString& path)
+bool ShellOpenFile(const QString& path)
 {
-    if (g_shell)
-        g_shell->openFile(path);
+    return g_shell && g_shell->openFile(path);
 }
 
-void ShellOpenFolder(const QString& path)
+bool ShellOpenFolder(const QString& path)
 {
-    if (g_shell)
-        g_shell->openFolder(path);
+    return g_shell && g_shell->openFolder(path);
+}
+
+bool ShellOpenFileOrTell(const QString& path)
+{
+    if (ShellOpenFile(path))
+        return true;
+    MsgBox(QStringLiteral("No program on this desktop could open ") + path +
+               QStringLiteral(".  Open it from a program of your choice."),
+           vbExclamation);
+    return false;
+}
+
+bool ShellOpenFolderOrTell(const QString& path)
+{
+    if (ShellOpenFolder(path))
+        return true;
+    MsgBox(QStringLiteral("No file manager on this desktop could show the folder ") + path +
+               QStringLiteral("."),
+           vbExclamation);
+    return false;
 }
 
 bool ShellStartProgram(const QString& program, const QStringList& arguments)

@@ -56,10 +56,11 @@ class ShellService
 {
 public:
     virtual ~ShellService() = default;
-    // Opens a file with the desktop's default program for it.
-    virtual void openFile(const QString& path) = 0;
-    // Shows a folder in the desktop's file manager.
-    virtual void openFolder(const QString& path) = 0;
+    // Opens a file with the desktop's default program for it; false when
+    // no program took it.
+    virtual bool openFile(const QString& path) = 0;
+    // Shows a folder in the desktop's file manager; false when none did.
+    virtual bool openFolder(const QString& path) = 0;
     // Starts a program with arguments, without waiting for it.
     virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
 };
@@ -85,8 +86,13 @@ QString InputBox(const QString& prompt, const QString& title = QString(),
                  const QString& defaultText = QString());
 QStringList GetOpenFileNames(const QString& title, const QString& folder, const QString& filter,
                              bool multiple);
-void ShellOpenFile(const QString& path);
-void ShellOpenFolder(const QString& path);
+bool ShellOpenFile(const QString& path);
+bool ShellOpenFolder(const QString& path);
+// The same, telling the member when the desktop has no program for it (a
+// bare window manager or a remote session), where otherwise nothing at all
+// would happen on screen.
+bool ShellOpenFileOrTell(const QString& path);
+bool ShellOpenFolderOrTell(const QString& path);
 bool ShellStartProgram(const QString& program, const QStringList& arguments);
 
 // Ends the program at once, without closing windows one by one. Callers

@@ -7,21 +7,8 @@
 #include <QFile>
 
 namespace StartupSteps {
-namespace {
 
-// A plain text editor, a web page editor and a picture editor, as Debian
-// installs them (gnome-text-editor, bluefish, gimp); a member whose desktop
-// has others lists them with "Configure External Editors...".
-const char* const kDefaultEditors = "Text Editor\r\n"
-                                    "/usr/bin/gnome-text-editor\r\n"
-                                    "Bluefish HTML Editor\r\n"
-                                    "/usr/bin/bluefish\r\n"
-                                    "GIMP Image Editor\r\n"
-                                    "/usr/bin/gimp\r\n";
-
-} // namespace
-
-void PrepareExternalEditorsFile()
+void PrepareExternalEditorsFile(const std::function<QByteArray()>& firstList)
 {
     modSkiff::ExternalEditorsFile =
         AppPaths::ProgramFolder() + QLatin1String("/external editors.ini");
@@ -30,7 +17,7 @@ void PrepareExternalEditorsFile()
         return;
     if (!file.open(QIODevice::WriteOnly))
         return; // a read-only program folder simply has no editors list yet
-    file.write(kDefaultEditors);
+    file.write(firstList());
 }
 
 void ReadNoReadOnly()

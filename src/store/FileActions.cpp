@@ -147,8 +147,10 @@ void SharedFiles::OpenFile(const QList<ListedFile>& selected)
             ++notOpened;
             continue;
         }
-        if (SafeName::AcceptLocalName(file.Record.Name))
-            ShellOpenFile(LocalFolder + file.Record.Name);
+        // Without a program for one file there is none for the rest either.
+        if (SafeName::AcceptLocalName(file.Record.Name) &&
+            !ShellOpenFileOrTell(LocalFolder + file.Record.Name))
+            break;
     }
     if (notOpened > 0)
         MsgBox(QString::number(notOpened) +

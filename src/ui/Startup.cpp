@@ -12,6 +12,7 @@
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/StartupSteps.h"
+#include "editors/InstalledEditors.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,7 +51,7 @@ bool Run(const QString& commandLine, const Steps& steps)
 {
     using namespace modSkiff;
 
-    StartupSteps::PrepareExternalEditorsFile();
+    StartupSteps::PrepareExternalEditorsFile(InstalledEditors::FirstRunList);
     StartupSteps::ReadNoReadOnly();
     StartupSteps::ReadProxySwitch(commandLine);
 

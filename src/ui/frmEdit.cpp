@@ -1,6 +1,7 @@
 #include "frmEdit.h"
 
 #include "ModalWindow.h"
+#include "PagePreview.h"
 #include "WindowPlacement.h"
 #include "widgets/BrowserView.h"
 #include "widgets/CaptionButton.h"
@@ -123,9 +124,11 @@ frmEdit::frmEdit(const QString& sitePath, QWidget* parent)
     window->addWidget(webPreview, 1);
     window->addWidget(picTransfer);
 
-    connect(cmdSendToServer, &QToolButton::clicked, this, &frmEdit::cmdSendToServer_Click);
-    connect(cmdDiscard, &QToolButton::clicked, this, &frmEdit::cmdDiscard_Click);
-    connect(cmdPreview, &QToolButton::clicked, this, &frmEdit::cmdPreview_Click);
+    connect(cmdSendToServer, &QToolButton::clicked, this,
+            Guarded([this] { cmdSendToServer_Click(); }));
+    connect(cmdDiscard, &QToolButton::clicked, this, Guarded([this] { cmdDiscard_Click(); }));
+    connect(cmdPreview, &QToolButton::clicked, this,
+            Guarded([this] { cmdPreview_Click(); }, kErrorsIgnored));
     connect(cmdPreviewInRegisteredApplication, &QToolButton::clicked, this,
             &frmEdit::cmdPreviewInRegisteredApplication_Click);
 
@@ -173,7 +176,10 @@ void frmEdit::cmdPreviewInRegisteredApplication_Click()
     RunGuarded(
         [this] {
             m_session.WriteMirrorCopy(txtEdit->text());
-            ShellOpenFile(m_session.MirrorCopy());
+            // Where the desktop has no browser, the editor's own preview.
+            if (PagePreview::Open(m_session.MirrorCopy()) == PagePreview::OwnViewWanted &&
+                webPreview->isHidden())
+                cmdPreview_Click();
         },
         vbOKOnly);
 }

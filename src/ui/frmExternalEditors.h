@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class TextBox;
 
 // "Configure External Editors": the editors file as text, saved on closing
@@ -12,6 +13,8 @@ class frmExternalEditors : public QWidget
 public:
     explicit frmExternalEditors(QWidget* parent = nullptr);
 
+    // How the list is written, above it.
+    QLabel* lblFormat;
     TextBox* txtExternalEditors;
 
 protected:

@@ -1,10 +1,11 @@
 #include "frmPostNews.h"
 
+#include "PagePreview.h"
 #include "WindowPlacement.h"
 #include "CloseAfterOperation.h"
 #include "widgets/TransferProgress.h"
 
-#include "app/Errors.h"
+#include "app/Guard.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/Settings.h"
@@ -28,7 +29,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <exception>
 
 using namespace modSkiff;
 
@@ -159,13 +159,13 @@ frmPostNews::frmPostNews(QWidget* parent) : QWidget(parent)
     window->addWidget(picTransfer);
 
     connect(cboWhichPage, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            [this] { Guarded([this] { cboWhichPage_Click(); }); });
+            Guarded([this] { cboWhichPage_Click(); }));
     OnClick(cmdPost, &frmPostNews::cmdPost_Click);
     OnClick(cmdPreview, &frmPostNews::cmdPreview_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QWidget::close);
-    OnClick(cmdNewMember, &frmPostNews::cmdNewMember_Click);
-    OnClick(cmdInsertImage, &frmPostNews::cmdInsertImage_Click);
-    OnClick(cmdInsertHyperlink, &frmPostNews::cmdInsertHyperlink_Click);
+    OnInsert(cmdNewMember, &frmPostNews::cmdNewMember_Click);
+    OnInsert(cmdInsertImage, &frmPostNews::cmdInsertImage_Click);
+    OnInsert(cmdInsertHyperlink, &frmPostNews::cmdInsertHyperlink_Click);
     OnClick(cmdChangeGIF, &frmPostNews::cmdChangeGIF_Click);
 
     resize(560, 460);
@@ -174,24 +174,22 @@ frmPostNews::frmPostNews(QWidget* parent) : QWidget(parent)
     txtTimeZone->setText(GetSetting(kPostNews, kTimeZone, QStringLiteral("EST")));
     // The member sees the window at once; it fills itself from the site.
     setEnabled(false);
-    QTimer::singleShot(0, this, [this] { Guarded([this] { Form_Load(); }); });
-}
-
-template <typename Handler> void frmPostNews::Guarded(Handler handler)
-{
-    try {
-        handler();
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbCritical);
-    } catch (const std::exception& error) {
-        MsgBox(QString::fromLocal8Bit(error.what()), vbCritical);
-    }
+    QTimer::singleShot(0, this, Guarded([this] { Form_Load(); }));
 }
 
 void frmPostNews::OnClick(QPushButton* button, void (frmPostNews::*handler)())
 {
+    connect(button, &QPushButton::clicked, this, Guarded([this, handler] { (this->*handler)(); }));
+}
+
+void frmPostNews::OnInsert(QPushButton* button, void (frmPostNews::*handler)())
+{
+    // The member goes on typing where the inserted text ends, whether or not
+    // anything was inserted; a focused button would also open its question
+    // again on the next Space.
     connect(button, &QPushButton::clicked, this, [this, handler] {
-        Guarded([this, handler] { (this->*handler)(); });
+        RunGuarded([this, handler] { (this->*handler)(); });
+        txtNews->setFocus(Qt::OtherFocusReason);
     });
 }
 
@@ -264,8 +262,14 @@ void frmPostNews::cmdPost_Click()
 
 void frmPostNews::cmdPreview_Click()
 {
-    if (BuildNewsPage(false))
-        ShellOpenFile(NewsPosting::MirrorPage(m_pagePath));
+    if (!BuildNewsPage(false))
+        return;
+    const QString page = NewsPosting::MirrorPage(m_pagePath);
+    if (PagePreview::Open(page) != PagePreview::OwnViewWanted)
+        return;
+    if (!m_ownPreview)
+        m_ownPreview = new PagePreviewWindow(this);
+    m_ownPreview->ShowPage(page);
 }
 
 void frmPostNews::cmdNewMember_Click()
@@ -309,11 +313,7 @@ void frmPostNews::cmdChangeGIF_Click()
 {
     CloseAfterOperation holdClose(*this);
     setEnabled(false);
-    try {
-        NameGif::Replace(*inet, txtNameGIF->text());
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
-    }
+    RunGuarded([this] { NameGif::Replace(*inet, txtNameGIF->text()); }, vbOKOnly);
     LoadNameGIF();
     setEnabled(true);
 }

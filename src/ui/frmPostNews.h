@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class Inet;
+class PagePreviewWindow;
 class TransferProgress;
 class QComboBox;
 class QLabel;
@@ -69,9 +71,9 @@ private:
     void cmdInsertHyperlink_Click();
     void cmdChangeGIF_Click();
 
-    // Runs an event handler; an error it did not handle becomes a message.
-    template <typename Handler> void Guarded(Handler handler);
     void OnClick(QPushButton* button, void (frmPostNews::*handler)());
+    // An inserting button: the focus goes back into the news text after it.
+    void OnInsert(QPushButton* button, void (frmPostNews::*handler)());
 
     // The news box as the member's text: selection and insertions with
     // CR LF line breaks.
@@ -82,4 +84,6 @@ private:
     QString m_pagePath;
     QString m_templatePath;
     bool m_loaded = false;
+    // Skiff's own view of the previewed page, where the desktop has no browser.
+    QPointer<PagePreviewWindow> m_ownPreview;
 };

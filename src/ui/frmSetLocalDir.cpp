@@ -53,7 +53,7 @@ frmSetLocalDir::frmSetLocalDir(QWidget* parent) : QDialog(parent)
     resize(420, 460);
 
     connect(dirLocalFolder->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &frmSetLocalDir::showSelection);
+            Guarded([this] { showSelection(); }));
     connect(cmdSetLocalDir, &QPushButton::clicked, this,
             Guarded([this] { cmdSetLocalDir_Click(); }));
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -10,7 +10,6 @@
 #include "app/Guard.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
-#include "app/Windows1252.h"
 #include "app/modSkiff.h"
 #include "transport/Inet.h"
 #include "users/UserAdmin.h"
@@ -28,6 +27,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace modSkiff;
@@ -121,12 +121,12 @@ frmUsers::frmUsers(QWidget* parent) : QWidget(parent)
 
     connect(lvwFileList, &ListView::itemClick, this, &frmUsers::lvwFileList_ItemClick);
     connect(lvwFileList, &ListView::selectionChanged, this,
-            &frmUsers::lvwFileList_SelectionChanged);
+            Guarded([this] { lvwFileList_SelectionChanged(); }));
     connect(cmdNewUser, &QPushButton::clicked, this, &frmUsers::cmdNewUser_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(cmdApplyToUser, &QPushButton::clicked, this, &frmUsers::cmdApplyToUser_Click);
     connect(cmdWebAccess, &QPushButton::clicked, this, &frmUsers::cmdWebAccess_Click);
-    connect(txtUserName, &QLineEdit::textChanged, this, &frmUsers::txtUserName_Change);
+    connect(txtUserName, &QLineEdit::textChanged, this, Guarded([this] { txtUserName_Change(); }));
 
     setMinimumSize(440, 330);
     resize(520, 380);
@@ -172,18 +172,32 @@ void frmUsers::FillUserList()
     lvwFileList->endUpdate();
 }
 
-void frmUsers::lvwFileList_ItemClick(ListItem*)
+void frmUsers::lvwFileList_ItemClick(ListItem* clicked)
 {
-    RunGuarded([this] {
-        ListItem* selected = lvwFileList->selectedItem();
-        if (!selected)
-            return;
+    ListItem* selected = lvwFileList->selectedItem();
+    // While the selection goes back to the member being edited, the click or
+    // key that moved it has been answered already.
+    if (!selected || m_returning || (clicked && clicked != selected))
+        return;
+    bool leave = false;
+    RunGuarded([this, &leave] { leave = LeaveChosen(); });
+    if (!leave) {
+        // Once the list has finished with the click or key: changing the
+        // selection while the view still moves it would be undone.
+        m_returning = true;
+        QTimer::singleShot(0, this, [this] {
+            m_returning = false;
+            if (m_chosen)
+                m_chosen->setSelected(true);
+        });
+        return;
+    }
+    RunGuarded([this, selected] {
         m_chosen = selected;
-        const std::optional<UserRecord> record =
-            UserFile::Read(m_workingCopy, selected->index() + 1);
+        m_chosenRecord = UserFile::Read(m_workingCopy, UserAdmin::RecordNumber(selected->index()));
         // A member added but not applied yet has no record.
-        if (record)
-            ShowRecord(*record);
+        if (m_chosenRecord)
+            ShowRecord(*m_chosenRecord);
         else
             ShowNewUser();
     });
@@ -195,7 +209,27 @@ void frmUsers::lvwFileList_SelectionChanged()
     // Changes to User" never writes one member's boxes over another's record.
     ListItem* selected = lvwFileList->selectedItem();
     if (selected && selected != m_chosen)
-        lvwFileList_ItemClick(selected);
+        lvwFileList_ItemClick(nullptr);
+}
+
+bool frmUsers::LeaveChosen()
+{
+    if (!m_chosen || fraUserInfo->isHidden() ||
+        !UserAdmin::HasUnappliedChanges(m_chosenRecord, Boxes()))
+        return true;
+    switch (MsgBox(QStringLiteral("The changes to ") + m_chosen->text() +
+                       QStringLiteral(" have not been applied.  Apply them now?\r\n\r\nYes applies "
+                                      "them, No discards them, Cancel goes back to them."),
+                   vbYesNoCancel | vbQuestion)) {
+    case vbYes: return ApplyChanges(m_chosen);
+    case vbNo: fraUserInfo->hide(); return true;
+    default: return false;
+    }
+}
+
+UserAdmin::MemberBoxes frmUsers::Boxes() const
+{
+    return {txtUserName->text(), txtPassword->text(), SelectedLevel()};
 }
 
 void frmUsers::ShowRecord(const UserRecord& record)
@@ -241,7 +275,7 @@ void frmUsers::SelectLevel(unsigned char level)
     }
 }
 
-unsigned char frmUsers::SelectedLevel() const
+UserAdmin::Level frmUsers::SelectedLevel() const
 {
     if (optAdmin->isChecked())
         return UserAdmin::Administrator;
@@ -255,9 +289,12 @@ unsigned char frmUsers::SelectedLevel() const
 void frmUsers::cmdNewUser_Click()
 {
     RunGuarded([this] {
+        if (!LeaveChosen())
+            return;
         ListItem* item = lvwFileList->addItem(QString(), QStringLiteral("New User"),
                                               QStringLiteral("level3"));
         m_chosen = item;
+        m_chosenRecord.reset();
         item->setSelected(true);
         item->ensureVisible();
         ShowNewUser();
@@ -270,29 +307,26 @@ void frmUsers::cmdNewUser_Click()
 void frmUsers::cmdApplyToUser_Click()
 {
     RunGuarded([this] {
-        ListItem* selected = lvwFileList->selectedItem();
-        if (!selected)
-            return;
-        // A blank nickname would let anybody in who leaves the login boxes empty.
-        if (TrimSpaces(txtUserName->text()).isEmpty()) {
-            MsgBox(QStringLiteral("Please enter a user name."), vbExclamation);
-            return;
-        }
-        const QString password = txtPassword->text();
-        if (Windows1252::decode(Windows1252::encode(password)) != password) {
-            MsgBox(QStringLiteral("The password can only hold letters, digits and signs of the "
-                                  "Windows-1252 character set."),
-                   vbExclamation);
-            return;
-        }
-        const UserRecord record =
-            UserRecord::FromClear(txtUserName->text(), password, SelectedLevel());
-        // The file first: a write that fails leaves the entry as the file has it.
-        UserFile::Write(m_workingCopy, selected->index() + 1, record);
-        selected->setText(record.TrimmedName());
-        selected->setSmallIcon(UserAdmin::LevelIconKey(record.Level));
-        fraUserInfo->hide();
+        if (ListItem* selected = lvwFileList->selectedItem())
+            ApplyChanges(selected);
     });
+}
+
+bool frmUsers::ApplyChanges(ListItem* entry)
+{
+    const UserAdmin::RecordToApply apply = UserAdmin::RecordFor(Boxes());
+    if (!apply.record) {
+        MsgBox(apply.refusal, vbExclamation);
+        return false;
+    }
+    // The file first: a write that fails leaves the entry as the file has it.
+    UserFile::Write(m_workingCopy, UserAdmin::RecordNumber(entry->index()), *apply.record);
+    entry->setText(apply.record->TrimmedName());
+    entry->setSmallIcon(UserAdmin::LevelIconKey(apply.record->Level));
+    if (entry == m_chosen)
+        m_chosenRecord = apply.record;
+    fraUserInfo->hide();
+    return true;
 }
 
 void frmUsers::cmdWebAccess_Click()

@@ -11,11 +11,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-struct UserRecord;
 
-namespace UserAdmin {
-struct Enabling;
-}
+#include "users/UserAdmin.h"
+
+#include <optional>
 
 // User administration: the members of the user file, changed one by one in
 // a local working copy that goes back to the site when the window closes.
@@ -70,12 +69,20 @@ private:
     // Enables what the administrator may change and shows the frame.
     void ShowUserInfo(const UserAdmin::Enabling& enabling);
     void SelectLevel(unsigned char level);
-    unsigned char SelectedLevel() const;
+    UserAdmin::Level SelectedLevel() const;
+    UserAdmin::MemberBoxes Boxes() const;
+    // Before the boxes show another member: unapplied changes are applied,
+    // discarded or kept as the administrator answers. False to stay.
+    bool LeaveChosen();
+    // Writes the boxes into the entry's record; false when they are refused.
+    bool ApplyChanges(ListItem* entry);
     void DeleteWorkingCopy();
 
     QString m_workingCopy; // "_files.dat" in the local folder, by its full path
     bool m_downloaded = false; // the site's user file arrived when the window opened
     bool m_filtering = false;
     bool m_updating = false;
+    bool m_returning = false; // the selection goes back to m_chosen
     ListItem* m_chosen = nullptr; // the entry the boxes show
+    std::optional<UserRecord> m_chosenRecord; // its record as stored; none for a member being added
 };

@@ -1,5 +1,7 @@
 #include "UserAdmin.h"
 
+#include "app/Windows1252.h"
+
 namespace UserAdmin {
 
 Level ShownLevel(unsigned char storedLevel)
@@ -34,6 +36,32 @@ Enabling EnablingFor(bool privileged, const std::optional<UserRecord>& chosen,
         chosen->TrimmedName().compare(currentUser, Qt::CaseInsensitive) == 0;
     enabling.password = enabling.apply = own;
     return enabling;
+}
+
+RecordToApply RecordFor(const MemberBoxes& boxes)
+{
+    if (TrimSpaces(boxes.name).isEmpty())
+        return {std::nullopt, QStringLiteral("Please enter a user name.")};
+    if (Windows1252::decode(Windows1252::encode(boxes.password)) != boxes.password)
+        return {std::nullopt,
+                QStringLiteral("The password can only hold letters, digits and signs of the "
+                               "Windows-1252 character set.")};
+    return {UserRecord::FromClear(boxes.name, boxes.password, boxes.level), QString()};
+}
+
+int RecordNumber(int entryIndex)
+{
+    return entryIndex + 1;
+}
+
+bool HasUnappliedChanges(const std::optional<UserRecord>& stored, const MemberBoxes& boxes)
+{
+    if (!stored)
+        return true;
+    const UserRecord typed = UserRecord::FromClear(boxes.name, boxes.password, boxes.level);
+    return typed.TrimmedName() != stored->TrimmedName() ||
+           typed.TrimmedPassword() != stored->TrimmedPassword() ||
+           ShownLevel(typed.Level) != ShownLevel(stored->Level);
 }
 
 bool IsNicknameCharacter(QChar c)

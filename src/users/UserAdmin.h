@@ -39,6 +39,33 @@ struct Enabling
 Enabling EnablingFor(bool privileged, const std::optional<UserRecord>& chosen,
                      const QString& currentUser);
 
+// The boxes of a member's information as the administrator left them.
+struct MemberBoxes
+{
+    QString name;
+    QString password;
+    Level level = LockedOut;
+};
+
+// The record "Apply Changes to User" writes for the boxes, or, when none,
+// the message that says why: a blank nickname would let in anybody who
+// leaves the login boxes empty, and the user file holds only Windows-1252.
+struct RecordToApply
+{
+    std::optional<UserRecord> record;
+    QString refusal;
+};
+RecordToApply RecordFor(const MemberBoxes& boxes);
+
+// The user file's record number (from 1) of the list entry at this position
+// (from 0): the list is never sorted, so the two orders are one.
+int RecordNumber(int entryIndex);
+
+// Whether the boxes hold something the member's stored record does not, as
+// the record they would write compares (fields cut to their widths and
+// trimmed, levels as shown). A member being added (no record) always does.
+bool HasUnappliedChanges(const std::optional<UserRecord>& stored, const MemberBoxes& boxes);
+
 // A nickname box's text with its caret and the length of the selection that
 // starts there.
 struct NicknameEdit

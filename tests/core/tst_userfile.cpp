@@ -1,7 +1,8 @@
 // The user file: its 60-byte records, their codec and the login's matching;
 // the rules of user administration (the option a stored level shows, what
 // an administrator may change in whose record, the nickname filter with its
-// caret and selection); and the working copy: whole records read, one
+// caret and selection, the checks before a record is applied and when the
+// boxes hold unapplied changes); and the working copy: whole records read, one
 // written at its place or appended, the raw download of the site's file
 // (its upload is checked end to end with the window). The files here are
 // built byte by byte, so a codec that is wrong both ways cannot hide.
@@ -137,6 +138,51 @@ private slots:
         if (!chosen.isEmpty())
             record = UserRecord::FromClear(chosen, QStringLiteral("secret"), level);
         QCOMPARE(Marks(EnablingFor(signedIn == QLatin1String("Orrin"), record, signedIn)), marks);
+    }
+
+    // What "Apply Changes to User" writes, and what it refuses: a blank
+    // nickname would let in whoever leaves the login boxes empty; a password
+    // the user file's character set cannot hold would not log in again.
+    void applyingTheBoxes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("refusal"); // "" when a record is written
+        QTest::newRow("blank nickname") << "   " << "x" << "Please enter a user name.";
+        QTest::newRow("outside Windows-1252") << "Ann" << "hēron"
+            << "The password can only hold letters, digits and signs of the Windows-1252 character set.";
+        QTest::newRow("accented, in the set") << "Ann" << "héron" << "";
+        QTest::newRow("empty password") << "Ann" << "" << "";
+    }
+    void applyingTheBoxes()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, refusal);
+        const RecordToApply apply = RecordFor({name, password, FullAccess});
+        QCOMPARE(apply.refusal, refusal);
+        QCOMPARE(apply.record.has_value(), refusal.isEmpty());
+        if (apply.record) {
+            QCOMPARE(apply.record->ToBytes(), UserRecord::FromClear(name, password, 3).ToBytes());
+        }
+    }
+
+    // The question on switching members comes only when the boxes differ
+    // from the record as it would be stored again.
+    void unappliedChangesAreThoseTheRecordWouldShow()
+    {
+        const UserRecord pip = UserRecord::FromClear("Pip", "pebble", 2);
+        QVERIFY(!HasUnappliedChanges(pip, {"Pip", "pebble", ReadOnly}));
+        QVERIFY(HasUnappliedChanges(pip, {"Pip", "gravel", ReadOnly}));
+        QVERIFY(HasUnappliedChanges(pip, {"Pippa", "pebble", ReadOnly}));
+        QVERIFY(HasUnappliedChanges(pip, {"Pip", "pebble", FullAccess}));
+        // Cut to the field's width, as it would be written.
+        const QString longName(UserRecord::NameLength, QLatin1Char('n'));
+        QVERIFY(!HasUnappliedChanges(UserRecord::FromClear(longName, "", 2),
+                                     {longName + "x", "", ReadOnly}));
+        // A stored level no option shows is unchanged while "Locked Out" stays.
+        QVERIFY(!HasUnappliedChanges(UserRecord::FromClear("Mordo", "c", 9), {"Mordo", "c", LockedOut}));
+        QVERIFY(HasUnappliedChanges(std::nullopt, {"NewUser", "", FullAccess}));
     }
 
     void nicknameFilterKeepsCaretAndSelection_data()

@@ -24,8 +24,15 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
+#include <memory>
+#include <optional>
+#if __has_include(<QWebEngineView>)
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#endif
 
 using namespace modSkiff;
 
@@ -57,6 +64,22 @@ template <typename W> bool Drive(const std::function<void()>& open, std::functio
 bool Edit(const QString& sitePath, std::function<void(frmEdit*)> action)
 {
     return Drive<frmEdit>([&] { frmEdit::EditFile(sitePath); }, std::move(action));
+}
+
+// The text the preview shows once its page has loaded (polled by QTRY_*).
+QString PreviewText(BrowserView* view)
+{
+    QWidget* engine = view->findChild<QWidget*>(QStringLiteral("engine"));
+#if __has_include(<QWebEngineView>)
+    if (auto* web = qobject_cast<QWebEngineView*>(engine)) {
+        auto text = std::make_shared<std::optional<QString>>();
+        web->page()->toPlainText([text](const QString& shown) { *text = shown; });
+        QTest::qWaitFor([&] { return text->has_value(); }, 2000);
+        return text->value_or(QString()).trimmed();
+    }
+#endif
+    auto* browser = qobject_cast<QTextBrowser*>(engine);
+    return browser ? browser->toPlainText().trimmed() : QString();
 }
 
 QString Confirm(const QString& what)
@@ -133,6 +156,14 @@ class TestExplorer : public SiteTestCase
         const bool del = w.cmdDeleteFile->isEnabled() && w.mnuActionDeleteFile->isEnabled();
         return QStringList{add ? "add" : "", del ? "delete" : ""}.join(' ').trimmed();
     }
+    // The list's view on screen (the list keeps one per view mode).
+    QAbstractItemView* listView() const
+    {
+        QAbstractItemView* view = nullptr;
+        for (QAbstractItemView* candidate : m_window->lvwExplorer->findChildren<QAbstractItemView*>())
+            view = candidate->isVisible() ? candidate : view;
+        return view;
+    }
     void select(const QStringList& names) const
     {
         for (ListItem* row : m_window->lvwExplorer->items())
@@ -190,6 +221,17 @@ private slots:
         QCOMPARE(listings(QString()), 1);
         QCOMPARE(listings("news/"), 1);
         QCOMPARE(listings("empty/"), 2);
+    }
+
+    // By name, letter case aside and numbers by their value, whatever order
+    // the server lists them in.
+    void theFilesAreListedByName()
+    {
+        for (const char* name : {"b.html", "A10.html", "a2.html"})
+            site().writeSiteFile(QStringLiteral("mixed/") + name, "x");
+        openAs(QStringLiteral("Orrin"), 4);
+        click("mixed");
+        QCOMPARE(files(), (QStringList{"a2.html", "A10.html", "b.html"}));
     }
 
     // The rights of each folder come from the list, and the member's picture
@@ -334,7 +376,7 @@ private slots:
         // The next window reads the list as written back.
         reopen();
         click("news");
-        QCOMPARE(files(), (QStringList{"fresh.html", "added.html"}));
+        QCOMPARE(files(), (QStringList{"added.html", "fresh.html"}));
     }
 
     void newFileNames()
@@ -355,7 +397,9 @@ private slots:
 
         services().answerInput("INDEX.html");
         window.cmdNewFile->click();
-        QCOMPARE(files(), before + QStringList{"INDEX.html"});
+        QStringList after = files();
+        QVERIFY(after.removeOne("INDEX.html"));
+        QCOMPARE(after, before);
         QVERIFY(!site().siteFileExists("news/INDEX.html"));
         // The cached listing holds it for the next visit.
         click("WebPage");
@@ -396,10 +440,7 @@ private slots:
         frmExplorer& window = openAs(QStringLiteral("Orrin"), 4);
         select({"index.html"});
         window.mnuActionDownload->setVisible(false);
-        QAbstractItemView* view = nullptr;
-        for (QAbstractItemView* candidate : window.lvwExplorer->findChildren<QAbstractItemView*>())
-            view = candidate->isVisible() ? candidate : view;
-        QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+        QTest::mouseRelease(listView()->viewport(), Qt::RightButton, {}, QPoint(5, 5));
         QTRY_VERIFY(window.mnuAction->isVisible());
         QVERIFY(window.mnuActionDownload->isVisible());
         QCOMPARE(window.mnuAction->defaultAction(), window.mnuActionOpenEdit);
@@ -409,6 +450,12 @@ private slots:
         QCOMPARE(services().shell.size(), 1);
         QCOMPARE(services().shell.first().kind, ShellRequest::OpenFolder);
         QCOMPARE(services().shell.first().path, LocalFolder + "WebPage");
+        // Where the desktop has no file manager, the member hears so.
+        services().desktopOpens = false;
+        services().expect("No file manager on this desktop could show the folder " + LocalFolder +
+                              "WebPage.",
+                          vbExclamation);
+        window.cmdExplorer->click();
     }
 
     void previewPaneAndLayout()
@@ -455,6 +502,24 @@ private slots:
         window.cmdPreviewPAne->click();
         QVERIFY(window.picPreview->isHidden() && window.picResize2->isHidden());
         QCOMPARE(window.lvwExplorer->geometry().right(), window.width() - 1);
+    }
+
+    // The pane shows the file selected before it opened, and the page as the
+    // editor has just sent it.
+    void thePreviewFollowsTheSelectionAndTheEditor()
+    {
+        site().writeSiteFile("about.html", "<p>about us</p>");
+        frmExplorer& window = openAs("Orrin", 4);
+        WriteFileBytes(mirror("about.html"), "<p>as it was</p>");
+        select({"about.html"});
+        window.cmdPreviewPAne->click();
+        QCOMPARE(window.webPreview->LocationURL(), "file://" + mirror("about.html"));
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewText(window.webPreview), "as it was", 20000);
+        QVERIFY(Drive<frmEdit>([&] { window.cmdOpenEdit->click(); }, [&](frmEdit* editor) {
+            editor->txtEdit->setText("<p>as sent</p>");
+            editor->cmdSendToServer->click();
+        }));
+        QTRY_COMPARE_WITH_TIMEOUT(PreviewText(window.webPreview), "as sent", 20000);
     }
 
     void theMainMenuOpensOneExplorer()
@@ -569,6 +634,16 @@ private slots:
             QVERIFY(editor->webPreview->isHidden() && editor->txtEdit->isVisible());
             editor->txtEdit->setText(draft + "!");
             editor->cmdPreviewInRegisteredApplication->click();
+            QCOMPARE(editor->cmdPreview->text(), "Preview");
+            // No browser on this desktop: Yes turns to the editor's own preview.
+            services().desktopOpens = false;
+            services().expect("No program on this desktop could open " + mirror("about.html") +
+                                  ".\r\n\r\nShow the page in Skiff's own preview instead?",
+                              vbYesNo | vbQuestion, vbYes);
+            editor->cmdPreviewInRegisteredApplication->click();
+            QCOMPARE(editor->cmdPreview->text(), "Back to Edit Mode");
+            QVERIFY(editor->webPreview->isVisible());
+            editor->cmdPreview->click();
 
             editor->txtEdit->setText("changed");
             services().expect(kSendChanges, vbYesNoCancel, vbCancel);
@@ -577,7 +652,7 @@ private slots:
             services().expect(kSendChanges, vbYesNoCancel, vbNo); // asked again
             editor->close();
         }));
-        QCOMPARE(services().shell.size(), 1);
+        QCOMPARE(services().shell.size(), 2);
         QCOMPARE(services().shell.first().kind, ShellRequest::OpenFile);
         QCOMPARE(services().shell.first().path, LocalFolder + "WebPage/about.html");
         QCOMPARE(ReadFileBytes(mirror("about.html")), (draft + "!").toUtf8());
@@ -609,6 +684,19 @@ private slots:
                                        "Configure External Editors..."}));
         QCOMPARE(window.mnuAction->pos(), window.cmdExternalEditor->mapToGlobal(QPoint(
                                                2, window.cmdExternalEditor->height() + 2)));
+
+        // Once that menu has closed, the file items' shortcuts work again, one
+        // after the other.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        select({});
+        listView()->setFocus();
+        services().expect("No Files are Selected.  Please select the files to download.", vbOKOnly);
+        QTest::keyClick(listView(), Qt::Key_D, Qt::ControlModifier);
+        services().expect(kNoneToDelete, vbOKOnly);
+        QTest::keyClick(listView(), Qt::Key_Delete);
+        QCOMPARE(services().pendingAnswers(), 0);
+        select({"index.html"});
 
         // No mirror copy: Cancel starts nothing, OK downloads and starts.
         const QString notHere = QStringLiteral("WebPage/index.html does not exist on your local hard "

@@ -10,8 +10,10 @@
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "ui/Resources.h"
+#include "ui/PagePreview.h"
 #include "ui/frmMainMenu.h"
 #include "ui/frmPostNews.h"
+#include "ui/widgets/BrowserView.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -204,6 +206,23 @@ private slots:
         QCOMPARE(site().readSiteFile(kIndex), kPage);
         QVERIFY(site().ftpCommands("STOR").isEmpty());
         QVERIFY(m_window);
+
+        // A desktop without a browser: the member is told, and Yes shows the
+        // page in Skiff's own view, one window however often.
+        services().desktopOpens = false;
+        const QString question = "No program on this desktop could open " + services().shell.first().path +
+                                 ".\r\n\r\nShow the page in Skiff's own preview instead?";
+        services().expect(question, vbYesNo | vbQuestion, vbNo);
+        click(window.cmdPreview);
+        QVERIFY(!window.findChild<PagePreviewWindow*>());
+        for (int i = 0; i < 2; ++i) {
+            services().expect(question, vbYesNo | vbQuestion, vbYes);
+            click(window.cmdPreview);
+        }
+        const QList<PagePreviewWindow*> own = window.findChildren<PagePreviewWindow*>();
+        QCOMPARE(own.size(), 1);
+        QVERIFY(own.first()->isVisible());
+        QCOMPARE(own.first()->webPreview->LocationURL(), "file://" + services().shell.first().path);
     }
 
     void hyperlink_data()
@@ -254,9 +273,13 @@ private slots:
         }
     }
 
+    // Each insertion hands the focus back to the text, after what it put in,
+    // so that typing on goes there and not to the button.
     void welcomeAndImageGoInBeforeTheSelection()
     {
         frmPostNews& window = open();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         type("Hello world");
         selectNews(6, 11);
         services().answerInput("Wren");
@@ -264,7 +287,9 @@ private slots:
         QCOMPARE(services().last().prompt, "Please enter the name of the new member");
         QCOMPARE(services().last().title, "New Member");
         QCOMPARE(services().last().defaultText, "Orrin");
-        QCOMPARE(window.txtNews->toPlainText(), "Hello \n<b>QX Welcomes Wren to the QX Team!</b>world");
+        QCOMPARE(QApplication::focusWidget(), window.txtNews);
+        QTest::keyClicks(QApplication::focusWidget(), "!");
+        QCOMPARE(window.txtNews->toPlainText(), "Hello \n<b>QX Welcomes Wren to the QX Team!</b>!world");
 
         selectNews(0, 5);
         services().answerInput("pic.gif");
@@ -273,13 +298,14 @@ private slots:
         QCOMPARE(services().last().title, "Insert Image");
         QCOMPARE(services().last().defaultText, SiteConfig::HttpBase() + kAnnGif);
         QCOMPARE(window.txtNews->toPlainText(),
-                 "<img src=\"pic.gif\" border=\"0\">Hello \n<b>QX Welcomes Wren to the QX Team!</b>world");
+                 "<img src=\"pic.gif\" border=\"0\">Hello \n<b>QX Welcomes Wren to the QX Team!</b>!world");
 
-        // An empty answer inserts nothing.
+        // An empty answer inserts nothing, and the focus goes back all the same.
         const QString before = window.txtNews->toPlainText();
         services().answerInput("");
         click(window.cmdNewMember);
         QCOMPARE(window.txtNews->toPlainText(), before);
+        QCOMPARE(QApplication::focusWidget(), window.txtNews);
     }
 
     void changingTheNameGif()

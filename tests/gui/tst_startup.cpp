@@ -14,6 +14,7 @@
 #include "ui/frmMainMenu.h"
 #include "ui/frmSetLocalDir.h"
 #include "ui/frmSplash.h"
+#include "ui/services/DesktopServices.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -66,6 +67,22 @@ class TestStartup : public SiteTestCase
     bool run(const QString& commandLine = QString()) { return Startup::Run(commandLine, m_login.steps()); }
 
     void publishUsers(const QByteArray& bytes) { site().writeSiteFile("qxg/_files.dat", bytes); }
+
+    // An executable script (or, not executable, a plain file) at this path.
+    static void program(const QString& path, const QByteArray& script = "#!/bin/sh\n", bool executable = true)
+    {
+        WriteFileBytes(path, script);
+        QFile::setPermissions(path, executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                               : QFile::ReadOwner | QFile::WriteOwner);
+    }
+    // Runs the action with only these folders on the PATH.
+    static void withPath(const QStringList& folders, const std::function<void()>& action)
+    {
+        const QByteArray saved = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", saved); });
+        qputenv("PATH", folders.join(':').toLocal8Bit());
+        action();
+    }
 
     // Types the entries and presses Login.
     static void attempt(frmLogin& login, const QString& name, const QString& password)
@@ -252,7 +269,7 @@ private slots:
     {
         signIn();
         storeLocalFolder();
-        QVERIFY(run());
+        withPath({env().root() + "/nothing"}, [&] { QVERIFY(run()); });
         QVERIFY(m_login.splashVisibleDuringLogin);
         QCOMPARE(m_login.splashVersion, "Version 2.0.3");
         QVERIFY(m_login.mainMenuShown);
@@ -260,15 +277,43 @@ private slots:
         QVERIFY(frmSplash::Current() == nullptr);
         const QString path = env().programFolder() + "/external editors.ini";
         QCOMPARE(ExternalEditorsFile, path);
-        QCOMPARE(ReadFileBytes(path),
-                 QByteArray("Text Editor\r\n/usr/bin/gnome-text-editor\r\n"
-                            "Bluefish HTML Editor\r\n/usr/bin/bluefish\r\n"
-                            "GIMP Image Editor\r\n/usr/bin/gimp\r\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray()); // nothing installed on this PATH
+
+        // The first list names what is installed: the desktop's default text
+        // editor by its entry, then the usual ones on the PATH, each program
+        // once, a path with a blank in quotes; a file that cannot run is none.
+        const QString apps = env().root() + "/my apps", bin = env().root() + "/bin";
+        program(apps + "/geany");
+        program(bin + "/gedit");
+        program(bin + "/kate", "#!/bin/sh\n", false);
+        program(bin + "/xdg-mime", "#!/bin/sh\n[ \"$*\" = \"query default text/plain\" ] && echo notes.desktop\n");
+        WriteFileBytes(env().root() + "/share/applications/notes.desktop",
+                       "[Desktop Entry]\nName=Geany Notes\nExec=geany %F\n[Desktop Action new]\nName=New\n");
+        qputenv("XDG_DATA_DIRS", (env().root() + "/share").toLocal8Bit());
+        QFile::remove(path);
+        withPath({apps, bin}, [&] { QVERIFY(run()); });
+        QCOMPARE(QString::fromUtf8(ReadFileBytes(path)),
+                 "Geany Notes\r\n\"" + apps + "/geany\"\r\ngedit\r\n" + bin + "/gedit\r\n");
 
         for (const QByteArray& existing : {QByteArray(), QByteArray("vim\r\n/usr/bin/vim")}) {
             WriteFileBytes(path, existing);
             QVERIFY(run());
             QCOMPARE(ReadFileBytes(path), existing);
+        }
+    }
+
+    // Whether the desktop opened a file shows in xdg-open's exit status; one
+    // still running after the wait is showing it.
+    void theDesktopSaysWhetherItOpenedAFile()
+    {
+        signIn();
+        const QString bin = env().root() + "/bin";
+        for (const auto& [script, opened] : {std::pair("exit 0", true), std::pair("exit 3", false),
+                                             std::pair("exec /bin/sleep 3", true)}) {
+            program(bin + "/xdg-open", QByteArray("#!/bin/sh\n") + script + "\n");
+            withPath({bin}, [&] {
+                QCOMPARE(DesktopServices::OpenWithDesktop(env().root(), 300), opened);
+            });
         }
     }
 

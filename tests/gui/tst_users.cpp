@@ -60,6 +60,12 @@ QString Usable(const frmUsers& users)
     return marks;
 }
 
+QString Unapplied(const QString& member)
+{
+    return "The changes to " + member + " have not been applied.  Apply them now?\r\n\r\nYes "
+           "applies them, No discards them, Cancel goes back to them.";
+}
+
 QList<frmUsers*> ShownUsersWindows()
 {
     QList<frmUsers*> shown;
@@ -160,6 +166,9 @@ private slots:
         QCOMPARE(site().readSiteFile(QStringLiteral("qxg/pip.dat")), list);
         site().clearLog();
 
+        // The member being added, clicked again over a typed nickname: the
+        // question, and No shows the new member's boxes again.
+        services().expect(Unapplied("New User"), vbYesNoCancel | vbQuestion, vbNo);
         ClickEntry(*users, 5);
         QTRY_COMPARE(users->txtUserName->text(), QStringLiteral("NewUser"));
         QCOMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("New User"));
@@ -169,7 +178,7 @@ private slots:
 
         // No: the applied changes go with the working copy.
         QVERIFY(closeWith({vbNo}));
-        QCOMPARE(services().prompts(), QStringList{kQuestion});
+        QCOMPARE(services().prompts(), (QStringList{Unapplied("New User"), kQuestion}));
         QVERIFY(!QFileInfo::exists(env().localPath("_files.dat")));
         QCOMPARE(site().readSiteFile(kSiteUsers), kMembers);
         QVERIFY(site().ftpCommands("STOR").isEmpty());
@@ -238,6 +247,47 @@ private slots:
             QCOMPARE(CurrentUser, QString(stored));
             QCOMPARE(int(CurrentLevel), level);
         }
+    }
+
+    // Choosing another member over changes not applied asks first: Cancel
+    // stays with them, No drops them, Yes applies them (and a refused apply
+    // stays too). Choosing over unchanged boxes asks nothing.
+    void switchingMembersAsksAboutUnappliedChanges()
+    {
+        frmUsers* users = openAs(QStringLiteral("Orrin"));
+        ClickEntry(*users, 3);
+        QTRY_COMPARE(users->txtPassword->text(), QStringLiteral("pebble"));
+        ClickEntry(*users, 2);
+        QTRY_COMPARE(users->txtPassword->text(), QStringLiteral("heron"));
+        QVERIFY(services().shown.isEmpty());
+
+        users->optReadOnly->click();
+        services().expect(Unapplied("Ann"), vbYesNoCancel | vbQuestion, vbCancel);
+        ClickEntry(*users, 3);
+        QTRY_COMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("Ann"));
+        QVERIFY(users->optReadOnly->isChecked());
+
+        services().expect(Unapplied("Ann"), vbYesNoCancel | vbQuestion, vbNo);
+        ClickEntry(*users, 3);
+        QTRY_COMPARE(users->txtPassword->text(), QStringLiteral("pebble"));
+        QCOMPARE(env().readLocal("_files.dat"), kMembers);
+
+        users->txtPassword->setText(QStringLiteral("gravel"));
+        users->txtUserName->clear();
+        services().expect(Unapplied("Pip"), vbYesNoCancel | vbQuestion, vbYes);
+        services().expect(QStringLiteral("Please enter a user name."), vbExclamation);
+        QTest::keyClick(users->lvwFileList->findChild<QStackedWidget*>()->currentWidget(), Qt::Key_Down);
+        QTRY_COMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("Pip"));
+        QCOMPARE(users->txtPassword->text(), QStringLiteral("gravel"));
+
+        users->txtUserName->setText(QStringLiteral("Pip"));
+        services().expect(Unapplied("Pip"), vbYesNoCancel | vbQuestion, vbYes);
+        ClickEntry(*users, 4);
+        QTRY_COMPARE(users->txtPassword->text(), QStringLiteral("cinder"));
+        QCOMPARE(env().readLocal("_files.dat"),
+                 kOrrin + kKestrel + kAnn + StoredUserRecord("Pip", "gravel", 2) + kMordo);
+        QCOMPARE(services().pendingAnswers(), 0);
+        QVERIFY(closeWith({vbNo}));
     }
 
     void aRefusedUploadKeepsTheSitesFileAndTheChanges()

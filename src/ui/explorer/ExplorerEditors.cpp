@@ -10,6 +10,7 @@
 #include "ui/widgets/ListView.h"
 
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "editors/ExternalEditors.h"
 
 #include <QAction>
@@ -81,11 +82,11 @@ void frmExplorer::ShowFileItems(bool visible)
 
 void frmExplorer::cmdExternalEditor_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         ShowFileItems(false);
         mnuAction->popup(cmdExternalEditor->mapToGlobal(
             QPoint(kPopupOffset, cmdExternalEditor->height() + kPopupOffset)));
-    });
+    }, vbOKOnly);
 }
 
 void frmExplorer::mnuActionExternalEditor_Click(int index)
@@ -104,9 +105,9 @@ void frmExplorer::mnuActionExternalEditor_Click(int index)
 
 void frmExplorer::mnuActionConfigure_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         frmExternalEditors window(this);
         ShowModally(&window);
         LoadExternalEditors();
-    });
+    }, vbOKOnly);
 }

@@ -9,6 +9,7 @@
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "transport/Inet.h"
 #include "transport/TransferLog.h"
@@ -198,28 +199,30 @@ void frmExplorer::cmdReplaceWith_Click()
 
 void frmExplorer::cmdSelectAll_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         for (ListItem* item : lvwExplorer->items())
             item->setSelected(true);
-    });
+    }, vbOKOnly);
 }
 
 void frmExplorer::cmdExplorer_Click()
 {
-    Guarded([] { ShellOpenFolder(LocalFolder + QStringLiteral("WebPage")); });
+    RunGuarded([] { ShellOpenFolderOrTell(LocalFolder + QStringLiteral("WebPage")); }, vbOKOnly);
 }
 
 void frmExplorer::cmdPreviewPAne_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         picPreview->setVisible(picPreview->isHidden());
         LayoutWindow();
-    });
+        // The file selected before the pane opened shows at once.
+        PreviewSelected();
+    }, vbOKOnly);
 }
 
 void frmExplorer::mnuTransferLog_Click()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         OpenOnce<frmTransferLog>(m_logWindow, [this] { return new frmTransferLog(*transferLog, this); });
-    });
+    }, vbOKOnly);
 }

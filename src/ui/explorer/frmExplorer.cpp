@@ -10,6 +10,7 @@
 
 #include "app/Errors.h"
 #include "app/GlobalState.h"
+#include "app/Guard.h"
 #include "app/Services.h"
 #include "transport/Inet.h"
 #include "transport/TransferLog.h"
@@ -46,14 +47,21 @@ class frmExplorer::OperationFrame
 public:
     explicit OperationFrame(frmExplorer& window) : m_window(window)
     {
-        if (m_window.m_operations++ == 0)
-            m_window.EnableControls(false);
+        if (m_window.m_operations++ > 0)
+            return;
+        // Disabled controls lose the focus; the list gets it back afterwards,
+        // or its shortcuts (Del after Ctrl+D) would go nowhere.
+        if (QWidget* focus = m_window.focusWidget(); focus && m_window.isAncestorOf(focus))
+            m_focus = focus;
+        m_window.EnableControls(false);
     }
     ~OperationFrame()
     {
         if (--m_window.m_operations > 0)
             return;
         m_window.EnableControls(true);
+        if (m_focus)
+            m_focus->setFocus(Qt::OtherFocusReason);
         if (m_window.m_closeRequested)
             QTimer::singleShot(0, &m_window, &QWidget::close);
     }
@@ -62,6 +70,7 @@ public:
 
 private:
     frmExplorer& m_window;
+    QPointer<QWidget> m_focus;
     BusyPointer m_busy;
 };
 
@@ -95,6 +104,9 @@ frmExplorer::frmExplorer(QWidget* parent) : QWidget(parent), inet(new Inet(this)
     lvwExplorer->setImageList(imglistExplorer);
     lvwExplorer->addColumn(QStringLiteral("name"), QStringLiteral("Name"), 260);
     lvwExplorer->setView(ListView::lvwList);
+    // By name, as file managers show a folder; the server's order is its own.
+    lvwExplorer->setSortKey(0);
+    lvwExplorer->setSorted(true);
 
     picResize2 = new SplitterBar(this);
     picResize2->setObjectName(QStringLiteral("picResize2"));
@@ -257,13 +269,17 @@ void frmExplorer::BuildMenu()
     mnuActionDeleteLocal = item("mnuActionDeleteLocal",
                                 QStringLiteral("Delete selected file(s) from your local hard drive"),
                                 QKeySequence());
+    // "Edit With..." hides the file items, and a hidden item's shortcut is
+    // dead: they come back as the menu closes, so that Ctrl+D, Ctrl+E,
+    // Ctrl+U and Del keep working.
+    connect(mnuAction, &QMenu::aboutToHide, this, [this] { ShowFileItems(true); });
 }
 
 // --- opening, the tree and the list
 
 void frmExplorer::Do_ShowWebPage()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         // A repeated call starts again from the server rather than adding
         // a second root.
         tvwExplorer->clear();
@@ -288,7 +304,7 @@ void frmExplorer::Do_ShowWebPage()
         }
         show();
         ListFolderFiles();
-    });
+    }, vbOKOnly);
 }
 
 void frmExplorer::AddFolderNode(const QString& parentKey, const QString& folder)
@@ -366,39 +382,44 @@ QString frmExplorer::GetFileIcon(const QString& fileName, const QString& folderK
 
 void frmExplorer::tvwExplorer_NodeClick()
 {
-    Guarded([this] {
+    RunGuarded([this] {
         QTreeWidgetItem* node = SelectedNode();
         if (!node || node == ShownNode)
             return;
         ListFolderFiles();
         ShownNode = node;
-    });
+    }, vbOKOnly);
 }
 
 void frmExplorer::lvwExplorer_Click()
 {
-    // Errors here are of no consequence to the member.
-    try {
-        const QTreeWidgetItem* node = SelectedNode();
-        ListItem* item = lvwExplorer->selectedItem();
-        if (!picPreview->isHidden() && node && item) {
-            const QString copy = SiteExplorer::ExistingMirrorCopy(NodeKey(node), item->text());
-            webPreview->Navigate(copy.isEmpty() ? QStringLiteral("about:blank")
-                                                : QStringLiteral("file://") + copy);
-        }
-        if (item)
+    RunGuarded([this] {
+        PreviewSelected();
+        if (ListItem* item = lvwExplorer->selectedItem())
             item->setSmallIcon(GetFileIcon(item->text()));
-    } catch (const SkiffError&) {
-    }
+    }, kErrorsIgnored);
+}
+
+void frmExplorer::PreviewSelected()
+{
+    const QTreeWidgetItem* node = SelectedNode();
+    const ListItem* item = lvwExplorer->selectedItem();
+    if (picPreview->isHidden() || !node || !item)
+        return;
+    const QString copy = SiteExplorer::ExistingMirrorCopy(NodeKey(node), item->text());
+    webPreview->Navigate(copy.isEmpty() ? QStringLiteral("about:blank")
+                                        : QStringLiteral("file://") + copy);
 }
 
 void frmExplorer::lvwExplorer_MouseUp(Qt::MouseButton button, const QPoint& globalPos)
 {
-    if (button != Qt::RightButton || !SelectedNode() || !lvwExplorer->selectedItem())
-        return;
-    ShowFileItems(true);
-    mnuAction->setDefaultAction(mnuActionOpenEdit);
-    mnuAction->popup(globalPos);
+    RunGuarded([&] {
+        if (button != Qt::RightButton || !SelectedNode() || !lvwExplorer->selectedItem())
+            return;
+        ShowFileItems(true);
+        mnuAction->setDefaultAction(mnuActionOpenEdit);
+        mnuAction->popup(globalPos);
+    }, vbOKOnly);
 }
 
 void frmExplorer::inet_StateChanged(int state)
@@ -463,10 +484,20 @@ void frmExplorer::LayoutWindow()
 void frmExplorer::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    LayoutWindow();
+    RunGuarded([this] { LayoutWindow(); }, kErrorsIgnored);
 }
 
 void frmExplorer::picResize1_DragDrop(const QPoint& globalPos)
+{
+    RunGuarded([&] { DropFirstBar(globalPos); }, kErrorsIgnored);
+}
+
+void frmExplorer::picResize2_DragDrop(const QPoint& globalPos)
+{
+    RunGuarded([&] { DropSecondBar(globalPos); }, kErrorsIgnored);
+}
+
+void frmExplorer::DropFirstBar(const QPoint& globalPos)
 {
     const QPoint onTree = tvwExplorer->mapFromGlobal(globalPos);
     const QPoint onList = lvwExplorer->mapFromGlobal(globalPos);
@@ -477,7 +508,7 @@ void frmExplorer::picResize1_DragDrop(const QPoint& globalPos)
     LayoutWindow();
 }
 
-void frmExplorer::picResize2_DragDrop(const QPoint& globalPos)
+void frmExplorer::DropSecondBar(const QPoint& globalPos)
 {
     const QPoint onList = lvwExplorer->mapFromGlobal(globalPos);
     const QPoint onPane = picPreview->mapFromGlobal(globalPos);
@@ -510,21 +541,12 @@ void frmExplorer::EnableControls(bool enabled)
     }
 }
 
-void frmExplorer::Guarded(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbOKOnly);
-    } catch (const std::exception& error) {
-        MsgBox(QString::fromLocal8Bit(error.what()), vbOKOnly);
-    }
-}
-
 void frmExplorer::Operation(const std::function<void()>& body)
 {
-    Guarded([&] {
+    RunGuarded([&] {
         OperationFrame frame(*this);
         body();
-    });
+        // Downloads, deletions and the editors change the mirror copies.
+        PreviewSelected();
+    }, vbOKOnly);
 }

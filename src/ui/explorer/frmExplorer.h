@@ -108,9 +108,13 @@ private:
     void inet_StateChanged(int state);
     void tvwExplorer_NodeClick();
     void lvwExplorer_Click();
+    // The pane shows the selected file's mirror copy as it is now.
+    void PreviewSelected();
     void lvwExplorer_MouseUp(Qt::MouseButton button, const QPoint& globalPos);
     void picResize1_DragDrop(const QPoint& globalPos);
     void picResize2_DragDrop(const QPoint& globalPos);
+    void DropFirstBar(const QPoint& globalPos);
+    void DropSecondBar(const QPoint& globalPos);
 
     void cmdOpenEdit_Click();
     void cmdExternalEditor_Click();
@@ -136,8 +140,6 @@ private:
     // An operation with the common frame (window disabled, busy pointer,
     // both restored on every path); a run-time error becomes a message.
     void Operation(const std::function<void()>& body);
-    // A handler without the frame; errors become a message as well.
-    void Guarded(const std::function<void()>& body);
     // The selected items after the "none selected" message and the
     // confirmation; empty when the member was told or said no.
     QList<ListItem*> ConfirmedSelection(const QString& noneSelected, const QString& before,

@@ -1,5 +1,6 @@
 #include "frmCheckIn.h"
 
+#include "app/Guard.h"
 #include "app/shrmodStrings.h"
 
 #include <QCheckBox>
@@ -63,13 +64,15 @@ frmCheckIn::frmCheckIn(QWidget* parent) : QDialog(parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 360);
 
-    connect(txtComments, &QLineEdit::textChanged, this, &frmCheckIn::txtComments_Change);
-    connect(chkKeepFileCheckedOut, &QCheckBox::toggled, this,
-            &frmCheckIn::chkKeepFileCheckedOut_Click);
-    connect(chkRevert, &QCheckBox::toggled, this, &frmCheckIn::chkRevert_Click);
-    connect(cmdCheckIn, &QPushButton::clicked, this, [this] { finish(true, false); });
-    connect(cmdCheckInAll, &QPushButton::clicked, this, [this] { finish(true, true); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { finish(false, false); });
+    connect(txtComments, &QLineEdit::textChanged, this, Guarded([this] { txtComments_Change(); }));
+    connect(chkKeepFileCheckedOut, &QCheckBox::toggled, this, [this](bool ticked) {
+        RunGuarded([&] { chkKeepFileCheckedOut_Click(ticked); });
+    });
+    connect(chkRevert, &QCheckBox::toggled, this,
+            [this](bool ticked) { RunGuarded([&] { chkRevert_Click(ticked); }); });
+    connect(cmdCheckIn, &QPushButton::clicked, this, Guarded([this] { finish(true, false); }));
+    connect(cmdCheckInAll, &QPushButton::clicked, this, Guarded([this] { finish(true, true); }));
+    connect(cmdCancel, &QPushButton::clicked, this, Guarded([this] { finish(false, false); }));
 }
 
 bool frmCheckIn::Do_CheckInFile(const QString& fileName, QString& pstrComment,

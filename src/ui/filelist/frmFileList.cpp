@@ -516,7 +516,7 @@ void frmFileList::ChangeLocalFolder()
     chooser.exec();
 }
 
-void frmFileList::Explore() { ShellOpenFolder(LocalFolder); }
+void frmFileList::Explore() { ShellOpenFolderOrTell(LocalFolder); }
 
 void frmFileList::SelectAll()
 {

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QEventLoop>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -92,14 +95,8 @@ public:
 class Shell : public ShellService
 {
 public:
-    void openFile(const QString& path) override
-    {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
-    void openFolder(const QString& path) override
-    {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    }
+    bool openFile(const QString& path) override { return OpenWithDesktop(path); }
+    bool openFolder(const QString& path) override { return OpenWithDesktop(path); }
     bool startProgram(const QString& program, const QStringList& arguments) override
     {
         return QProcess::startDetached(program, arguments);
@@ -132,6 +129,38 @@ private:
 };
 
 } // namespace
+
+bool OpenWithDesktop(const QString& path, int patienceMs)
+{
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (xdgOpen.isEmpty())
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // Not parented: a program that xdg-open runs in its own place (a browser
+    // of the fallback list) outlives this call, and the process object with it.
+    auto* process = new QProcess;
+    process->setProgram(xdgOpen);
+    process->setArguments({path});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QEventLoop wait;
+    QObject::connect(process, &QProcess::finished, &wait, &QEventLoop::quit);
+    QObject::connect(process, &QProcess::errorOccurred, &wait, &QEventLoop::quit);
+    QTimer::singleShot(patienceMs, &wait, &QEventLoop::quit);
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    wait.exec();
+    // Still running: it is showing the file with a program it waits for.
+    if (process->state() != QProcess::NotRunning) {
+        QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+        return true;
+    }
+    const bool opened = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+    delete process;
+    return opened;
+}
 
 void Install()
 {

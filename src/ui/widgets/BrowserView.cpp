@@ -82,6 +82,8 @@ void BrowserView::Load()
                                          QStringLiteral("bmp"), QStringLiteral("svg")};
     if (pictures.contains(QFileInfo(url.toLocalFile()).suffix().toLower()))
         view->setHtml(QStringLiteral("<img src=\"%1\">").arg(url.toString().toHtmlEscaped()));
+    else if (view->source() == url)
+        view->reload(); // the file changed; the same address alone would not read it again
     else
         view->setSource(url);
 }

@@ -60,6 +60,7 @@ void ScriptedServices::clear()
     shown.clear();
     shell.clear();
     endProgramCalls = 0;
+    desktopOpens = true;
     m_answers.clear();
     m_inputs.clear();
     m_files.clear();
@@ -109,14 +110,16 @@ QStringList ScriptedServices::openFileNames(const QString&, const QString&, cons
     return m_files.isEmpty() ? QStringList() : m_files.dequeue();
 }
 
-void ScriptedServices::openFile(const QString& path)
+bool ScriptedServices::openFile(const QString& path)
 {
     shell.append({ShellRequest::OpenFile, path, {}});
+    return desktopOpens;
 }
 
-void ScriptedServices::openFolder(const QString& path)
+bool ScriptedServices::openFolder(const QString& path)
 {
     shell.append({ShellRequest::OpenFolder, path, {}});
+    return desktopOpens;
 }
 
 bool ScriptedServices::startProgram(const QString& program, const QStringList& arguments)

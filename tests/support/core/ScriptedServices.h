@@ -59,6 +59,8 @@ public:
 
     QList<ShownMessage> shown;
     QList<ShellRequest> shell;
+    // Whether the desktop has a program for the files and folders opened.
+    bool desktopOpens = true;
     int endProgramCalls = 0;
 
     QStringList prompts() const;
@@ -72,8 +74,8 @@ public:
                      const QString& defaultText) override;
     QStringList openFileNames(const QString& title, const QString& folder, const QString& filter,
                               bool multiple) override;
-    void openFile(const QString& path) override;
-    void openFolder(const QString& path) override;
+    bool openFile(const QString& path) override;
+    bool openFolder(const QString& path) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 
 private:
