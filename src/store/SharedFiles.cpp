@@ -112,9 +112,8 @@ SharedFiles::Presence SharedFiles::FindOnServer(const QString& name)
         const bool restoring = listed && !*listed;
         if (restoring)
             m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
-        // Asked again even when listed the first time: the member's file
-        // operations stay the ones the group's other clients send.
-        if (listed)
+        // Asked again only after the rename: a file listed once is there.
+        if (restoring)
             listed = IsListedOnServer(name);
         if (restoring && listed && *listed)
             view().ReportFile(name, QStringLiteral("restored from the server's backup"));

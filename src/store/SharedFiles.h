@@ -150,6 +150,9 @@ private:
     // file. A download that did not arrive puts the copy back and tells the
     // member which file failed and why: false.
     bool Download(const QString& name);
+    // Gives back, in one change of the control file, the files this member
+    // took for a check out that did not come down.
+    void GiveBack(const QStringList& names);
 
     // The one way the control file changes on the server, under the
     // server's change lock (ChangeLock), so that no member's change is lost

@@ -214,9 +214,9 @@ private slots:
         SiteTestCase::cleanup();
     }
 
-    // Per file: cd, ls, the rename from ".backup" only when the file is
-    // missing, ls again, get. Check out then changes each record on a
-    // freshly fetched control file and fetches it once more at the end.
+    // Per file: cd, ls, and only when the file is missing the rename from
+    // ".backup" and ls again; get. Check out takes every record in one
+    // change of the control file before the files come down.
     void commandsPerFile_data()
     {
         QTest::addColumn<bool>("checkOut");
@@ -230,14 +230,17 @@ private slots:
         share({"here.txt", "lost.txt.backup"});
         const QList<ListedFile> selection = listed({"here.txt", "lost.txt"});
         // The second "cd" finds the connection already in the folder.
-        QString expected = kCwd + "|ls here.txt|ls here.txt|RETR here.txt|ls lost.txt|"
-                                  "RNFR lost.txt.backup|RNTO lost.txt|ls lost.txt|RETR lost.txt";
+        const QString found = kCwd + "|ls here.txt|";
+        const QString restored = "ls lost.txt|RNFR lost.txt.backup|RNTO lost.txt|ls lost.txt";
+        QString expected;
         if (checkOut) {
+            // Both records are taken in one change; the files come down after.
             QVERIFY(files().CheckOut(selection));
-            expected += "|" + kFetch + "|" + Locked(kFetch + "|" + kUpload) + "|" +
-                        Locked(kFetch + "|" + kUpload) + "|" + kFetch;
+            expected = found + restored + "|" + Locked(kFetch + "|" + kUpload) +
+                       "|RETR here.txt|RETR lost.txt";
         } else {
             QVERIFY(!files().GetLatestVersion(selection));
+            expected = found + "RETR here.txt|" + restored + "|RETR lost.txt";
         }
         QCOMPARE(sent(), expected);
         QCOMPARE(file("lost.txt"),
@@ -246,9 +249,9 @@ private slots:
         QVERIFY(!site().siteFileExists("qxg/lost.txt.backup"));
         QCOMPARE(SiteRecord(site(), "lost.txt").Author, QStringLiteral("Orrin"));
         QCOMPARE(m_view->events.join(", "),
-                 checkOut ? "show here.txt, deselect here.txt, show lost.txt, deselect lost.txt, "
-                            "here.txt v3, deselect here.txt, here.txt open, lost.txt v5, "
-                            "deselect lost.txt, lost.txt open"
+                 checkOut ? "show here.txt, show lost.txt, show here.txt, here.txt v3, deselect here.txt, "
+                            "here.txt open, show lost.txt, lost.txt v5, deselect lost.txt, "
+                            "lost.txt open"
                           : "show here.txt, here.txt v3, deselect here.txt, here.txt unlocked, "
                             "show lost.txt, lost.txt v5, deselect lost.txt, lost.txt unlocked");
     }
@@ -355,8 +358,8 @@ private slots:
         QFETCH(bool, checkOut);
         QFETCH(QString, failure);
         QFETCH(QString, why);
-        publish({RecordLine("broken.txt", 3), RecordLine("after.txt", 2)});
-        share({"broken.txt", "after.txt"});
+        publish({RecordLine("first.txt", 1), RecordLine("broken.txt", 3), RecordLine("after.txt", 2)});
+        share({"first.txt", "broken.txt", "after.txt"});
         m_env->writeLocal("broken.txt", "my copy");
         SetReadOnly("broken.txt", true, true);
         FileVersions::Set("broken.txt", 2);
@@ -367,8 +370,12 @@ private slots:
         else
             QVERIFY(QDir().mkpath("broken.txt.backup/inside"));
         services().answer(vbOK);
-        const QList<ListedFile> selection = listed({"broken.txt", "after.txt"});
+        const QList<ListedFile> selection = listed({"first.txt", "broken.txt", "after.txt"});
         checkOut ? files().CheckOut(selection) : files().GetLatestVersion(selection);
+        // Check out took the three records in one change and gives the one
+        // that did not come back in one more.
+        QCOMPARE(site().ftpLog().filter(QRegularExpression("^MKD ")).size(), checkOut ? 2 : 0);
+        QCOMPARE(SiteFields(site(), "first.txt"), checkOut ? "1,Ann," : "1,,");
         const QString prompt = services().last().prompt;
         QVERIFY2(prompt.startsWith("broken.txt could not be downloaded: ") && prompt.contains(why) &&
                      prompt.endsWith("\r\n\r\nYour copy of broken.txt is as it was."),
@@ -866,7 +873,7 @@ private slots:
     {
         QTest::addColumn<QString>("bobStartsAt"); // Ann's step at which Bob checks out
         QTest::addColumn<QString>("holder");
-        QTest::newRow("Bob's lands first") << "doc.txt: fetched" << "Bob";
+        QTest::newRow("Bob's lands first") << "show doc.txt" << "Bob";
         QTest::newRow("Bob tries while Ann holds the lock") << "_files.txt: sent" << "Ann";
     }
     void twoMembersCheckOutOneFreeFile()
