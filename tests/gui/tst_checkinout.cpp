@@ -93,15 +93,16 @@ private slots:
         const QStringList expected = {
             // the member still holds it: asked of a fresh control file
             "QUIT", kCwd, "RETR _files.txt",
-            // the file goes up; the server's copy is kept until it arrived
+            // the file goes up; the server's copy is kept until the record
+            // says the new one is current
             "DELE notes.txt.backup", "RNFR notes.txt", "RNTO notes.txt.backup",
-            "STOR notes.txt", "ls notes.txt", "DELE notes.txt.backup",
-            // a fresh connection, the control file's fetch and its upload
-            // under the server's change lock
-            "QUIT", kCwd, "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT", kCwd,
+            "STOR notes.txt",
+            // the control file's fetch and its upload under the server's
+            // change lock, on a fresh connection
+            "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT", kCwd,
             "RETR _files.txt", "DELE _files.txt.backup", "RNFR _files.txt",
             "RNTO _files.txt.backup", "STOR _files.txt", "DELE " + kLock + "/holder.txt",
-            "RMD " + kLock,
+            "RMD " + kLock, "DELE notes.txt.backup",
             // the rebuilt list
             "QUIT", kCwd, "RETR _files.txt"};
         QCOMPARE(commands(), expected);
