@@ -21,29 +21,30 @@ namespace {
 
 // Commands as the server logs them ("rename" arrives as RNFR and RNTO),
 // per file and for the whole operation, from the operations' steps. The
-// list rebuilt at the end costs QUIT, CWD and RETR; so does every fetch of
-// the control file, and its upload costs DELE, RNFR, RNTO and STOR. Each
-// change of the control file is made under the server's change lock: MKD
-// and STOR of the holder file before, DELE and RMD after.
+// list rebuilt at the end costs QUIT, CWD and RETR; so does the fetch of
+// the control file in a change, and its upload costs DELE, RNFR, RNTO and
+// STOR. A change of the control file is made once per operation, under the
+// server's change lock: MKD and STOR of the holder file before, DELE and
+// RMD after.
 struct Prescribed
 {
     int perFile;
     int fixed;
 };
 constexpr int kLock = 4;
-// cd, ls, ls, get; then each record: fetch and upload under the lock; a
-// fetch before and after.
-constexpr Prescribed kCheckOut{4 + kLock + 3 + 4, 3 + 3 + 3};
-// DELE, RNFR, RNTO, STOR, NLST, DELE; QUIT and cd twice, one fetch, one
-// upload under the lock.
-constexpr Prescribed kCheckIn{6, 2 + 2 + kLock + 3 + 4 + 3};
-// cd, ls, ls, get.
-constexpr Prescribed kGetLatest{4, 3};
+constexpr int kChange = kLock + 3 + 4;
+// cd, ls, get; the records in one change.
+constexpr Prescribed kCheckOut{3, kChange + 3};
+// DELE, RNFR, RNTO, STOR, and the backup's DELE once the records changed;
+// a fetch to see the files are still held, QUIT and cd, one change.
+constexpr Prescribed kCheckIn{5, 3 + 2 + kChange + 3};
+// cd, ls, get.
+constexpr Prescribed kGetLatest{3, 3};
 
 // The most protocol commands (log lines) per file that each may cost at 50 files.
-constexpr double kCheckOutTarget = 14;
-constexpr double kCheckInTarget = 8;
-constexpr double kGetLatestTarget = 7;
+constexpr double kCheckOutTarget = 5;
+constexpr double kCheckInTarget = 10;
+constexpr double kGetLatestTarget = 4.2;
 
 struct Figures
 {

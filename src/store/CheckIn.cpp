@@ -15,6 +15,7 @@
 #include "clsFileDetails.h"
 #include "transport/FtpLink.h"
 #include "site/WebFiles.h"
+#include "transport/SiteConfig.h"
 
 #include <optional>
 
@@ -139,46 +140,32 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
         return;
 
     // Phase 2: send. A file that did not arrive (refused, cut off, a size
-    // the server does not confirm) has already had its backup put back; one
-    // that went up but is not listed gets it put back here.
+    // the server does not confirm) has already had its backup put back.
+    // The server's previous copies stay as ".backup" until the records say
+    // the new ones are current, so a check in that cannot be recorded can
+    // still be undone.
+    QStringList sent;
     for (const clsFileDetails& entry : batch) {
         if (entry.DontUpdateServer)
             continue;
         const QString& name = entry.Name;
-        const bool sent = SendWithServerBackup(m_link, name, name);
-        if (!sent || !IsListedOnServer(name).value_or(false)) {
-            if (sent)
-                RestoreServerBackup(m_link, name, false);
+        if (!SendWithServerBackup(m_link, name, name)) {
             view().ReportFile(name, QStringLiteral("not sent; the server's previous copy was put back"));
             throw SkiffError(QStringLiteral("Error sending ") + name +
                              QStringLiteral(", please try again."));
         }
         view().ReportFile(name, QStringLiteral("sent"));
-        // After a good check-in no server backup of the file remains.
-        m_link.Run(QStringLiteral("delete ") + name + QStringLiteral(".backup"));
+        sent << name;
     }
     for (const clsFileDetails& entry : batch)
         view().SelectFile(entry.Name, false);
 
-    // Phase 3: the records, in one upload of the control file. When it does
-    // not arrive the member still holds the files: phase 4 is skipped.
-    reconnect();
-    const bool recorded = ChangeControlFile([&] {
-        for (const clsFileDetails& entry : batch) {
-            view().ShowFile(entry.Name);
-            FileDetailsValues values;
-            values.pvarController = entry.Controller;
-            if (!entry.DontUpdateServer) {
-                values.pvarVersion = QString::number(entry.CurrentVersion);
-                values.pvarComment = entry.Comment;
-            }
-            RewriteControlFile(entry.Name, RecordChange::Update, values);
-            view().SetFileIcon(entry.Name, QStringLiteral("unlocked"));
-        }
-        return true;
-    });
-    if (!recorded)
+    // Phase 3: the records, in one change of the control file. When it
+    // cannot be made the member still holds the files: phase 4 is skipped.
+    if (!RecordCheckIn(batch, sent))
         return;
+    for (const QString& name : sent)
+        m_link.Run(QStringLiteral("delete ") + name + QStringLiteral(".backup"));
 
     // Phase 4: the local versions and read-only marks.
     for (const clsFileDetails& entry : batch) {
@@ -193,4 +180,79 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
             SetReadOnly(entry.Name, true);
         view().SelectFile(entry.Name, true);
     }
+}
+
+bool SharedFiles::RecordCheckIn(const QList<clsFileDetails>& batch, const QStringList& sent)
+{
+    const auto rewrite = [&] {
+        for (const clsFileDetails& entry : batch) {
+            view().ShowFile(entry.Name);
+            FileDetailsValues values;
+            values.pvarController = entry.Controller;
+            if (!entry.DontUpdateServer) {
+                values.pvarVersion = QString::number(entry.CurrentVersion);
+                values.pvarComment = entry.Comment;
+            }
+            RewriteControlFile(entry.Name, RecordChange::Update, values);
+            view().SetFileIcon(entry.Name, QStringLiteral("unlocked"));
+        }
+        return true;
+    };
+    for (;;) {
+        QString why;
+        if (ChangeControlFile(rewrite, sent.isEmpty() ? nullptr : &why))
+            return true;
+        if (sent.isEmpty())
+            return false;
+        // The files are on the server already: say so, and let the member
+        // finish the check in or take it back.
+        if (MsgBox(UnrecordedCheckIn(why, batch), vbRetryCancel | vbExclamation) == vbRetry)
+            continue;
+        PutPreviousCopiesBack(sent);
+        return false;
+    }
+}
+
+QString SharedFiles::UnrecordedCheckIn(const QString& why, const QList<clsFileDetails>& batch)
+{
+    QStringList versions;
+    QStringList names;
+    for (const clsFileDetails& entry : batch) {
+        if (entry.DontUpdateServer)
+            continue;
+        names << entry.Name;
+        versions << entry.Name + QStringLiteral(" version ") +
+                        QString::number(entry.CurrentVersion - 1);
+    }
+    // The control file's own message would say nothing changed: untrue here.
+    QString reason = why;
+    reason.replace(NothingChanged(), QStringLiteral("."));
+    return (reason.isEmpty() ? QString() : reason + QStringLiteral("\r\n\r\n")) +
+           QStringLiteral("The server now holds your copy of ") + names.join(QStringLiteral(", ")) +
+           QStringLiteral(", but the control file was not changed: it still says ") +
+           versions.join(QStringLiteral(", ")) +
+           QStringLiteral(", checked out to you.\r\n\r\nPress Retry to record the check in "
+                          "now, or Cancel to put the server's previous copy back (your own copy "
+                          "stays as it is, and you can check it in later).");
+}
+
+void SharedFiles::PutPreviousCopiesBack(const QStringList& sent)
+{
+    m_link.Run(QStringLiteral("cd ") + SiteConfig::GroupFolder());
+    QStringList notBack;
+    for (const QString& name : sent) {
+        const bool back = RestoreServerBackup(m_link, name, true);
+        view().ReportFile(name, back ? QStringLiteral("the server's previous copy was put back")
+                                     : QStringLiteral("the server's previous copy could not be "
+                                                      "put back: ") +
+                                           m_link.FailureText());
+        if (!back)
+            notBack << name;
+    }
+    if (!notBack.isEmpty())
+        MsgBox(QStringLiteral("The server's previous copy of ") +
+                   notBack.join(QStringLiteral(", ")) +
+                   QStringLiteral(" could not be put back: it is still there as ") +
+                   notBack.first() + QStringLiteral(".backup. Please try again later."),
+               vbCritical);
 }

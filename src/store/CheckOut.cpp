@@ -11,6 +11,8 @@
 #include "app/modSkiff.h"
 #include "clsFileDetails.h"
 
+#include <QSet>
+
 namespace {
 
 QString missingOnServerQuestion(const QString& name)
@@ -35,8 +37,10 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         return false;
     }
     BusyPointer busy;
-    // Whether a file is free is judged on the list as the member saw it.
+    // Whether a file is free is judged on the list as the member saw it;
+    // questions are asked before the lock is taken, so no answer holds it.
     QList<clsFileDetails> batch;
+    QSet<QString> onServer;
     for (const ListedFile& file : selected) {
         const QString& name = file.Record.Name;
         if (!file.Record.Controller.isEmpty() || !SafeName::AcceptLocalName(name))
@@ -45,52 +49,67 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         const Presence presence = FindOnServer(name);
         if (presence == Presence::Unknown)
             continue;
-        if (presence == Presence::Listed) {
-            if (!Download(name))
+        if (presence == Presence::Missing) {
+            if (MsgBox(missingOnServerQuestion(name), vbYesNo | vbCritical) == vbNo)
                 continue;
-        } else if (MsgBox(missingOnServerQuestion(name), vbYesNo | vbCritical) == vbNo) {
-            continue;
-        }
-        if (!LocalCopy::Exists(name)) {
-            MsgBox(notDownloadedMessage(name), vbCritical);
-            continue;
+            if (!LocalCopy::Exists(name)) {
+                MsgBox(notDownloadedMessage(name), vbCritical);
+                continue;
+            }
+        } else {
+            onServer.insert(name);
         }
         clsFileDetails entry;
         entry.Name = name;
         entry.Controller = modSkiff::CurrentUser;
         entry.CurrentVersion = file.Record.CurrentVersion;
         batch.append(entry);
-        view().SelectFile(name, false);
     }
     if (batch.isEmpty())
         return true;
 
-    // Each record change starts from a control file fetched under the
-    // server's change lock, so what other members changed meanwhile
-    // survives, and a file another member took since the list was built is
-    // seen and left to them. A file counts as taken only once the control
-    // file saying so is on the server.
-    GetControlFile();
-    for (const clsFileDetails& entry : batch) {
-        QString holder;
-        const bool done = ChangeControlFile([&] {
-            holder = ControlFile::HolderOf(ControlFile::FileName(), entry.Name);
-            if (HeldByAnother(holder))
-                return false;
+    // The records first, in one change under the server's change lock: a
+    // file another member took since the list was built is seen there and
+    // left to them. The files come down after, outside the lock, so a long
+    // batch never holds it; a file that then does not arrive is given back
+    // in one closing change.
+    QList<clsFileDetails> taken;
+    QStringList heldBy;
+    const bool recorded = ChangeControlFile([&] {
+        for (const clsFileDetails& entry : batch) {
+            const QString holder = ControlFile::HolderOf(ControlFile::FileName(), entry.Name);
+            if (HeldByAnother(holder)) {
+                heldBy << holder;
+                continue;
+            }
+            heldBy << QString();
             FileDetailsValues values;
             values.pvarController = entry.Controller;
             RewriteControlFile(entry.Name, RecordChange::Update, values);
-            return true;
-        });
-        if (!done)
-            return true;
-        if (HeldByAnother(holder)) {
-            view().ReportFile(entry.Name,
-                              QStringLiteral("not checked out: checked out by ") + holder);
-            MsgBox(entry.Name + QStringLiteral(" is now checked out by ") + holder +
-                       QStringLiteral(", who took it after your list was refreshed. It was not "
-                                      "checked out for you."),
-                   vbExclamation);
+        }
+        return heldBy.contains(QString());
+    });
+    if (!recorded)
+        return true;
+    for (int i = 0; i < batch.size(); ++i) {
+        const clsFileDetails& entry = batch.at(i);
+        if (heldBy.at(i).isEmpty()) {
+            taken.append(entry);
+            continue;
+        }
+        view().ReportFile(entry.Name,
+                          QStringLiteral("not checked out: checked out by ") + heldBy.at(i));
+        MsgBox(entry.Name + QStringLiteral(" is now checked out by ") + heldBy.at(i) +
+                   QStringLiteral(", who took it after your list was refreshed. It was not "
+                                  "checked out for you."),
+               vbExclamation);
+    }
+
+    QStringList notFetched;
+    for (const clsFileDetails& entry : taken) {
+        view().ShowFile(entry.Name);
+        if (onServer.contains(entry.Name) && !Download(entry.Name)) {
+            notFetched << entry.Name;
             continue;
         }
         FileVersions::Set(entry.Name, entry.CurrentVersion);
@@ -100,8 +119,30 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         view().SelectFile(entry.Name, false);
         view().SetFileIcon(entry.Name, QStringLiteral("open"));
     }
-    GetControlFile();
+    if (!notFetched.isEmpty())
+        GiveBack(notFetched);
     return true;
+}
+
+void SharedFiles::GiveBack(const QStringList& names)
+{
+    // Only a hold that is still this member's is given back.
+    const bool givenBack = ChangeControlFile([&] {
+        bool changed = false;
+        for (const QString& name : names) {
+            if (HeldByAnother(ControlFile::HolderOf(ControlFile::FileName(), name)))
+                continue;
+            FileDetailsValues values;
+            values.pvarController = QString();
+            RewriteControlFile(name, RecordChange::Update, values);
+            changed = true;
+        }
+        return changed;
+    });
+    for (const QString& name : names)
+        view().ReportFile(name, givenBack ? QStringLiteral("not checked out: it was not downloaded")
+                                          : QStringLiteral("not downloaded, but still checked out "
+                                                           "to you on the server"));
 }
 
 bool SharedFiles::GetLatestVersion(const QList<ListedFile>& selected)

@@ -112,9 +112,8 @@ SharedFiles::Presence SharedFiles::FindOnServer(const QString& name)
         const bool restoring = listed && !*listed;
         if (restoring)
             m_link.Run(QStringLiteral("rename ") + name + QStringLiteral(".backup ") + name);
-        // Asked again even when listed the first time: the member's file
-        // operations stay the ones the group's other clients send.
-        if (listed)
+        // Asked again only after the rename: a file listed once is there.
+        if (restoring)
             listed = IsListedOnServer(name);
         if (restoring && listed && *listed)
             view().ReportFile(name, QStringLiteral("restored from the server's backup"));
@@ -196,11 +195,16 @@ bool SharedFiles::UpdateFileDetails(const QString& pstrFileName, RecordChange ch
     });
 }
 
-bool SharedFiles::TakeChangeLock(ChangeLock& lock)
+bool SharedFiles::TakeChangeLock(ChangeLock& lock, QString* failure)
 {
     if (lock.Acquire())
         return true;
-    if (!lock.Why().isEmpty())
+    if (failure)
+        *failure = lock.Why().isEmpty() ? QString()
+                                        : ControlFile::FileName() +
+                                              QStringLiteral(" was not changed: ") + lock.Why() +
+                                              QLatin1Char('.');
+    else if (!lock.Why().isEmpty())
         MsgBox(ControlFile::FileName() + QStringLiteral(" was not changed: ") + lock.Why() +
                    QLatin1Char('.'),
                vbCritical);
@@ -212,26 +216,31 @@ ChangeLock::Log SharedFiles::LockLog()
     return [this](const QString& line) { view().ReportFile(ChangeLock::FolderName(), line); };
 }
 
-bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite)
+bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite, QString* failure)
 {
     ChangeLock lock(m_link, LockLog());
-    if (!TakeChangeLock(lock))
+    if (!TakeChangeLock(lock, failure))
         return false;
-    return GetControlFile() && RewriteAndSave([&] {
-               const bool save = rewrite();
-               if (save)
-                   lock.RequireFresh();
-               return save;
-           });
+    return GetControlFile() && RewriteAndSave(
+                                   [&] {
+                                       const bool save = rewrite();
+                                       if (save)
+                                           lock.RequireFresh();
+                                       return save;
+                                   },
+                                   failure);
 }
 
-bool SharedFiles::RewriteAndSave(const std::function<bool()>& rewrite)
+bool SharedFiles::RewriteAndSave(const std::function<bool()>& rewrite, QString* failure)
 {
     try {
         if (rewrite())
             SaveControlFile();
     } catch (const SkiffError& error) {
-        MsgBox(error.description(), vbCritical);
+        if (failure)
+            *failure = error.description();
+        else
+            MsgBox(error.description(), vbCritical);
         return false;
     }
     return true;
@@ -252,12 +261,17 @@ void SharedFiles::SaveControlFile()
                                      : QString()));
     QString message = name + QStringLiteral(" could not be sent to the server: ") + failure.why;
     message += failure.previousBack
-                   ? QStringLiteral("\r\n\r\nThe server keeps the control file as it was, "
-                                    "and nothing was changed. Please try again.")
+                   ? QStringLiteral("\r\n\r\nThe server keeps the control file as it was") +
+                         NothingChanged()
                    : QStringLiteral("\r\n\r\nThe server's previous control file could not "
                                     "be put back; the next refresh of the list offers to "
                                     "restore it from the server's backup.");
     throw SkiffError(message);
+}
+
+QString SharedFiles::NothingChanged()
+{
+    return QStringLiteral(", and nothing was changed. Please try again.");
 }
 
 ControlFileCheck SharedFiles::CheckControlFile()

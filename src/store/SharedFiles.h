@@ -27,6 +27,7 @@
 #include <optional>
 
 class FtpLink;
+class clsFileDetails;
 
 // A shared file as the list showed it when the member selected it.
 struct ListedFile
@@ -168,6 +169,9 @@ private:
     // file. A download that did not arrive puts the copy back and tells the
     // member which file failed and why: false.
     bool Download(const QString& name);
+    // Gives back, in one change of the control file, the files this member
+    // took for a check out that did not come down.
+    void GiveBack(const QStringList& names);
 
     // The one way the control file changes on the server, under the
     // server's change lock (ChangeLock), so that no member's change is lost
@@ -176,10 +180,18 @@ private:
     // whether to upload it, and it goes up with a server backup. False
     // after showing why (the lock was not taken, the fetch, the rewrite or
     // the upload failed); the server then holds the control file as before.
-    bool ChangeControlFile(const std::function<bool()>& rewrite);
+    // With failure, the reason is handed back instead of shown ("" when the
+    // member cancelled).
+    bool ChangeControlFile(const std::function<bool()>& rewrite, QString* failure = nullptr);
+    // Check in's records, once the files went up; when they cannot be
+    // changed, the member may try again or have the server's previous
+    // copies of the sent files put back.
+    bool RecordCheckIn(const QList<clsFileDetails>& batch, const QStringList& sent);
+    static QString UnrecordedCheckIn(const QString& why, const QList<clsFileDetails>& batch);
+    void PutPreviousCopiesBack(const QStringList& sent);
     // Takes the server's change lock; false after showing why it was not
     // taken (nothing more when the member cancelled).
-    bool TakeChangeLock(ChangeLock& lock);
+    bool TakeChangeLock(ChangeLock& lock, QString* failure = nullptr);
     // The lock's lines for the window's log.
     ChangeLock::Log LockLog();
     // Puts the member's last pre-change copy (else the server's backup) back
@@ -187,10 +199,12 @@ private:
     bool RestoreControlFile();
     // Runs rewrite and, when it asks for it, the upload; false after
     // showing the error.
-    bool RewriteAndSave(const std::function<bool()>& rewrite);
+    bool RewriteAndSave(const std::function<bool()>& rewrite, QString* failure = nullptr);
     // Uploads the local control file with a server backup; throws SkiffError
     // saying why when it did not arrive.
     void SaveControlFile();
+    // How a failed change's message ends when nothing at all changed.
+    static QString NothingChanged();
 
     FtpLink& m_link;
     SharedFilesView m_noView;

@@ -93,15 +93,15 @@ private slots:
         const QStringList expected =
             // the member still holds it: asked of a fresh control file
             QStringList{"QUIT", kCwd, "RETR _files.txt"} +
-            // the file goes up; the server's copy is kept until it arrived
+            // the file goes up; the server's copy is kept until the record
+            // says the new one is current
             SiteServer::UploadCommands("notes.txt") +
-            QStringList{"ls notes.txt", "DELE notes.txt.backup",
-                        // a fresh connection, the control file's fetch and its
-                        // upload under the server's change lock
-                        "QUIT", kCwd, "MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT",
-                        kCwd, "RETR _files.txt"} +
+            // the control file's fetch and its upload under the server's
+            // change lock, on a fresh connection
+            QStringList{"MKD " + kLock, "STOR " + kLock + "/holder.txt", "QUIT", kCwd,
+                        "RETR _files.txt"} +
             SiteServer::UploadCommands("_files.txt") +
-            QStringList{"DELE " + kLock + "/holder.txt", "RMD " + kLock,
+            QStringList{"DELE " + kLock + "/holder.txt", "RMD " + kLock, "DELE notes.txt.backup",
                         // the rebuilt list
                         "QUIT", kCwd, "RETR _files.txt"};
         QCOMPARE(commands(), expected);

@@ -78,10 +78,9 @@ private slots:
         ann.select(names);
         m_site->clearLog();
         ann.window()->CheckOut();
-        QStringList expected = {"RETR one.txt", "RETR two.txt", "RETR _files.txt"};
-        for (int file = 0; file < 2; ++file)
-            expected += kControlFileChange;
-        expected += {"RETR _files.txt", "RETR _files.txt"};
+        // One change of the control file takes both records; the files come after.
+        QStringList expected =
+            kControlFileChange + QStringList{"RETR one.txt", "RETR two.txt", "RETR _files.txt"};
         QCOMPARE(FileOperations(m_site->ftpLog()), expected);
 
         for (const QString& name : names)
@@ -92,8 +91,12 @@ private slots:
         ann.window()->CheckIn();
         expected = QStringList{"RETR _files.txt"};
         for (const QString& name : names)
-            expected += SiteServer::UploadCommands(name) + QStringList{"DELE " + name + ".backup"};
-        expected += kControlFileChange + QStringList{"RETR _files.txt"};
+            expected += SiteServer::UploadCommands(name);
+        expected += kControlFileChange;
+        // The server's previous copies go once the records are changed.
+        for (const QString& name : names)
+            expected += "DELE " + name + ".backup";
+        expected += "RETR _files.txt";
         QCOMPARE(FileOperations(m_site->ftpLog()), expected);
         QCOMPARE(m_site->readSiteFile("qxg/two.txt"), QByteArray("edited two.txt"));
 
