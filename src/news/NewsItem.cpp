@@ -67,9 +67,21 @@ QString FillTemplate(QString itemTemplate, const QString& nickname, const Stamp&
                        timeZone, QStringLiteral("@POST@"), post});
 }
 
+bool IsItemTemplate(const QString& itemTemplate)
+{
+    return itemTemplate.contains(QLatin1String("@POST@"), Qt::CaseInsensitive);
+}
+
+bool HasMarker(const QString& page) { return page.contains(kMarker, Qt::CaseInsensitive); }
+
 QString InsertItem(QString page, const QString& item)
 {
-    return shrmodStrings::ReplaceText(page, {kMarker, kMarker + item});
+    qsizetype at = page.indexOf(kMarker, 0, Qt::CaseInsensitive);
+    while (at >= 0) {
+        page.insert(at + kMarker.size(), item);
+        at = page.indexOf(kMarker, at + kMarker.size() + item.size(), Qt::CaseSensitive);
+    }
+    return page;
 }
 
 QByteArray PageBytes(const QString& page, SiteText::Encoding encoding)

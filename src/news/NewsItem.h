@@ -44,9 +44,15 @@ QString PostText(const QString& newsText);
 QString FillTemplate(QString itemTemplate, const QString& nickname, const Stamp& stamp,
                      const QString& timeZone, const QString& post);
 
+// Whether a template can take a news item: it holds "@POST@" in any letter
+// case (without it the member's text would be lost; an error page reads
+// that way).
+bool IsItemTemplate(const QString& itemTemplate);
+// Whether the page holds the marker in any letter case.
+bool HasMarker(const QString& page);
 // The page with the item right after every marker (the first one found in
-// any letter case, later ones only as written); a page without a marker
-// stays as it is.
+// any letter case, later ones only as written), each marker left as the
+// page writes it.
 QString InsertItem(QString page, const QString& item);
 
 // The page as written to the mirror and the site: its text followed by one

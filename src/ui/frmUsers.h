@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
+
+#include <optional>
 
 class ImageList;
 class Inet;
@@ -47,8 +50,9 @@ public:
     QPushButton* cmdWebAccess;
     Inet* inet;
 
-    // Sends the working copy to the site, which keeps its previous user file
-    // as a backup. True when the new user file arrived.
+    // Sends this administrator's changes to the site, which keeps its
+    // previous user file as a backup. True when the site's file holds them
+    // (sent now, or nothing to send).
     bool UpdateServer();
 
 protected:
@@ -72,9 +76,12 @@ private:
     void SelectLevel(unsigned char level);
     unsigned char SelectedLevel() const;
     void DeleteWorkingCopy();
+    static std::optional<bool> AskWhoseChangeStays(const QString& nickname);
 
     QString m_workingCopy; // "_files.dat" in the local folder, by its full path
-    bool m_downloaded = false; // the site's user file arrived when the window opened
+    // The site's user file as it arrived when the window opened (none when
+    // it did not), or as the last upload found it.
+    std::optional<QByteArray> m_downloaded;
     bool m_filtering = false;
     bool m_updating = false;
     ListItem* m_chosen = nullptr; // the entry the boxes show
