@@ -194,6 +194,25 @@ private slots:
 
     // The window's tests show the cache; here the server is asked in lower
     // case, and a listing that failed is asked again at every visit.
+    // The list the explorer read was an error page served with status 200:
+    // a new file's entry goes onto the list the server holds; a list that
+    // is itself a web page is left as it is.
+    void theAccessListChangesAsTheServerHoldsIt()
+    {
+        const QByteArray list = "news/*add files*\r\nnews/a.html";
+        site().webServe("ann.dat", "<html>busy</html>");
+        auto explorer = restricted(list);
+        QCOMPARE(explorer->site.WebAccess, QString());
+        QString tag;
+        QVERIFY(explorer->site.RegisterNewFile("news/", "n.html", tag));
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), list + "\r\nnews/n.html");
+
+        site().writeSiteFile("qxg/ann.dat", "<html>busy</html>");
+        QCOMPARE(ErrorOf([&] { explorer->site.RegisterNewFile("news/", "m.html", tag); }),
+                 "qxg/ann.dat is not an access list: it reads as a web page, so it was left as it is.");
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), "<html>busy</html>");
+    }
+
     void listingsAreCachedOnlyWhenTheyHoldSomething()
     {
         site().writeSiteFile("cache/full/sub/b.html", "b");
