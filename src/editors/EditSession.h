@@ -9,7 +9,10 @@
 
 #include "app/SiteText.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 class Inet;
 
@@ -25,9 +28,10 @@ public:
     // Close without writing.
     bool DiscardChanges = false;
 
-    // The file's text for the editor, its line ends made CR LF. False when
-    // the download failed (the download says why) or the text is too large
-    // (said here); the editor is then not shown.
+    // The file's text for the editor, its line ends made CR LF: the whole
+    // file (SiteCopy), empty for a file the server does not have. False,
+    // after saying why, when the download failed or the file is no text or
+    // too large; the editor is then not shown.
     bool Download(QString& text);
 
     // The mirror copy: relative to the working directory, and in full.
@@ -43,8 +47,15 @@ public:
     bool QueryClose(const QString& text);
 
 private:
+    // Sends the mirror copy under the change lock. When the server's copy is
+    // no longer the one the editor opened, the member chooses: send over it,
+    // keep the text as the local copy only, or go back to editing. True
+    // when the editor may close.
+    bool Send();
     bool RefuseClose();
 
     Inet& m_inet;
     SiteText::Encoding m_encoding = SiteText::Encoding::Utf8;
+    // The server's copy as the editor opened it; none for a new file.
+    std::optional<QByteArray> m_opened;
 };

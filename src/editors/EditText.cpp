@@ -1,5 +1,6 @@
 #include "EditText.h"
 
+#include "app/SiteText.h"
 #include "app/shrmodStrings.h"
 
 namespace EditText {
@@ -9,6 +10,22 @@ const QChar kLoneCrSymbol(0x240D);
 const QChar kParagraphBreak(0x2029);
 
 } // namespace
+
+QString WhyNotText(const QByteArray& bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        return QStringLiteral("it holds a NUL byte at byte %1").arg(nul + 1);
+    if (SiteText::Detect(bytes) == SiteText::Encoding::Utf8)
+        return QString();
+    // The five codes Windows-1252 leaves unassigned.
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes.at(i));
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            return QStringLiteral("byte %1 is neither UTF-8 nor Windows-1252 text").arg(i + 1);
+    }
+    return QString();
+}
 
 bool FitsTheEditor(const QString& text)
 {

@@ -3,6 +3,7 @@
 // ends it shows them with, and the way a text travels through a plain text
 // box and back without a character changing.
 
+#include <QByteArray>
 #include <QString>
 
 namespace EditText {
@@ -11,6 +12,11 @@ namespace EditText {
 inline constexpr int kTooLarge = 30000;
 
 bool FitsTheEditor(const QString& text);
+
+// Why bytes are no text the editor may take (a NUL byte, or bytes that are
+// neither UTF-8 nor Windows-1252: a picture or a program), or empty. Taken
+// as text they would go back changed (every LF a CR LF).
+QString WhyNotText(const QByteArray& bytes);
 
 // Bare LF line ends become CR LF; CR LF stays single; a lone CR is kept.
 QString NormaliseLineEnds(QString text);

@@ -6,10 +6,13 @@
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
 #include "site/MirrorFiles.h"
+#include "site/SiteChange.h"
+#include "site/SiteCopy.h"
 #include "site/WebFiles.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
+#include "app/SiteText.h"
 #include "app/shrmodStrings.h"
 #include "users/WebAccessList.h"
 
@@ -155,8 +158,9 @@ bool SiteExplorer::DeleteFromServer(const QString& key, const QString& name, QSt
         nodeTag = lines.join(kLineEnd);
         shrmodStrings::ReplaceText(nodeTag, {kLineEnd + kLineEnd, kLineEnd});
     } else {
-        WebAccess = WebAccessList::WithoutEntry(WebAccess, key + name);
-        SaveWebAccess();
+        SaveWebAccess([&](const QString& list) {
+            return WebAccessList::WithoutEntry(list, key + name);
+        });
     }
     return true;
 }
@@ -190,8 +194,9 @@ void SiteExplorer::RecordNewFile(const QString& key, const QString& name, QStrin
     if (FullAccess) {
         nodeTag += kLineEnd + name;
     } else {
-        WebAccess = WebAccessList::WithEntry(WebAccess, key + name);
-        SaveWebAccess();
+        SaveWebAccess([&](const QString& list) {
+            return WebAccessList::WithEntry(list, key + name);
+        });
     }
 }
 
@@ -236,16 +241,37 @@ void SiteExplorer::DeleteLocalCopy(const QString& key, const QString& name)
             QStringLiteral("Cannot delete %1: %2").arg(copy.fileName(), copy.errorString()));
 }
 
-void SiteExplorer::SaveWebAccess()
+void SiteExplorer::SaveWebAccess(const std::function<QString(const QString&)>& change)
 {
     const QString sitePath = WebAccessList::SitePathOf(CurrentUser);
-    QFile file(MapWebFileName(sitePath, true).localFile);
-    const QByteArray bytes = WebAccess.toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        throw SkiffError(
-            QStringLiteral("Cannot write %1: %2").arg(file.fileName(), file.errorString()));
-    file.close();
-    UploadWebFile(m_inet, sitePath);
+    const QString spelled = QStringLiteral("qxg/") + CurrentUser + QStringLiteral(".dat");
+    QString why;
+    const bool locked = SiteChange::UnderChangeLock(
+        m_inet,
+        [&](FtpLink& link) {
+            // Read where PrepareAccess reads it, the written list first.
+            std::optional<QByteArray> onServer =
+                SiteCopy::FetchOverFtp(link, SiteCopy::ForSitePath(sitePath));
+            if (!onServer && spelled != sitePath)
+                onServer = SiteCopy::FetchOverFtp(link, SiteCopy::ForSitePath(spelled));
+            const QString text = SiteText::Decode(onServer.value_or(QByteArray()));
+            if (text.contains(QLatin1Char('<')))
+                throw SkiffError(sitePath + QStringLiteral(" is not an access list: it reads as a "
+                                                           "web page, so it was left as it is."));
+            WebAccess = change(WebAccessList::Clean(text));
+            QFile file(MapWebFileName(sitePath, true).localFile);
+            const QByteArray bytes = WebAccess.toUtf8();
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(bytes) != bytes.size())
+                throw SkiffError(QStringLiteral("Cannot write %1: %2")
+                                     .arg(file.fileName(), file.errorString()));
+            file.close();
+            UploadWebFile(m_inet, sitePath);
+            return true;
+        },
+        &why);
+    if (!locked)
+        throw SkiffError(sitePath + QStringLiteral(" was not changed: ") + why);
 }
 
 QString SiteExplorer::MirrorIcon(const QString& key, const QString& name)

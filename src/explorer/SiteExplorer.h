@@ -95,9 +95,12 @@ private:
     static bool AcceptNewName(const QString& key, const QString& name);
     // The cached listing or the access list after a file was added.
     void RecordNewFile(const QString& key, const QString& name, QString& nodeTag);
-    // The access list into the mirror and up to the server; its result is
-    // not awaited by anyone, as the list already holds the change.
-    void SaveWebAccess();
+    // Makes the change to the member's access list as the server holds it
+    // now, under the change lock (the list read when the explorer opened
+    // may have been cut, or changed since by an administrator), then writes
+    // it into the mirror and up to the server. A server copy that is no
+    // access list (a web page) is refused with SkiffError and left as it is.
+    void SaveWebAccess(const std::function<QString(const QString& list)>& change);
 
     Inet& m_inet;
 };

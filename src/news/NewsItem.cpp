@@ -69,7 +69,12 @@ QString FillTemplate(QString itemTemplate, const QString& nickname, const Stamp&
 
 QString InsertItem(QString page, const QString& item)
 {
-    return shrmodStrings::ReplaceText(page, {kMarker, kMarker + item});
+    qsizetype at = page.indexOf(kMarker, 0, Qt::CaseInsensitive);
+    while (at >= 0) {
+        page.insert(at + kMarker.size(), item);
+        at = page.indexOf(kMarker, at + kMarker.size() + item.size(), Qt::CaseSensitive);
+    }
+    return page;
 }
 
 QByteArray PageBytes(const QString& page, SiteText::Encoding encoding)

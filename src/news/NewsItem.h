@@ -45,8 +45,8 @@ QString FillTemplate(QString itemTemplate, const QString& nickname, const Stamp&
                      const QString& timeZone, const QString& post);
 
 // The page with the item right after every marker (the first one found in
-// any letter case, later ones only as written); a page without a marker
-// stays as it is.
+// any letter case, later ones only as written), each marker left as the
+// page writes it; a page without a marker stays as it is.
 QString InsertItem(QString page, const QString& item);
 
 // The page as written to the mirror and the site: its text followed by one

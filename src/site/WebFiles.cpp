@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QUrl>
 
 namespace modSkiff {
 namespace {
@@ -84,6 +85,13 @@ void ReplaceLocalCopy(const QString& path, const QByteArray& bytes)
     }
 }
 
+// A name holding "?", "#" or "%" would otherwise address another file (or
+// a query of one).
+QString AddressSegment(const QString& segment)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(segment));
+}
+
 } // namespace
 
 void UseFtpAccount(Inet& inet)
@@ -135,14 +143,14 @@ WebFileNames MapWebFileName(const QString& relativeName, bool createFolders)
         shrmodStrings::SplitAt(name, QStringLiteral("\\"), folder, name);
         names.localFile += folder + QLatin1Char('/');
         names.remoteFile += folder + QLatin1Char('/');
-        names.address += folder + QLatin1Char('/');
+        names.address += AddressSegment(folder) + QLatin1Char('/');
     }
     // "WebPage" itself too: the member may have removed it since start-up.
     if (createFolders)
         QDir().mkpath(names.localFile);
     names.localFile += name;
     names.remoteFile += name;
-    names.address += name;
+    names.address += AddressSegment(name);
     return names;
 }
 
@@ -287,14 +295,11 @@ namespace {
 
 // What a download shows when it fails.
 enum class Report {
-    Usual,          // errors; a missing page only when it was to be saved
-    MissingText,    // errors and a missing page in either mode
-    MissingIsEmpty, // errors; a page that is not there is an empty text
+    Usual,   // errors; a missing page only when it was to be saved
     Nothing,
 };
 
-bool Download(Inet& inet, const QString& relativeName, QString& contents,
-              SiteText::Encoding* encoding, Report report)
+bool Download(Inet& inet, const QString& relativeName, QString& contents, Report report)
 {
     BusyPointer busy;
     const QString notDownloaded = QStringLiteral("not downloaded: ");
@@ -307,24 +312,15 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         // page never costs the member the copy they have.
         const QByteArray body = FetchRetryingOnce(inet, names.address);
         const int status = inet.HttpStatus();
-        if (report == Report::MissingIsEmpty && (status == 404 || status == 410)) {
-            Note(inet, relativeName,
-                 QStringLiteral("not on the server (") + QString::number(status) +
-                     QStringLiteral("), an empty text"));
-            contents.clear();
-            if (encoding)
-                *encoding = SiteText::Encoding::Utf8;
-            return true;
-        }
         if (status >= 400) {
             Note(inet, relativeName,
                  notDownloaded + QStringLiteral("the server answered ") +
                      QString::number(status));
             // A missing text (a group message, an access list) is simply
             // absent; a file the member asked for is worth a word.
-            if (report == Report::MissingText || report == Report::MissingIsEmpty ||
-                (toFile && report == Report::Usual))
-                MsgBox(names.address + QStringLiteral(" could not be downloaded: the server "
+            if (toFile && report == Report::Usual)
+                MsgBox(QUrl::fromPercentEncoding(names.address.toUtf8()) +
+                           QStringLiteral(" could not be downloaded: the server "
                                                       "answered ") +
                            QString::number(status) + QLatin1Char('.'),
                        vbCritical);
@@ -333,7 +329,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
         if (toFile) {
             ReplaceLocalCopy(names.localFile, body);
         } else {
-            contents = SiteText::Decode(body, encoding);
+            contents = SiteText::Decode(body);
         }
         Note(inet, relativeName, QStringLiteral("downloaded") + SizeOf(body.size()));
         return true;
@@ -348,40 +344,17 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
     }
 }
 
-bool DownloadText(Inet& inet, const QString& relativeName, QString& contents,
-                  SiteText::Encoding& encoding, Report report)
-{
-    // Never the save-to-file marker: that mode is DownloadWebFile's.
-    QString text;
-    if (!Download(inet, relativeName, text, &encoding, report))
-        return false;
-    contents = text;
-    return true;
-}
-
 } // namespace
 
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents)
 {
-    return Download(inet, relativeName, contents, nullptr, Report::Usual);
-}
-
-bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
-                     SiteText::Encoding& encoding)
-{
-    return DownloadText(inet, relativeName, contents, encoding, Report::MissingText);
-}
-
-bool DownloadEditableText(Inet& inet, const QString& relativeName, QString& contents,
-                          SiteText::Encoding& encoding)
-{
-    return DownloadText(inet, relativeName, contents, encoding, Report::MissingIsEmpty);
+    return Download(inet, relativeName, contents, Report::Usual);
 }
 
 bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName)
 {
     QString marker = kSaveToFile;
-    return Download(inet, relativeName, marker, nullptr, Report::Nothing);
+    return Download(inet, relativeName, marker, Report::Nothing);
 }
 
 bool DeleteWebFile(Inet& inet, const QString& relativeName)

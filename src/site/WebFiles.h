@@ -3,7 +3,6 @@
 // below the web site's folder with "/" or "\" between folders. Every
 // operation returns false after showing its own message when it fails.
 
-#include "app/SiteText.h"
 
 #include <QString>
 
@@ -19,7 +18,7 @@ struct WebFileNames
 {
     QString localFile;   // "WebPage/" + folders + name, relative to the working directory
     QString remoteFile;  // "/users/tarnwardens/" + folders + name
-    QString address;     // HTTP base + folders + name
+    QString address;     // HTTP base + folders + name, each percent-encoded
 };
 
 // Site paths come from access lists, listings and news lists on the server,
@@ -83,18 +82,6 @@ QByteArray FetchRetryingOnce(Inet& inet, const QString& address);
 // the backup. False when the backup could not be renamed.
 bool RestoreServerBackup(FtpLink& link, const QString& remoteFile, bool clearFirst);
 bool DownloadWebFile(Inet& inet, const QString& relativeName, QString& contents);
-// The text mode for a text that is changed and sent back: a page the server
-// does not have is reported like every other failure (the plain text mode
-// lets it pass quietly), and encoding receives the encoding the text came
-// in, so that the changed text can be written back in it.
-bool DownloadWebText(Inet& inet, const QString& relativeName, QString& contents,
-                     SiteText::Encoding& encoding);
-// The text mode of the internal editor: as DownloadWebText, except that a
-// file the server does not have (HTTP 404 or 410) comes back as an empty
-// UTF-8 text, so that a name registered with "New File" or a member's access
-// list not written yet can be written from the editor.
-bool DownloadEditableText(Inet& inet, const QString& relativeName, QString& contents,
-                          SiteText::Encoding& encoding);
 // The mirror mode for a file that may well be missing, such as a member's
 // picture: nothing at all is shown when the download fails.
 bool DownloadWebFileQuietly(Inet& inet, const QString& relativeName);

@@ -145,8 +145,8 @@ void frmUsers::Form_Load()
     m_workingCopy = QDir::current().absoluteFilePath(UserFile::kFileName);
     try {
         BusyPointer busy;
-        UserFile::Download(*inet, txtUserName->text(), txtPassword->text(), m_workingCopy);
-        m_downloaded = true;
+        m_downloaded = UserFile::Download(*inet, txtUserName->text(), txtPassword->text(),
+                                          m_workingCopy);
     } catch (const SkiffError& error) {
         MsgBox(QStringLiteral("The user file could not be downloaded: ") + error.description() +
                    QStringLiteral("\r\n\r\nThe list stays empty, and the site's user file will "
@@ -155,7 +155,7 @@ void frmUsers::Form_Load()
     }
     // Without the site's members there is nothing to change, and a member
     // added now would go up as the whole user file.
-    cmdNewUser->setEnabled(m_downloaded);
+    cmdNewUser->setEnabled(m_downloaded.has_value());
     if (m_downloaded)
         RunGuarded([this] { FillUserList(); });
 }
@@ -373,7 +373,7 @@ bool frmUsers::UpdateServer()
                vbExclamation);
         return false;
     }
-    bool sent = false;
+    UserFile::Outcome outcome = UserFile::Outcome::Failed;
     QString failure;
     {
         BusyPointer busy;
@@ -382,8 +382,9 @@ bool frmUsers::UpdateServer()
         setEnabled(false);
         try {
             modSkiff::SendFailure why;
-            sent = UserFile::Upload(*inet, m_workingCopy, &why);
-            if (!sent)
+            outcome = UserFile::Upload(*inet, m_workingCopy, *m_downloaded, AskWhoseChangeStays,
+                                       &why);
+            if (outcome == UserFile::Outcome::Failed)
                 failure = UserFile::kFileName +
                           QStringLiteral(" could not be sent to the server: ") + why.why +
                           QStringLiteral("\r\n\r\nThe site keeps its previous user file. Your "
@@ -397,7 +398,20 @@ bool frmUsers::UpdateServer()
     }
     if (!failure.isEmpty())
         MsgBox(failure, vbCritical);
-    return sent;
+    return outcome == UserFile::Outcome::NothingToSend || outcome == UserFile::Outcome::Sent;
+}
+
+std::optional<bool> frmUsers::AskWhoseChangeStays(const QString& nickname)
+{
+    const int answer =
+        MsgBox(QStringLiteral("Another administrator has changed %1 since this window opened."
+                              "\r\n\r\nYes: your change to %1 replaces theirs. No: theirs "
+                              "stays. Cancel: nothing is sent now.")
+                   .arg(nickname),
+               vbYesNoCancel | vbQuestion);
+    if (answer == vbCancel)
+        return std::nullopt;
+    return answer == vbYes;
 }
 
 void frmUsers::DeleteWorkingCopy()

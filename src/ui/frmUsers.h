@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QWidget>
+
+#include <optional>
 
 class ImageList;
 class Inet;
@@ -46,8 +49,9 @@ public:
     QPushButton* cmdWebAccess;
     Inet* inet;
 
-    // Sends the working copy to the site, which keeps its previous user file
-    // as a backup. True when the new user file arrived.
+    // Sends this administrator's changes to the site, which keeps its
+    // previous user file as a backup. True when the site's file holds them
+    // (sent now, or nothing to send).
     bool UpdateServer();
 
 protected:
@@ -77,9 +81,12 @@ private:
     // Writes the boxes into the entry's record; false when they are refused.
     bool ApplyChanges(ListItem* entry);
     void DeleteWorkingCopy();
+    static std::optional<bool> AskWhoseChangeStays(const QString& nickname);
 
     QString m_workingCopy; // "_files.dat" in the local folder, by its full path
-    bool m_downloaded = false; // the site's user file arrived when the window opened
+    // The site's user file as it arrived when the window opened (none when
+    // it did not), or as the last upload found it.
+    std::optional<QByteArray> m_downloaded;
     bool m_filtering = false;
     bool m_updating = false;
     bool m_returning = false; // the selection goes back to m_chosen

@@ -3,10 +3,11 @@
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
-#include "site/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
+#include "site/SiteChange.h"
 #include "transport/SiteConfig.h"
+#include "site/SiteCopy.h"
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
 #include "site/WebFiles.h"
@@ -14,6 +15,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace UserFile {
 namespace {
@@ -60,23 +63,88 @@ QString Address(const QString& userName, const QString& password)
            QStringLiteral("?username=") + userName + QStringLiteral("&password=") + password;
 }
 
-} // namespace
-
-void Download(Inet& inet, const QString& userName, const QString& password,
-              const QString& workingCopy)
+void Replace(const QString& workingCopy, const QByteArray& bytes)
 {
-    modSkiff::UseProxyIfSet(inet);
-    inet.Protocol = icHTTP;
-    const QByteArray body = modSkiff::FetchRetryingOnce(inet, Address(userName, password));
-    // An error page is not a user file: taken as one it would read as a few
-    // garbage members, or none, and could then be sent back over the real one.
-    if (inet.HttpStatus() >= 400)
-        throw SkiffError(QStringLiteral("the server answered ") +
-                         QString::number(inet.HttpStatus()) + QLatin1Char('.'));
     QSaveFile file(workingCopy);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw SkiffError(QStringLiteral("Cannot write ") + workingCopy + QStringLiteral(": ") +
                          file.errorString());
+}
+
+Outcome SendOntoServerCopy(FtpLink& link, const QString& workingCopy, const QByteArray& mine,
+                           QByteArray& base, const UserFileMerge::Decide& decide, QString& why)
+{
+    std::optional<QByteArray> fresh;
+    try {
+        fresh = SiteCopy::FetchOverFtp(link, {RemotePath(), QString(), kFileName});
+    } catch (const SkiffError& error) {
+        why = error.description();
+        return Outcome::Failed;
+    }
+    if (!fresh) {
+        why = kFileName + QStringLiteral(" is no longer on the server");
+        return Outcome::Failed;
+    }
+    const QString problem = FormProblem(*fresh);
+    if (!problem.isEmpty()) {
+        why = QStringLiteral("the server's copy has changed: ") + problem;
+        return Outcome::Failed;
+    }
+    if (*fresh != base) {
+        const std::optional<QByteArray> merged = UserFileMerge::Merge(base, mine, *fresh, decide);
+        if (!merged)
+            return Outcome::Stopped;
+        Replace(workingCopy, *merged);
+        base = *fresh;
+        if (*merged == *fresh)
+            return Outcome::NothingToSend;
+    }
+    modSkiff::SendFailure failure;
+    if (modSkiff::SendWithServerBackup(link, workingCopy, RemotePath(), &failure))
+        return Outcome::Sent;
+    why = failure.why;
+    return Outcome::Failed;
+}
+
+} // namespace
+
+QByteArray Download(Inet& inet, const QString& userName, const QString& password,
+                    const QString& workingCopy)
+{
+    const std::optional<QByteArray> body =
+        SiteCopy::Fetch(inet, {RemotePath(), Address(userName, password), kFileName});
+    if (!body)
+        throw SkiffError(kFileName + QStringLiteral(" is not on the server."));
+    // An error page or a cut file taken as the user file would read as a few
+    // garbage members, or none, and could then be sent back over the real one.
+    const QString problem = FormProblem(*body);
+    if (!problem.isEmpty())
+        throw SkiffError(problem);
+    Replace(workingCopy, *body);
+    return *body;
+}
+
+QString FormProblem(const QByteArray& file)
+{
+    const QString notOne = kFileName + QStringLiteral(" is not a user file: ");
+    if (file.isEmpty())
+        return notOne + QStringLiteral("it is empty.");
+    if (file.size() % UserRecord::Size != 0)
+        return notOne + QStringLiteral("its %1 bytes are not a whole number of %2-byte records.")
+                            .arg(file.size())
+                            .arg(UserRecord::Size);
+    const QList<UserRecord> records = ReadStoredUserRecords(file);
+    for (int i = 0; i < records.size(); ++i) {
+        const UserRecord clear = ClearRecord(records.at(i));
+        const QString fields = clear.TrimmedName() + clear.TrimmedPassword();
+        const bool printable = std::none_of(fields.begin(), fields.end(), [](QChar c) {
+            return c.category() == QChar::Other_Control;
+        });
+        if (!printable || clear.TrimmedName().isEmpty())
+            return notOne + QStringLiteral("record %1 holds no readable nickname and password.")
+                                .arg(i + 1);
+    }
+    return QString();
 }
 
 QList<UserRecord> ReadAll(const QString& workingCopy)
@@ -115,29 +183,22 @@ void Write(const QString& workingCopy, int number, const UserRecord& clear)
                          file.errorString());
 }
 
-bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failure)
+Outcome Upload(Inet& inet, const QString& workingCopy, QByteArray& base,
+               const UserFileMerge::Decide& decide, modSkiff::SendFailure* failure)
 {
-    if (!QFileInfo::exists(workingCopy))
-        throw MissingWorkingCopy();
-    modSkiff::UseFtpAccount(inet);
-    modSkiff::UseProxyIfSet(inet);
-    inet.Host = SiteConfig::Host();
-    inet.Protocol = icFTP;
-    Wait::ExecuteAndWait(inet, QStringLiteral("QUIT"));
-    // The same lock as the control file's: one member's upload never
-    // replaces the file under another's.
-    InetLink link(inet);
-    ChangeLock lock(link, [&inet](const QString& line) {
-        TransferLog::Note(inet.Log, ChangeLock::FolderName(), line);
-    });
-    if (!lock.Acquire()) {
-        if (failure)
-            failure->why = lock.Why().isEmpty()
-                               ? QStringLiteral("another member is changing the group's files")
-                               : lock.Why();
-        return false;
-    }
-    return modSkiff::SendWithServerBackup(link, workingCopy, RemotePath(), failure);
+    const QByteArray mine = ReadWholeFile(workingCopy);
+    if (mine == base)
+        return Outcome::NothingToSend;
+    Outcome outcome = Outcome::Failed;
+    QString why;
+    // What the server holds now, under the lock, is what the changes go onto.
+    SiteChange::UnderChangeLock(inet, [&](FtpLink& link) {
+        outcome = SendOntoServerCopy(link, workingCopy, mine, base, decide, why);
+        return true;
+    }, &why);
+    if (failure && outcome == Outcome::Failed && !why.isEmpty())
+        failure->why = why;
+    return outcome;
 }
 
 } // namespace UserFile

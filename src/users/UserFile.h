@@ -4,6 +4,7 @@
 // Record number n (counted from 1) of the working copy belongs to entry n of
 // the administrator's list.
 
+#include "UserFileMerge.h"
 #include "UserRecord.h"
 #include "site/WebFiles.h"
 
@@ -20,12 +21,20 @@ namespace UserFile {
 inline const QString kFileName = QStringLiteral("_files.dat");
 
 // Downloads the site's user file in one request, with the two query values
-// as given (through ProxyServer when it is set), and writes it raw to workingCopy, replacing what was there. A
-// server that cannot be reached, an error page or a working copy that cannot
-// be written throws SkiffError saying so; the working copy is then left as
-// it was.
-void Download(Inet& inet, const QString& userName, const QString& password,
-              const QString& workingCopy);
+// as given (through ProxyServer when it is set), checks it (VerifiedForm)
+// and writes it raw to workingCopy, replacing what was there; returns the
+// bytes, which the upload compares with. A server that cannot be reached,
+// an error page, a body shorter than the server's file, a file that is not a
+// user file or a working copy that cannot be written throws SkiffError
+// saying so; the working copy is then left as it was.
+QByteArray Download(Inet& inet, const QString& userName, const QString& password,
+                    const QString& workingCopy);
+
+// What is wrong with bytes that are to be taken as the user file: not a
+// whole number of records, no record at all, or a record whose nickname or
+// password does not decode to printable characters, or has no nickname (an
+// error page or garbage reads that way). Empty when they are a user file.
+QString FormProblem(const QByteArray& file);
 
 // Every complete record of the working copy in clear values, in file order;
 // a trailing partial record is ignored. A missing file throws SkiffError.
@@ -39,13 +48,27 @@ std::optional<UserRecord> Read(const QString& workingCopy, int number);
 // each field padded with blanks, then every byte complemented (a pad is 223).
 void Write(const QString& workingCopy, int number, const UserRecord& clear);
 
-// Sends workingCopy over FTP as the site's user file on a fresh connection
-// ("QUIT" first), under the server's change lock (ChangeLock), keeping the
-// site's previous file as "_files.dat.backup". False, with failure saying
-// why, also when the lock was not taken.
+// How an upload of the working copy ended.
+enum class Outcome
+{
+    Sent,
+    NothingToSend, // the working copy holds nothing the site's file lacks
+    Stopped,       // the administrator stopped at a record both changed
+    Failed,        // failure says why; the site keeps its file
+};
+
+// Sends this administrator's changes to the site's user file. base is the
+// file as downloaded; when the working copy still equals it nothing at all
+// is sent. Otherwise, on a fresh connection ("QUIT") and under the server's
+// change lock (ChangeLock), the site's file is fetched again over FTP and
+// checked: when another administrator changed it meanwhile, the changed
+// records go onto it (UserFileMerge; decide answers for a record both
+// changed), and the result becomes the working copy and base the file it
+// was merged onto. It is sent keeping the site's previous file as
+// "_files.dat.backup"; the transport verifies it, and a new file that did
+// not arrive is replaced by the previous one again.
 // A missing working copy throws SkiffError before anything is sent.
-// False when the new file did not arrive (the transport verifies it); the
-// site's previous file is then put back and failure says why.
-bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failure = nullptr);
+Outcome Upload(Inet& inet, const QString& workingCopy, QByteArray& base,
+               const UserFileMerge::Decide& decide, modSkiff::SendFailure* failure = nullptr);
 
 } // namespace UserFile

@@ -146,6 +146,10 @@ private slots:
         QTest::newRow("page without marker")
             << QByteArray("<html>\r\n<p>old</p>\r\n</html>") << QByteArray("<p>@POST@</p>")
             << "lost" << QByteArray("<html>\r\n<p>old</p>\r\n</html>\r\n");
+        // The item goes after the page's own marker, which stays as written.
+        QTest::newRow("marker in capitals")
+            << QByteArray("<h1>News</h1><!--BEGIN-->\r\n<p>old</p>") << QByteArray("<hr>@post@")
+            << "new" << QByteArray("<h1>News</h1><!--BEGIN--><hr>new\r\n<p>old</p>\r\n");
         QTest::newRow("placeholders once each, the member's text as typed")
             << QByteArray("<!--begin-->") << QByteArray("@nickname@ @NICKNAME@ @Nickname@ @POST@")
             << "on @DATE@" << QByteArray("<!--begin-->kestrel kestrel @Nickname@ on @DATE@\r\n");
@@ -211,11 +215,70 @@ private slots:
         QCOMPARE(services().last().style, style);
         // What the member has to change first is asked before the site is.
         if ((style & kIconMask) != vbCritical)
-            QVERIFY(site().httpLog().isEmpty());
-        QVERIFY(site().ftpLog().isEmpty());
+            QVERIFY(site().httpLog().isEmpty() && site().ftpLog().isEmpty());
+        QVERIFY(site().ftpCommands("STOR").filter(QRegularExpression("html$")).isEmpty());
         QCOMPARE(site().readSiteFile(kPage), "<!--begin-->");
         QVERIFY(!QFileInfo::exists(mirror(kPage)));
         QVERIFY(!QFileInfo::exists(env().root() + "/outside.html"));
+    }
+
+    // A page or template that came incomplete is refused: the page on the server stays byte for byte, nothing goes
+    // into the mirror, and the message names the file and what is wrong.
+    void postsOnlyIntoWholePages_data()
+    {
+        QTest::addColumn<QByteArray>("page");
+        QTest::addColumn<QByteArray>("itemTemplate");
+        QTest::addColumn<QString>("web"); // the name served short over HTTP
+        QTest::addColumn<bool>("send");
+        QTest::addColumn<QString>("message");
+        const QByteArray page = "<h1>News</h1>\r\n<!--begin-->\r\n<p>older news</p>\r\n";
+        const QByteArray item = "<p>@POST@</p>";
+        QTest::newRow("template served short")
+            << page << QByteArray("<div class=item><p>@POST@</p></div>") << "item.html" << true
+            << "news/item.html came incomplete: the web server sent 17 bytes, the file holds 35. "
+               "Nothing was changed; try again later.";
+        QTest::newRow("page served short to the preview")
+            << page << item << "index.html" << false
+            << "news/index.html came incomplete: the web server sent 24 bytes, the file holds 48. "
+               "Nothing was changed; try again later.";
+    }
+    void postsOnlyIntoWholePages()
+    {
+        QFETCH(QByteArray, page);
+        QFETCH(QByteArray, itemTemplate);
+        QFETCH(QString, web);
+        QFETCH(bool, send);
+        QFETCH(QString, message);
+        QFile::remove(site().sitePath(kPage + ".backup"));
+        site().writeSiteFile(kPage, page);
+        site().writeSiteFile(kTemplate, itemTemplate);
+        if (!web.isEmpty())
+            site().webShort(web);
+        services().expect(message, vbCritical);
+        Inet inet;
+        QVERIFY(!NewsPosting::BuildNewsPage(inet, {kPage, kTemplate, "lost?", "EST"}, send));
+        QCOMPARE(site().readSiteFile(kPage), page);
+        QVERIFY(!site().siteFileExists(kPage + ".backup"));
+        QVERIFY(!QFileInfo::exists(mirror(kPage)));
+    }
+
+    // Ann posted a moment ago, and a stale proxy still serves the page
+    // before her item: Kestrel's item goes into the page the server holds.
+    void twoPostersKeepBothItems()
+    {
+        const QByteArray before = "<h1>News</h1><!--begin--><p>old</p>";
+        site().writeSiteFile(kTemplate, "<p>@NICKNAME@: @POST@</p>");
+        site().writeSiteFile(kPage, before);
+        CurrentUser = QStringLiteral("Ann");
+        QVERIFY(post("first"));
+        const QByteArray anns = "<h1>News</h1><!--begin--><p>ann: first</p><p>old</p>\r\n";
+        QCOMPARE(site().readSiteFile(kPage), anns);
+        site().webServe("index.html", before);
+        CurrentUser = QStringLiteral("Kestrel");
+        QVERIFY(post("second"));
+        QCOMPARE(site().readSiteFile(kPage),
+                 "<h1>News</h1><!--begin--><p>kestrel: second</p><p>ann: first</p><p>old</p>\r\n\r\n");
+        QCOMPARE(site().readSiteFile(kPage + ".backup"), anns);
     }
 
     void theNameGifIsNeverCopiedOntoItself()

@@ -10,10 +10,12 @@
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "editors/EditSession.h"
+#include "editors/EditText.h"
 #include "editors/ExternalEditors.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
 #include "explorer/SiteExplorer.h"
+#include "site/SiteCopy.h"
 #include "site/WebFiles.h"
 #include "users/WebAccessList.h"
 
@@ -194,6 +196,25 @@ private slots:
 
     // The window's tests show the cache; here the server is asked in lower
     // case, and a listing that failed is asked again at every visit.
+    // The list the explorer read was an error page served with status 200:
+    // a new file's entry goes onto the list the server holds; a list that
+    // is itself a web page is left as it is.
+    void theAccessListChangesAsTheServerHoldsIt()
+    {
+        const QByteArray list = "news/*add files*\r\nnews/a.html";
+        site().webServe("ann.dat", "<html>busy</html>");
+        auto explorer = restricted(list);
+        QCOMPARE(explorer->site.WebAccess, QString());
+        QString tag;
+        QVERIFY(explorer->site.RegisterNewFile("news/", "n.html", tag));
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), list + "\r\nnews/n.html");
+
+        site().writeSiteFile("qxg/ann.dat", "<html>busy</html>");
+        QCOMPARE(ErrorOf([&] { explorer->site.RegisterNewFile("news/", "m.html", tag); }),
+                 "qxg/ann.dat is not an access list: it reads as a web page, so it was left as it is.");
+        QCOMPARE(site().readSiteFile("qxg/ann.dat"), "<html>busy</html>");
+    }
+
     void listingsAreCachedOnlyWhenTheyHoldSomething()
     {
         site().writeSiteFile("cache/full/sub/b.html", "b");
@@ -522,6 +543,37 @@ private slots:
         QVERIFY(!DownloadWebFile(inet, "news/gone.html", contents));
         QCOMPARE(ReadFileBytes(mirror("news/gone.html")), QByteArray("my copy"));
         QCOMPARE(ReadFileBytes(mirror("news/gone.html.backup")), QByteArray("older"));
+    }
+
+    // Each name is one file: "?", "#" and "%" in a name do not address
+    // another file (or a query of one), whatever the other file holds.
+    void namesAreAddressedAsThemselves()
+    {
+        Inet inet;
+        site().writeSiteFile("enc.txt", "site root");
+        site().writeSiteFile("news/x", "plain x");
+        for (const QString name : {"x?y", "x#y", "%2e%2e%2fenc.txt", "a b%20c"}) {
+            const QString path = "news/" + name;
+            site().writeSiteFile(path, name.toUtf8() + " itself");
+            QString contents = kSaveToFile;
+            QVERIFY2(DownloadWebFile(inet, path, contents), qPrintable(name));
+            QCOMPARE(ReadFileBytes(mirror(path)), name.toUtf8() + " itself");
+        }
+    }
+
+    // What the server sends in any of the standard forms; a byte only
+    // Windows-1252 leaves unassigned makes a file no text.
+    void sizeRepliesAndText()
+    {
+        QCOMPARE(EditText::WhyNotText(QByteArray("caf\xe9 \x81")),
+                 "byte 6 is neither UTF-8 nor Windows-1252 text");
+        QCOMPARE(EditText::WhyNotText(QByteArray("caf\xe9\r\n")), QString());
+        QCOMPARE(SiteCopy::ParseSizeReply("213 1234\r\n"), std::optional<qint64>(1234));
+        QCOMPARE(SiteCopy::ParseSizeReply("213-File status\r\n213 77\r\n"), std::optional<qint64>(77));
+        QCOMPARE(SiteCopy::ParseSizeReply("550 1234: no such file\r\n"), std::nullopt);
+        QCOMPARE(SiteCopy::ParseSizeReply("213 -5\r\n"), std::nullopt);
+        QVERIFY(SiteCopy::MeansNoSuchFile("550 No such file or directory.\r\n"));
+        QVERIFY(!SiteCopy::MeansNoSuchFile("451 Requested action aborted.\r\n"));
     }
 
     // Without a proxy the access type stays as it was; with one, everything

@@ -256,13 +256,119 @@ private slots:
 
     void downloadsTheSiteFileRawWithEmptyQueryValues()
     {
-        const QByteArray onSite = kThree + QByteArray("\x00\xFF partial", 10);
-        site().writeSiteFile("qxg/_files.dat", onSite);
+        site().writeSiteFile("qxg/_files.dat", kThree);
         env().writeLocal(UserFile::kFileName, QByteArray(400, 'o'));
         Inet inet;
-        UserFile::Download(inet, QString(), QString(), copy());
-        QCOMPARE(env().readLocal(UserFile::kFileName), onSite);
+        QCOMPARE(UserFile::Download(inet, QString(), QString(), copy()), kThree);
+        QCOMPARE(env().readLocal(UserFile::kFileName), kThree);
         QVERIFY(site().httpLog().contains("GET /tarnwardens/qxg/_files.dat?username=&password="));
+    }
+
+    // Whatever the answer holds, only a whole user file becomes the
+    // working copy; the copy there stays as it was.
+    void downloadsOnlyAWholeUserFile_data()
+    {
+        QTest::addColumn<QByteArray>("onSite");
+        QTest::addColumn<QString>("web"); // what HTTP serves instead
+        QTest::addColumn<QString>("why");
+        const QString notOne = "_files.dat is not a user file: ";
+        QTest::newRow("partial record") << kThree + QByteArray("\x00\xFF partial", 10) << "" << notOne + "its 190 bytes are not a whole number of 60-byte records.";
+        QTest::newRow("empty") << QByteArray() << "" << notOne + "it is empty.";
+        QTest::newRow("error page as the file")
+            << QByteArray("<html><head><title>Proxy error</title></head><body><p>Sorry!</p>").leftJustified(120, ' ')
+            << "" << notOne + "record 1 holds no readable nickname and password.";
+        QTest::newRow("no nickname") << kThree + StoredUserRecord("", "open", 3) << ""
+                                     << notOne + "record 4 holds no readable nickname and password.";
+        QTest::newRow("short body") << kThree << "short" << "_files.dat came incomplete: the web server sent 90 bytes, the file holds 180. Nothing was changed; try again later.";
+        QTest::newRow("error page, status 200") << kThree << "serve" << "_files.dat came incomplete: the web server sent 18 bytes, the file holds 180. Nothing was changed; try again later.";
+    }
+    void downloadsOnlyAWholeUserFile()
+    {
+        QFETCH(QByteArray, onSite);
+        QFETCH(QString, web);
+        QFETCH(QString, why);
+        site().writeSiteFile("qxg/_files.dat", onSite);
+        if (web == "short")
+            site().webShort("_files.dat");
+        else if (web == "serve")
+            site().webServe("_files.dat", "<html>oops</html>\n");
+        env().writeLocal(UserFile::kFileName, "kept");
+        Inet inet;
+        QCOMPARE(ErrorOf([&] { UserFile::Download(inet, QString(), QString(), copy()); }), why);
+        QCOMPARE(env().readLocal(UserFile::kFileName), "kept");
+    }
+
+    // Two administrators, their windows opened one after the other, close
+    // one after the other: the second one's changed records go onto the
+    // file the first one sent. Changes: "number:name|password|level", ";"
+    // between them.
+    void twoAdministratorsKeepEachOthersChanges_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("answer"); // to the question about the record both changed
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("outcome");
+        const QByteArray orrin = StoredUserRecord("Orrin", "lantern", 4);
+        const QByteArray ann = StoredUserRecord("Ann", "heron", 3);
+        const QByteArray pip = StoredUserRecord("Pip", "pebble", 2);
+        const QByteArray annNew = StoredUserRecord("Ann", "egret", 3);
+        const QByteArray annBrenn = StoredUserRecord("Ann", "swan", 2);
+        const int sent = int(UserFile::Outcome::Sent);
+        QTest::newRow("different records")
+            << "2:Ann|egret|3" << "3:Pip|pebble|1" << 0 << orrin + annNew + StoredUserRecord("Pip", "pebble", 1) << sent;
+        QTest::newRow("both changed Ann, the second keeps theirs")
+            << "2:Ann|egret|3" << "2:Ann|swan|2;3:Pip|stone|2" << int(vbNo) << orrin + annNew + StoredUserRecord("Pip", "stone", 2) << sent;
+        QTest::newRow("both changed Ann, the second's replaces it")
+            << "2:Ann|egret|3" << "2:Ann|swan|2" << int(vbYes) << orrin + annBrenn + pip << sent;
+        QTest::newRow("both changed Ann, the second stops")
+            << "2:Ann|egret|3" << "2:Ann|swan|2;3:Pip|stone|2" << int(vbCancel) << orrin + annNew + pip << int(UserFile::Outcome::Stopped);
+        QTest::newRow("the same change by both") << "2:Ann|egret|3" << "2:Ann|egret|3" << 0 << orrin + annNew + pip << int(UserFile::Outcome::NothingToSend);
+        QTest::newRow("no change") << "2:Ann|egret|3" << "" << 0 << orrin + annNew + pip << int(UserFile::Outcome::NothingToSend);
+        QTest::newRow("new members of both")
+            << "4:Wren|finch|3" << "4:Tern|gull|2" << 0
+            << kThree + StoredUserRecord("Wren", "finch", 3) + StoredUserRecord("Tern", "gull", 2) << sent;
+    }
+    void twoAdministratorsKeepEachOthersChanges()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, outcome);
+        site().writeSiteFile("qxg/_files.dat", kThree);
+        const QString firstCopy = env().localPath("first.dat");
+        const QString secondCopy = env().localPath("second.dat");
+        Inet firstInet, secondInet;
+        QByteArray firstBase = UserFile::Download(firstInet, QString(), QString(), firstCopy);
+        QByteArray secondBase = UserFile::Download(secondInet, QString(), QString(), secondCopy);
+        const auto change = [](const QString& copy, const QString& changes) {
+            for (const QString& one : changes.split(';', Qt::SkipEmptyParts)) {
+                const QStringList parts = one.section(':', 1).split('|');
+                UserFile::Write(copy, one.section(':', 0, 0).toInt(),
+                                UserRecord::FromClear(parts[0], parts[1], parts[2].toInt()));
+            }
+        };
+        QStringList asked;
+        const auto decide = [&](const QString& nickname) -> std::optional<bool> {
+            asked << nickname;
+            return answer == vbCancel ? std::nullopt : std::optional<bool>(answer == vbYes);
+        };
+        change(firstCopy, first);
+        QCOMPARE(UserFile::Upload(firstInet, firstCopy, firstBase, decide), UserFile::Outcome::Sent);
+        change(secondCopy, second);
+        const QByteArray sentFirst = site().readSiteFile("qxg/_files.dat");
+        site().clearLog();
+        QCOMPARE(int(UserFile::Upload(secondInet, secondCopy, secondBase, decide)), outcome);
+        QCOMPARE(asked, answer ? QStringList{"Ann"} : QStringList());
+        QCOMPARE(site().readSiteFile("qxg/_files.dat").toHex(' '), expected.toHex(' '));
+        if (outcome == int(UserFile::Outcome::Sent))
+            QCOMPARE(site().readSiteFile("qxg/_files.dat.backup"), sentFirst);
+        else
+            QVERIFY(site().ftpCommands("STOR").filter("_files.dat").isEmpty());
+        // Nothing changed at all: not even a connection.
+        if (second.isEmpty())
+            QVERIFY(site().ftpLog().isEmpty());
     }
 };
 

@@ -598,8 +598,8 @@ private slots:
             editor->cmdSendToServer->click();
             QVERIFY(editor->isVisible());
             QCOMPARE(editor->txtEdit->text(), edited);
-            QVERIFY(services().last().prompt.startsWith(
-                "/users/tarnwardens/about.html could not be sent to the server: "));
+            QVERIFY2(services().last().prompt.startsWith("about.html was not sent: "),
+                     qPrintable(services().last().prompt));
             services().expect(kSendChanges, vbYesNoCancel, vbCancel); // the question is back
             editor->close();
             QVERIFY(site().start());
@@ -611,8 +611,53 @@ private slots:
         QCOMPARE(Inet().OpenURLBytes(SiteConfig::HttpBase() + "about.html"), edited.toUtf8());
         QCOMPARE(site().readSiteFile("about.html.backup"), "<p>about us</p>\n");
         static const QRegularExpression changes(QStringLiteral("^(DELE|RNFR|RNTO|STOR) "));
-        QCOMPARE(site().ftpLog().filter(changes),
+        QCOMPARE(site().ftpLog().filter(changes).filter("about.html"),
                  SiteServer::UploadCommands("/users/tarnwardens/about.html"));
+    }
+
+    // "Download and Edit" on a picture opens no editor, so nothing can turn
+    // its LF bytes into CR LF; a page the web hides comes over FTP, and one
+    // changed on the server meanwhile is sent over only when the member says.
+    void theEditorTakesOnlyWholeTextAndAsksBeforeOverwriting()
+    {
+        const QByteArray gif("GIF89a\x01\x00\x01\x00\x80\n\x00\xff\xff\xff;", 19);
+        site().writeSiteFile("banner.gif", gif);
+        site().writeSiteFile("hidden.html", "<p>hidden from the web</p>\n");
+        site().webHide("hidden.html");
+        frmExplorer& window = openAs("Orrin", 4);
+        select({"banner.gif"});
+        services().expect("banner.gif is not a text file (it holds a NUL byte at byte 8), so the "
+                          "Skiff internal editor does not open it: it would change the file. Use "
+                          "Edit With... for it.",
+                          vbExclamation);
+        bool opened = false;
+        Drive<frmEdit>([&] { window.cmdOpenEdit->click(); }, [&](frmEdit* editor) {
+            opened = true;
+            editor->cmdDiscard->click();
+        });
+        QVERIFY(!opened);
+
+        select({"hidden.html"});
+        QVERIFY(Drive<frmEdit>([&] { window.cmdOpenEdit->click(); }, [&](frmEdit* editor) {
+            QCOMPARE(editor->txtEdit->text(), "<p>hidden from the web</p>\r\n");
+            editor->txtEdit->setText("<p>mine</p>");
+            site().writeSiteFile("hidden.html", "<p>theirs</p>");
+            services().expect(kSendChanges, vbYesNoCancel, vbYes);
+            services().expect("hidden.html has changed on the server since you opened it.\r\n\r\n"
+                              "Yes: send your text over it. No: keep your text only as the local "
+                              "copy " + LocalFolder + "WebPage/hidden.html. Cancel: go back to editing.",
+                              vbYesNoCancel | vbExclamation, vbCancel);
+            editor->close();
+            QVERIFY(editor->isVisible());
+            QCOMPARE(site().readSiteFile("hidden.html"), "<p>theirs</p>");
+            services().expect(kSendChanges, vbYesNoCancel, vbYes);
+            services().answer(vbNo); // keep it as the local copy only
+            editor->close();
+        }));
+        QCOMPARE(site().readSiteFile("hidden.html"), "<p>theirs</p>");
+        QCOMPARE(ReadFileBytes(mirror("hidden.html")), "<p>mine</p>");
+        QCOMPARE(site().readSiteFile("banner.gif"), gif);
+        QVERIFY(site().ftpCommands("STOR").filter(QRegularExpression("(gif|html)$")).isEmpty());
     }
 
     // Opened with the list's pop-up item; closed with the close box.

@@ -165,10 +165,18 @@ private slots:
         services.answer(vbOK);
         window->cmdDownload->click();
 
-        const QStringList accessList = SiteUpload("qxg/ann.dat");
+        // Under the change lock, onto the list the server holds (written in
+        // lower case, read as the user file spells the nickname).
+        const QString group = "/users/tarnwardens/qxg/";
+        const QStringList laterAccessList =
+            QStringList{"MKD " + kLock, "STOR " + kLock + "/holder.txt", "RETR " + group + "ann.dat"} +
+            SiteUpload("qxg/ann.dat") + QStringList{"DELE " + kLock + "/holder.txt", "RMD " + kLock};
+        // Until the lower-case list exists, the spelled one is read.
+        QStringList accessList = laterAccessList;
+        accessList.insert(3, "RETR " + group + "Ann.dat");
         QCOMPARE(FileOperations(m_site->ftpLog()),
                  SiteUpload("a.html") + QStringList{"DELE /users/tarnwardens/b.html"} + accessList +
-                     accessList + SiteUpload("c.html") + accessList + SiteUpload("a.html"));
+                     laterAccessList + SiteUpload("c.html") + laterAccessList + SiteUpload("a.html"));
         QCOMPARE(m_site->readSiteFile("a.html"), QByteArray("d"));
         QVERIFY(m_site->httpLog().endsWith("GET /tarnwardens/a.html"));
         QCOMPARE(services.pendingAnswers(), 0);

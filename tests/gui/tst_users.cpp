@@ -32,6 +32,8 @@ namespace {
 
 const QString kSiteUsers = QStringLiteral("qxg/_files.dat");
 const QString kQuestion = QStringLiteral("Update Server with Changes?");
+// The commands of a session that could change something.
+const QRegularExpression kSession(QStringLiteral("^(USER|MKD|DELE|RNFR|STOR) "));
 const QByteArray kOrrin = StoredUserRecord("Orrin", "lantern", 4);
 const QByteArray kKestrel = StoredUserRecord("Kestrel", "osprey", 4);
 const QByteArray kAnn = StoredUserRecord("Ann", "heron", 3);
@@ -233,7 +235,7 @@ private slots:
         const QStringList log = site().ftpLog();
         const QString lock = "/users/tarnwardens/qxg/_control.lock";
         QCOMPARE(log.filter(QRegularExpression("^(USER|MKD|RMD|DELE|RNFR|RNTO|STOR) ")),
-                 QStringList({"USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt"}) +
+                 QStringList({"USER pell", "USER pell", "MKD " + lock, "STOR " + lock + "/holder.txt"}) +
                      SiteServer::UploadCommands("/users/tarnwardens/qxg/_files.dat") +
                      QStringList({"DELE " + lock + "/holder.txt", "RMD " + lock}));
 
@@ -324,7 +326,7 @@ private slots:
         m_users = new frmUsers;
         m_users->show();
         QVERIFY2(services().last().prompt.startsWith(
-                     "The user file could not be downloaded: the server answered 404."),
+                     "The user file could not be downloaded: _files.dat is not on the server."),
                  qPrintable(services().last().prompt));
         QCOMPARE(m_users->lvwFileList->count(), 0);
         QVERIFY(!m_users->cmdNewUser->isEnabled());
@@ -333,9 +335,58 @@ private slots:
         services().expect("The user file was not downloaded when this window opened, so the "
                           "site's user file has been left as it is.",
                           vbExclamation);
+        site().clearLog();
         QVERIFY(closeWith({}));
-        QVERIFY(site().ftpLog().isEmpty());
+        QCOMPARE(site().ftpLog().filter(kSession), QStringList());
         QCOMPARE(env().readLocal("_files.dat"), "left by an earlier session");
+    }
+
+    // An error page served with status 200 is no member list: nobody is
+    // shown, and Yes, the default answer, sends nothing over the real file.
+    void anErrorPageWithStatus200LocksNobodyOut()
+    {
+        signIn("Orrin", 4);
+        site().webServe("_files.dat", "<html><body>Service unavailable</body></html>");
+        services().answer(vbOK);
+        m_users = new frmUsers;
+        m_users->show();
+        QCOMPARE(services().last().prompt,
+                 "The user file could not be downloaded: _files.dat came incomplete: the web "
+                 "server sent 45 bytes, the file holds 300. Nothing was changed; try again "
+                 "later.\r\n\r\nThe list stays empty, and the site's user file will not be "
+                 "changed from this window.");
+        QCOMPARE(m_users->lvwFileList->count(), 0);
+        // Yes, then OK to "The user file was not downloaded ...".
+        QVERIFY(closeWith({vbYes, vbOK}));
+        QCOMPARE(site().readSiteFile(kSiteUsers), kMembers);
+        QVERIFY(site().ftpCommands("STOR").isEmpty());
+    }
+
+    // Kestrel changed the file after this window opened: Orrin's changes go
+    // onto Kestrel's file, and for the record both changed Orrin decides.
+    void anotherAdministratorsChangesStay()
+    {
+        frmUsers* users = openAs(QStringLiteral("Orrin"));
+        const QByteArray kestrels = kOrrin + kKestrel + StoredUserRecord("Ann", "egret", 3) +
+                                    kPip + StoredUserRecord("Mordo", "cinder", 2);
+        site().writeSiteFile(kSiteUsers, kestrels);
+        for (const int entry : {2, 3}) {
+            ClickEntry(*users, entry);
+            QTRY_VERIFY(users->fraUserInfo->isVisible());
+            users->txtPassword->setText(QStringLiteral("changed"));
+            users->cmdApplyToUser->click();
+        }
+        services().expect(kQuestion, vbYesNoCancel | vbQuestion, vbYes);
+        services().expect("Another administrator has changed Ann since this window opened.\r\n\r\n"
+                          "Yes: your change to Ann replaces theirs. No: theirs stays. Cancel: "
+                          "nothing is sent now.",
+                          vbYesNoCancel | vbQuestion, vbNo);
+        QVERIFY(closeWith({}));
+        QCOMPARE(site().readSiteFile(kSiteUsers).toHex(' '),
+                 (kOrrin + kKestrel + StoredUserRecord("Ann", "egret", 3) +
+                  StoredUserRecord("Pip", "changed", 2) + StoredUserRecord("Mordo", "cinder", 2))
+                     .toHex(' '));
+        QCOMPARE(site().readSiteFile(kSiteUsers + ".backup"), kestrels);
     }
 
     void opensOnceFromBothPlaces()

@@ -28,6 +28,12 @@ Three more make a server fail the way real ones do, each for one FTP command
   "shorten:name"      stores uploads of that name one byte short while
                       answering that the transfer completed.
 
+Three more change what HTTP answers for a base name, while FTP keeps the
+real file, as a proxy or a host hiding files from the web would:
+  "webshort:name"       serves the first half of the file, status 200;
+  "webserve:name path"  serves the bytes of the file at path instead, status 200;
+  "webhide:name"        answers 404.
+
 --latency-ms makes the site behave as if it were far away: every FTP reply
 (the greeting included), every HTTP response and the first byte of every
 FTP data connection wait that many milliseconds, one round trip of a slow
@@ -137,6 +143,15 @@ class RefuseList:
             if verb.upper() == cmd and (not target or target == name):
                 return True
         return False
+
+    def web_answer(self, name):
+        """What HTTP serves instead of the file: ("short"|"serve"|"hide", path)."""
+        for line in self._lines():
+            kind, _, rest = line.partition(":")
+            target, _, path = rest.partition(" ")
+            if kind in ("webshort", "webserve", "webhide") and target == name:
+                return kind[3:], path
+        return None
 
     def drops(self, cmd, arg):
         return self._matches(DROP_PREFIX, cmd, arg)
@@ -263,6 +278,9 @@ def make_http_handler(site_folder, http_log, refuse_list, latency):
             http_log.append("%s %s" % (self.command, self.path))
             latency.wait()
             name = self._site_file()
+            instead = name and refuse_list.web_answer(os.path.basename(name))
+            if instead and instead[0] == "hide":
+                name = None
             if name is None:
                 body = ("<html><head><title>404 Not Found</title></head><body>"
                         "<h1>Not Found</h1><p>The requested URL was not found on this "
@@ -277,6 +295,11 @@ def make_http_handler(site_folder, http_log, refuse_list, latency):
                 else:
                     status = 200
                     kind = mimetypes.guess_type(name)[0] or "application/octet-stream"
+                    if instead and instead[0] == "short":
+                        body = body[:len(body) // 2]
+                    elif instead and instead[0] == "serve":
+                        with open(instead[1], "rb") as f:
+                            body = f.read()
             self.send_response(status)
             self.send_header("Content-Type", kind)
             self.send_header("Content-Length", str(len(body)))

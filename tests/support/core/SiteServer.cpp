@@ -229,6 +229,23 @@ void SiteServer::shorten(const QString& name) const
     appendToRefuseFile(QStringLiteral("shorten:") + name);
 }
 
+void SiteServer::webShort(const QString& name) const
+{
+    appendToRefuseFile(QStringLiteral("webshort:") + name);
+}
+
+void SiteServer::webServe(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = dataPath(QStringLiteral("served-") + name);
+    WriteFileBytes(path, bytes);
+    appendToRefuseFile(QStringLiteral("webserve:") + name + QLatin1Char(' ') + path);
+}
+
+void SiteServer::webHide(const QString& name) const
+{
+    appendToRefuseFile(QStringLiteral("webhide:") + name);
+}
+
 void SiteServer::clearRefusals() const
 {
     WriteFileBytes(dataPath(QStringLiteral("refuse.txt")), QByteArray());

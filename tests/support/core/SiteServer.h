@@ -76,6 +76,11 @@ public:
     // Uploads of this base name are stored one byte short, while the server
     // says the transfer completed.
     void shorten(const QString& name) const;
+    // Over HTTP only (FTP keeps the real file), this base name is served
+    // with the first half of its bytes, with these bytes instead, or as 404.
+    void webShort(const QString& name) const;
+    void webServe(const QString& name, const QByteArray& bytes) const;
+    void webHide(const QString& name) const;
     // Ends every refusal, stall, hidden listing, drop, failure and shortening.
     void clearRefusals() const;
 
