@@ -205,8 +205,10 @@ private slots:
     }
 
     // The waits let the member close the window or refresh the list while an
-    // operation runs: the operation finishes on the files' current rows, and
-    // the window closes afterwards.
+    // operation runs: neither touches the connection under the operation
+    // (its session and folder stay its own), the list is rebuilt and the
+    // window closes once it is over. The member acts while the first
+    // file's message is up.
     void theMemberActsDuringTransfers()
     {
         PublishControlFile(site(), {RecordLine("nowhere.txt", 1), RecordLine("after.txt", 2),
@@ -223,11 +225,17 @@ private slots:
             bool goneWhileRunning = false;
             QObject watcher;
             connect(window, &QObject::destroyed, &watcher, [&] { goneWhileRunning = running; });
-            services().onNextMessage([&] { QTimer::singleShot(0, window, [&] { act(window); }); });
+            services().onNextMessage([&] {
+                site().clearLog();
+                act(window);
+            });
             ann.select({"nowhere.txt", "after.txt", "also.txt"});
             operation(window);
             running = false;
             QVERIFY(!goneWhileRunning);
+            // Nothing ended the session between the question and the files.
+            const QStringList log = commands();
+            QVERIFY2(log.indexOf("QUIT") > log.indexOf("ls also.txt"), qPrintable(log.join('|')));
         };
 
         services().expect("nowhere.txt does not exist on the server.", vbCritical);

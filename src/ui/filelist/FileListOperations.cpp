@@ -23,6 +23,8 @@
 
 #include <QAction>
 #include <QHash>
+#include <QLineEdit>
+#include <QTimer>
 
 using namespace modSkiff;
 
@@ -65,12 +67,43 @@ bool frmFileList::GetControlFile()
     return m_files->GetControlFile();
 }
 
+void frmFileList::RunOperation(const std::function<void()>& operation)
+{
+    // A refresh or a typed command in one of the operation's waits would
+    // end or move the session its next command counts on ("QUIT", "cd").
+    struct Running
+    {
+        frmFileList& window;
+        explicit Running(frmFileList& w) : window(w)
+        {
+            if (window.m_operations++ == 0)
+                window.txtCommands->setEnabled(false);
+        }
+        ~Running()
+        {
+            if (--window.m_operations > 0)
+                return;
+            window.txtCommands->setEnabled(true);
+            if (window.m_refreshWanted)
+                QTimer::singleShot(0, &window, [w = &window] {
+                    if (w->m_refreshWanted)
+                        RunGuarded([w] { w->UpdateFileList(); });
+                });
+        }
+    } running(*this);
+    operation();
+}
+
 bool frmFileList::UpdateFileDetails(const QString& pstrFileName, bool pblnNewFile,
                                     const FileDetailsValues& values, bool pblnDeleteFile,
                                     bool pblnGetControlFile, bool pblnSaveControlFile)
 {
-    return m_files->UpdateFileDetails(pstrFileName, pblnNewFile, values, pblnDeleteFile,
-                                      pblnGetControlFile, pblnSaveControlFile);
+    bool done = false;
+    RunOperation([&] {
+        done = m_files->UpdateFileDetails(pstrFileName, pblnNewFile, values, pblnDeleteFile,
+                                          pblnGetControlFile, pblnSaveControlFile);
+    });
+    return done;
 }
 
 QList<ListedFile> frmFileList::SelectedFiles() const
@@ -134,6 +167,11 @@ bool frmFileList::UpdateFileList()
     const int selectedIndex = selected ? selected->index() : 0;
     const RowMarkings markings = ReadMarkings();
 
+    if (m_operations > 0) {
+        m_refreshWanted = true;
+        return false;
+    }
+    m_refreshWanted = false;
     BusyPointer busy;
     CloseAfterOperation closing(*this);
     lvwFileList->setEnabled(false);
@@ -168,7 +206,9 @@ bool frmFileList::UpdateFileList()
 void frmFileList::CheckOut()
 {
     CloseAfterOperation closing(*this);
-    if (m_files->CheckOut(SelectedFiles()))
+    bool rebuild = false;
+    RunOperation([&] { rebuild = m_files->CheckOut(SelectedFiles()); });
+    if (rebuild)
         UpdateFileList();
 }
 
@@ -186,7 +226,7 @@ void frmFileList::CheckIn()
                                        answers.CheckInAll, answers.DontUpdateServer);
     };
     // Whatever happened, the list shows the files as they now stand.
-    RunGuarded([&] { m_files->CheckIn(SelectedFiles(), dialog); });
+    RunGuarded([&] { RunOperation([&] { m_files->CheckIn(SelectedFiles(), dialog); }); });
     UpdateFileList();
     SetNormalPointer();
 }
@@ -195,7 +235,8 @@ void frmFileList::GetLatestVersion()
 {
     CloseAfterOperation closing(*this);
     BusyPointer busy;
-    const bool plotUpdated = m_files->GetLatestVersion(SelectedFiles());
+    bool plotUpdated = false;
+    RunOperation([&] { plotUpdated = m_files->GetLatestVersion(SelectedFiles()); });
     UpdateFileList();
     if (plotUpdated &&
         MsgBox(QStringLiteral("QXplot.doc has been updated, press OK to view the changes."),
@@ -261,7 +302,9 @@ void frmFileList::OwnerAction(const std::function<bool(const FileRecord&)>& acti
         return;
     const FileRecord file = FileListColumns::ListedFileOf(*item).Record;
     // The row is found again: the waits let the list be rebuilt meanwhile.
-    if (action(file))
+    bool changed = false;
+    RunOperation([&] { changed = action(file); });
+    if (changed)
         if (ListItem* row = m_rows->Row(file.Name))
             showChange(*row);
 }

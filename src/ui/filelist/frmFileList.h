@@ -50,6 +50,10 @@ public:
                            const FileDetailsValues& values = {}, bool pblnDeleteFile = false,
                            bool pblnGetControlFile = false, bool pblnSaveControlFile = false);
     SharedFiles& Files() { return *m_files; }
+    // Runs a shared-file operation on this window's connection. While it
+    // waits for the server, nothing else may use the connection: a refresh
+    // asked for meanwhile comes once it is over, and the command box rests.
+    void RunOperation(const std::function<void()>& operation);
 
     void ChangeLocalFolder();
     void Explore();
@@ -154,6 +158,8 @@ private:
     void OwnerAction(const std::function<bool(const FileRecord&)>& action,
                      const std::function<void(ListItem&)>& showChange);
 
+    int m_operations = 0;         // shared-file operations under way
+    bool m_refreshWanted = false; // a refresh asked for while one ran
     int m_previewWidth = 260;
     QPointer<frmSetLocalDir> m_localDirChooser;
     std::unique_ptr<InetLink> m_link;
