@@ -87,7 +87,9 @@ bool SharedFiles::AddFiles(const QStringList& names)
 
     // No server backup: the files are new there.
     reconnect();
-    for (const clsFileDetails& entry : batch) {
+    for (int index = 0; index < batch.size(); ++index) {
+        const clsFileDetails& entry = batch.at(index);
+        ShowFileStep(QStringLiteral("Adding"), index, int(batch.size()), entry.Name);
         m_link.Run(QStringLiteral("send ") + entry.Name + QLatin1Char(' ') + entry.Name);
         const bool refused = m_link.Failed();
         if (refused || !IsListedOnServer(entry.Name).value_or(false)) {

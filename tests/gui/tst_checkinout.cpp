@@ -17,7 +17,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -217,6 +219,7 @@ private slots:
         Member& ann = openAs("Ann");
         // The first file's message is up; the member acts during the
         // transfers that follow it.
+        QString step; // what the window said it was doing at the question
         auto actMidway = [&](std::function<void(frmFileList*)> act,
                              std::function<void(frmFileList*)> operation) {
             QVERIFY(ann.open());
@@ -227,6 +230,9 @@ private slots:
             connect(window, &QObject::destroyed, &watcher, [&] { goneWhileRunning = running; });
             services().onNextMessage([&] {
                 site().clearLog();
+                step = window->lblOperation->text() + " " +
+                       QString::number(window->prgOperation->value()) + "/" +
+                       QString::number(window->prgOperation->maximum());
                 act(window);
             });
             ann.select({"nowhere.txt", "after.txt", "also.txt"});
@@ -241,6 +247,7 @@ private slots:
         services().expect("nowhere.txt does not exist on the server.", vbCritical);
         actMidway([](frmFileList* window) { window->close(); },
                   [](frmFileList* window) { window->GetLatestVersion(); });
+        QCOMPARE(step, "Getting 1 of 3: nowhere.txt 0/3");
         QCOMPARE(ann.env.readLocal("also.txt"), QByteArray("server also.txt"));
         QCOMPARE(FileVersions::Get("after.txt"), short(2));
         QTRY_VERIFY(!ann.window());
@@ -251,6 +258,8 @@ private slots:
         QCOMPARE(SiteRecord(site(), "after.txt").Controller, QStringLiteral("Ann"));
         QCOMPARE(SiteRecord(site(), "also.txt").Controller, QStringLiteral("Ann"));
         QCOMPARE(ann.cell("also.txt", CheckedOut), QStringLiteral("Ann"));
+        QCOMPARE(step, "Checking out 1 of 3: nowhere.txt 0/3");
+        QVERIFY(ann.window()->lblOperation->text().isEmpty());
     }
 };
 

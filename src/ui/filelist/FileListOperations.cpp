@@ -84,6 +84,7 @@ void frmFileList::RunOperation(const std::function<void()>& operation)
             if (--window.m_operations > 0)
                 return;
             window.txtCommands->setEnabled(true);
+            window.m_rows->EndSteps();
             if (window.m_refreshWanted)
                 QTimer::singleShot(0, &window, [w = &window] {
                     if (w->m_refreshWanted)

@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -101,6 +102,15 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
 
     m_link = std::make_unique<InetLink>(*inet);
     m_rows = std::make_unique<FileListRows>(*lvwFileList, *transferLog);
+    lblOperation = new QLabel(this);
+    lblOperation->setObjectName(QStringLiteral("lblOperation"));
+    prgOperation = new QProgressBar(this);
+    prgOperation->setObjectName(QStringLiteral("prgOperation"));
+    prgOperation->setMaximumWidth(160);
+    statusBar()->addWidget(lblOperation);
+    statusBar()->addWidget(prgOperation);
+    m_rows->ShowStepsIn(*lblOperation, *prgOperation);
+    m_rows->EndSteps();
     m_files = std::make_unique<SharedFiles>(*m_link, m_rows.get());
 
     // Every entry point runs guarded; the owner's actions answer their

@@ -17,6 +17,7 @@ class ListView;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
@@ -94,6 +95,9 @@ public:
     QPlainTextEdit* txtPreview;
     SplitterBar* picResize1;
     QLineEdit* txtCommands;
+    // What a shared-file operation is doing, and how far through its files.
+    QLabel* lblOperation;
+    QProgressBar* prgOperation;
     QPlainTextEdit* txtResults;
     Inet* inet;
     // Long transfers in the status area, with their Cancel.
