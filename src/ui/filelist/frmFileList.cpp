@@ -94,6 +94,14 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     picTransfer = new TransferProgress(this);
     statusBar()->addPermanentWidget(picTransfer, 1);
     picTransfer->Watch(*inet);
+    // The control file and the change lock's files are the list of shared
+    // files to the member ("_files.txt", "qxg/_control.lock/holder.txt").
+    picTransfer->ShowNamesAs([](const QString& name) {
+        return name.section(QLatin1Char('/'), -1).startsWith(QLatin1Char('_')) ||
+                       name.contains(QStringLiteral("/_control."))
+                   ? QStringLiteral("the list of shared files")
+                   : name;
+    });
     transferLog = new TransferLog(this);
     inet->Log = transferLog;
     connect(transferLog, &TransferLog::Added, this, &frmFileList::AppendLogLine);
