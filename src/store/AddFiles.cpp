@@ -88,7 +88,9 @@ bool SharedFiles::AddFiles(const QStringList& names)
 
     // No server backup: the files are new there.
     reconnect();
-    for (const clsFileDetails& entry : batch) {
+    for (int index = 0; index < batch.size(); ++index) {
+        const clsFileDetails& entry = batch.at(index);
+        ShowFileStep(QStringLiteral("Adding"), index, int(batch.size()), entry.Name);
         modSkiff::SendFailure failure;
         const bool refused = !modSkiff::SendNewFile(m_link, entry.Name, entry.Name, &failure);
         if (refused || !IsListedOnServer(entry.Name).value_or(false)) {

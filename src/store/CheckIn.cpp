@@ -145,10 +145,12 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
     // the new ones are current, so a check in that cannot be recorded can
     // still be undone.
     QStringList sent;
-    for (const clsFileDetails& entry : batch) {
+    for (int index = 0; index < batch.size(); ++index) {
+        const clsFileDetails& entry = batch.at(index);
         if (entry.DontUpdateServer)
             continue;
         const QString& name = entry.Name;
+        ShowFileStep(QStringLiteral("Checking in"), index, int(batch.size()), name);
         if (!SendWithServerBackup(m_link, name, name)) {
             view().ReportFile(name, QStringLiteral("not sent; the server's previous copy was put back"));
             throw SkiffError(QStringLiteral("Error sending ") + name +

@@ -41,10 +41,14 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
     // questions are asked before the lock is taken, so no answer holds it.
     QList<clsFileDetails> batch;
     QSet<QString> onServer;
-    for (const ListedFile& file : selected) {
+    QList<ListedFile> free;
+    for (const ListedFile& file : selected)
+        if (file.Record.Controller.isEmpty() && SafeName::AcceptLocalName(file.Record.Name))
+            free.append(file);
+    for (int index = 0; index < free.size(); ++index) {
+        const ListedFile& file = free.at(index);
         const QString& name = file.Record.Name;
-        if (!file.Record.Controller.isEmpty() || !SafeName::AcceptLocalName(name))
-            continue;
+        ShowFileStep(QStringLiteral("Checking out"), index, int(free.size()), name);
         view().ShowFile(name);
         const Presence presence = FindOnServer(name);
         if (presence == Presence::Unknown)
@@ -106,7 +110,9 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
     }
 
     QStringList notFetched;
-    for (const clsFileDetails& entry : taken) {
+    for (int index = 0; index < taken.size(); ++index) {
+        const clsFileDetails& entry = taken.at(index);
+        ShowFileStep(QStringLiteral("Downloading"), index, int(taken.size()), entry.Name);
         view().ShowFile(entry.Name);
         if (onServer.contains(entry.Name) && !Download(entry.Name)) {
             notFetched << entry.Name;
@@ -149,8 +155,10 @@ bool SharedFiles::GetLatestVersion(const QList<ListedFile>& selected)
 {
     BusyPointer busy;
     bool plotUpdated = false;
-    for (const ListedFile& file : selected) {
+    for (int index = 0; index < selected.size(); ++index) {
+        const ListedFile& file = selected.at(index);
         const QString& name = file.Record.Name;
+        ShowFileStep(QStringLiteral("Getting"), index, int(selected.size()), name);
         const short listed = file.Record.CurrentVersion;
         // The member's own checked-out copy is the working copy: never
         // overwritten, only counted as current.

@@ -87,6 +87,14 @@ bool SharedFiles::HeldByAnother(const QString& controller)
     return !controller.isEmpty() && controller.toLower() != modSkiff::CurrentUser.toLower();
 }
 
+void SharedFiles::ShowFileStep(const QString& doing, int index, int total, const QString& name)
+{
+    view().ShowStep(doing + QLatin1Char(' ') + QString::number(index + 1) +
+                        QStringLiteral(" of ") + QString::number(total) + QStringLiteral(": ") +
+                        name,
+                    index, total);
+}
+
 void SharedFiles::reconnect()
 {
     m_link.Run(QStringLiteral("QUIT"));
@@ -218,6 +226,7 @@ ChangeLock::Log SharedFiles::LockLog()
 
 bool SharedFiles::ChangeControlFile(const std::function<bool()>& rewrite, QString* failure)
 {
+    view().ShowStep(QStringLiteral("Updating the list of shared files"), 0, 0);
     ChangeLock lock(m_link, LockLog());
     if (!TakeChangeLock(lock, failure))
         return false;

@@ -62,6 +62,9 @@ public:
     // What became of a file, for the member to read: "fetched, version 3",
     // "not sent: 550 Permission denied", ...
     virtual void ReportFile(const QString& /*name*/, const QString& /*what*/) {}
+    // What the operation is doing, in the member's words ("Checking out 2
+    // of 5: cast list.doc"); with total > 0, done of total files are through.
+    virtual void ShowStep(const QString& /*step*/, int /*done*/, int /*total*/) {}
 };
 
 // The member's answers in the check-in dialog for one file; they are carried
@@ -155,6 +158,8 @@ private:
     };
 
     SharedFilesView& view() { return *m_view; }
+    // "Checking out 2 of 5: cast list.doc": the step of file index (from 0).
+    void ShowFileStep(const QString& doing, int index, int total, const QString& name);
     void reconnect();
     // Whether "ls" of the name lists it (a test on the listing's text,
     // letter case counting); none when the listing itself failed (a lost

@@ -44,6 +44,11 @@ class RecordingView : public SharedFilesView
 public:
     QStringList events;
     QStringList reports;
+    QStringList steps;
+    void ShowStep(const QString& step, int done, int total) override
+    {
+        steps << step + (total ? QString(" [%1/%2]").arg(done).arg(total) : QString());
+    }
     void at(const QString& event, std::function<void()> step)
     {
         m_at = event;
@@ -261,6 +266,10 @@ private slots:
             QVERIFY(files().CheckOut(selection));
             expected = found + restored + "|" + Locked(kFetch + "|" + kUpload) +
                        "|RETR here.txt|RETR lost.txt";
+            QCOMPARE(m_view->steps.join('|'),
+                     "Checking out 1 of 2: here.txt [0/2]|Checking out 2 of 2: lost.txt [1/2]|"
+                     "Updating the list of shared files|Downloading 1 of 2: here.txt [0/2]|"
+                     "Downloading 2 of 2: lost.txt [1/2]");
         } else {
             QVERIFY(!files().GetLatestVersion(selection));
             expected = found + "RETR here.txt|" + restored + "|RETR lost.txt";

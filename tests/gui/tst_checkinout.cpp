@@ -17,7 +17,9 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -204,8 +206,10 @@ private slots:
     }
 
     // The waits let the member close the window or refresh the list while an
-    // operation runs: the operation finishes on the files' current rows, and
-    // the window closes afterwards.
+    // operation runs: neither touches the connection under the operation
+    // (its session and folder stay its own), the list is rebuilt and the
+    // window closes once it is over. The member acts while the first
+    // file's message is up.
     void theMemberActsDuringTransfers()
     {
         PublishControlFile(site(), {RecordLine("nowhere.txt", 1), RecordLine("after.txt", 2),
@@ -214,6 +218,7 @@ private slots:
         Member& ann = openAs("Ann");
         // The first file's message is up; the member acts during the
         // transfers that follow it.
+        QString step; // what the window said it was doing at the question
         auto actMidway = [&](std::function<void(frmFileList*)> act,
                              std::function<void(frmFileList*)> operation) {
             QVERIFY(ann.open());
@@ -222,16 +227,26 @@ private slots:
             bool goneWhileRunning = false;
             QObject watcher;
             connect(window, &QObject::destroyed, &watcher, [&] { goneWhileRunning = running; });
-            services().onNextMessage([&] { QTimer::singleShot(0, window, [&] { act(window); }); });
+            services().onNextMessage([&] {
+                site().clearLog();
+                step = window->lblOperation->text() + " " +
+                       QString::number(window->prgOperation->value()) + "/" +
+                       QString::number(window->prgOperation->maximum());
+                act(window);
+            });
             ann.select({"nowhere.txt", "after.txt", "also.txt"});
             operation(window);
             running = false;
             QVERIFY(!goneWhileRunning);
+            // Nothing ended the session between the question and the files.
+            const QStringList log = commands();
+            QVERIFY2(log.indexOf("QUIT") > log.indexOf("ls also.txt"), qPrintable(log.join('|')));
         };
 
         services().expect("nowhere.txt does not exist on the server.", vbCritical);
         actMidway([](frmFileList* window) { window->close(); },
                   [](frmFileList* window) { window->GetLatestVersion(); });
+        QCOMPARE(step, "Getting 1 of 3: nowhere.txt 0/3");
         QCOMPARE(ann.env.readLocal("also.txt"), QByteArray("server also.txt"));
         QCOMPARE(FileVersions::Get("after.txt"), short(2));
         QTRY_VERIFY(!ann.window());
@@ -242,6 +257,8 @@ private slots:
         QCOMPARE(SiteRecord(site(), "after.txt").Controller, QStringLiteral("Ann"));
         QCOMPARE(SiteRecord(site(), "also.txt").Controller, QStringLiteral("Ann"));
         QCOMPARE(ann.cell("also.txt", CheckedOut), QStringLiteral("Ann"));
+        QCOMPARE(step, "Checking out 1 of 3: nowhere.txt 0/3");
+        QVERIFY(ann.window()->lblOperation->text().isEmpty());
     }
 };
 

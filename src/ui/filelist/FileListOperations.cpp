@@ -23,6 +23,8 @@
 
 #include <QAction>
 #include <QHash>
+#include <QLineEdit>
+#include <QTimer>
 
 using namespace modSkiff;
 
@@ -63,6 +65,34 @@ bool frmFileList::GetFile(const QString& fileName)
 bool frmFileList::GetControlFile()
 {
     return m_files->GetControlFile();
+}
+
+void frmFileList::RunOperation(const std::function<void()>& operation)
+{
+    // A refresh or a typed command in one of the operation's waits would
+    // end or move the session its next command counts on ("QUIT", "cd").
+    struct Running
+    {
+        frmFileList& window;
+        explicit Running(frmFileList& w) : window(w)
+        {
+            if (window.m_operations++ == 0)
+                window.txtCommands->setEnabled(false);
+        }
+        ~Running()
+        {
+            if (--window.m_operations > 0)
+                return;
+            window.txtCommands->setEnabled(true);
+            window.m_rows->EndSteps();
+            if (window.m_refreshWanted)
+                QTimer::singleShot(0, &window, [w = &window] {
+                    if (w->m_refreshWanted)
+                        RunGuarded([w] { w->UpdateFileList(); });
+                });
+        }
+    } running(*this);
+    operation();
 }
 
 QList<ListedFile> frmFileList::SelectedFiles() const
@@ -126,6 +156,11 @@ bool frmFileList::UpdateFileList()
     const int selectedIndex = selected ? selected->index() : 0;
     const RowMarkings markings = ReadMarkings();
 
+    if (m_operations > 0) {
+        m_refreshWanted = true;
+        return false;
+    }
+    m_refreshWanted = false;
     BusyPointer busy;
     CloseAfterOperation closing(*this);
     lvwFileList->setEnabled(false);
@@ -160,7 +195,9 @@ bool frmFileList::UpdateFileList()
 void frmFileList::CheckOut()
 {
     CloseAfterOperation closing(*this);
-    if (m_files->CheckOut(SelectedFiles()))
+    bool rebuild = false;
+    RunOperation([&] { rebuild = m_files->CheckOut(SelectedFiles()); });
+    if (rebuild)
         UpdateFileList();
 }
 
@@ -178,7 +215,7 @@ void frmFileList::CheckIn()
                                        answers.CheckInAll, answers.DontUpdateServer);
     };
     // Whatever happened, the list shows the files as they now stand.
-    RunGuarded([&] { m_files->CheckIn(SelectedFiles(), dialog); });
+    RunGuarded([&] { RunOperation([&] { m_files->CheckIn(SelectedFiles(), dialog); }); });
     UpdateFileList();
     SetNormalPointer();
 }
@@ -187,7 +224,8 @@ void frmFileList::GetLatestVersion()
 {
     CloseAfterOperation closing(*this);
     BusyPointer busy;
-    const bool plotUpdated = m_files->GetLatestVersion(SelectedFiles());
+    bool plotUpdated = false;
+    RunOperation([&] { plotUpdated = m_files->GetLatestVersion(SelectedFiles()); });
     UpdateFileList();
     if (plotUpdated &&
         MsgBox(QStringLiteral("QXplot.doc has been updated, press OK to view the changes."),
@@ -253,7 +291,9 @@ void frmFileList::OwnerAction(const std::function<bool(const FileRecord&)>& acti
         return;
     const FileRecord file = FileListColumns::ListedFileOf(*item).Record;
     // The row is found again: the waits let the list be rebuilt meanwhile.
-    if (action(file))
+    bool changed = false;
+    RunOperation([&] { changed = action(file); });
+    if (changed)
         if (ListItem* row = m_rows->Row(file.Name))
             showChange(*row);
 }

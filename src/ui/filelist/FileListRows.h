@@ -6,8 +6,12 @@
 
 #include "store/SharedFiles.h"
 
+#include <QTimer>
+
 class ListItem;
 class ListView;
+class QLabel;
+class QProgressBar;
 class TransferLog;
 
 class FileListRows : public SharedFilesView
@@ -24,8 +28,16 @@ public:
     void SetFileIcon(const QString& name, const QString& icon) override;
     void SetLocalVersion(const QString& name, short version) override;
     void ReportFile(const QString& name, const QString& what) override;
+    // The step shows in step and its bar over the batch's files, once the
+    // operation has run a second (as the transfer strip does).
+    void ShowStepsIn(QLabel& step, QProgressBar& bar);
+    void ShowStep(const QString& step, int done, int total) override;
+    void EndSteps();
 
 private:
+    QLabel* m_step = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QTimer m_showLater;
     ListView& m_list;
     TransferLog& m_log;
 };

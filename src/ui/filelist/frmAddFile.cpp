@@ -161,7 +161,11 @@ void frmAddFile::cmdDeleteFiles_Click()
 void frmAddFile::cmdAdd_Click()
 {
     BusyPointer busy;
-    if (!m_fileList->UpdateFileList() || !m_fileList->Files().AddFiles(SelectedNames()))
+    if (!m_fileList->UpdateFileList())
+        return;
+    bool added = false;
+    m_fileList->RunOperation([&] { added = m_fileList->Files().AddFiles(SelectedNames()); });
+    if (!added)
         return;
     m_fileList->UpdateFileList();
     FillAddFileList();

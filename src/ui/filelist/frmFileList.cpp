@@ -31,6 +31,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -93,6 +94,14 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     picTransfer = new TransferProgress(this);
     statusBar()->addPermanentWidget(picTransfer, 1);
     picTransfer->Watch(*inet);
+    // The control file and the change lock's files are the list of shared
+    // files to the member ("_files.txt", "qxg/_control.lock/holder.txt").
+    picTransfer->ShowNamesAs([](const QString& name) {
+        return name.section(QLatin1Char('/'), -1).startsWith(QLatin1Char('_')) ||
+                       name.contains(QStringLiteral("/_control."))
+                   ? QStringLiteral("the list of shared files")
+                   : name;
+    });
     transferLog = new TransferLog(this);
     inet->Log = transferLog;
     connect(transferLog, &TransferLog::Added, this, &frmFileList::AppendLogLine);
@@ -101,6 +110,15 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
 
     m_link = std::make_unique<InetLink>(*inet);
     m_rows = std::make_unique<FileListRows>(*lvwFileList, *transferLog);
+    lblOperation = new QLabel(this);
+    lblOperation->setObjectName(QStringLiteral("lblOperation"));
+    prgOperation = new QProgressBar(this);
+    prgOperation->setObjectName(QStringLiteral("prgOperation"));
+    prgOperation->setMaximumWidth(160);
+    statusBar()->addWidget(lblOperation);
+    statusBar()->addWidget(prgOperation);
+    m_rows->ShowStepsIn(*lblOperation, *prgOperation);
+    m_rows->EndSteps();
     m_files = std::make_unique<SharedFiles>(*m_link, m_rows.get());
 
     // Every entry point runs guarded; the owner's actions answer their

@@ -17,6 +17,7 @@ class ListView;
 class QAction;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QMenu;
 class QPlainTextEdit;
 class QToolButton;
@@ -47,6 +48,10 @@ public:
     bool GetFile(const QString& fileName);
     bool GetControlFile();
     SharedFiles& Files() { return *m_files; }
+    // Runs a shared-file operation on this window's connection. While it
+    // waits for the server, nothing else may use the connection: a refresh
+    // asked for meanwhile comes once it is over, and the command box rests.
+    void RunOperation(const std::function<void()>& operation);
 
     void ChangeLocalFolder();
     void Explore();
@@ -87,6 +92,9 @@ public:
     QPlainTextEdit* txtPreview;
     SplitterBar* picResize1;
     QLineEdit* txtCommands;
+    // What a shared-file operation is doing, and how far through its files.
+    QLabel* lblOperation;
+    QProgressBar* prgOperation;
     QPlainTextEdit* txtResults;
     Inet* inet;
     // Long transfers in the status area, with their Cancel.
@@ -151,6 +159,8 @@ private:
     void OwnerAction(const std::function<bool(const FileRecord&)>& action,
                      const std::function<void(ListItem&)>& showChange);
 
+    int m_operations = 0;         // shared-file operations under way
+    bool m_refreshWanted = false; // a refresh asked for while one ran
     int m_previewWidth = 260;
     QPointer<frmSetLocalDir> m_localDirChooser;
     std::unique_ptr<InetLink> m_link;

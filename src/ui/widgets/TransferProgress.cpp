@@ -86,11 +86,16 @@ void TransferProgress::Unwatch(Inet& inet)
     finished(&inet);
 }
 
+void TransferProgress::ShowNamesAs(std::function<QString(const QString& name)> shown)
+{
+    m_shownName = std::move(shown);
+}
+
 void TransferProgress::started(Inet* inet, int kind, const QString& name)
 {
     m_inet = inet;
     m_clock.start();
-    m_meter.Start(kind, name, 0);
+    m_meter.Start(kind, m_shownName ? m_shownName(name) : name, 0);
     if (m_hideLater.isActive()) {
         m_hideLater.stop();
         refresh();

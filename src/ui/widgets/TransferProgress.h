@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 class Inet;
 class QLabel;
@@ -31,6 +32,9 @@ public:
     void Watch(Inet& inet);
     // No longer follows it (a transfer of it under way is no longer shown).
     void Unwatch(Inet& inet);
+    // How a transfer's name is shown: a window whose operations move files
+    // of their own gives them the member's words.
+    void ShowNamesAs(std::function<QString(const QString& name)> shown);
 
     QLabel* lblTransfer;
     QProgressBar* prgTransfer;
@@ -48,6 +52,7 @@ private:
     void refresh();
     void setShown(bool shown);
 
+    std::function<QString(const QString&)> m_shownName;
     QPointer<Inet> m_inet; // the component of the transfer under way
     TransferMeter m_meter;
     QElapsedTimer m_clock;
