@@ -2,6 +2,7 @@
 
 #include "FolderListing.h"
 #include "Inet.h"
+#include "SiteAccount.h"
 #include "SiteConfig.h"
 #include "TransferLog.h"
 #include "Wait.h"
@@ -111,13 +112,7 @@ QString SiteExplorer::GetFolderListing(const QString& path)
 {
     ListingText.clear();
     m_inet.Protocol = icFTP;
-    m_inet.Host = SiteConfig::Host();
-    m_inet.UserName = SiteConfig::FtpUserName();
-    m_inet.Password = SiteConfig::FtpPassword();
-    if (!ProxyServer.isEmpty()) {
-        m_inet.Proxy = ProxyServer;
-        m_inet.AccessType = icNamedProxy;
-    }
+    UseSiteAccount(m_inet);
     Wait::UntilIdle(m_inet);
     m_inet.Execute(QStringLiteral("LS ") + SiteConfig::SiteFolder() + path);
     Wait::UntilIdle(m_inet);

@@ -2,6 +2,7 @@
 
 #include "FtpLink.h"
 #include "Inet.h"
+#include "SiteAccount.h"
 #include "SiteConfig.h"
 #include "TransferLog.h"
 #include "TransferMeter.h"
@@ -85,20 +86,6 @@ void ReplaceLocalCopy(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-void UseFtpAccount(Inet& inet)
-{
-    inet.Password = SiteConfig::FtpPassword();
-    inet.UserName = SiteConfig::FtpUserName();
-}
-
-void UseProxyIfSet(Inet& inet)
-{
-    if (!ProxyServer.isEmpty()) {
-        inet.Proxy = ProxyServer;
-        inet.AccessType = icNamedProxy;
-    }
-}
-
 bool IsSafeSitePath(const QString& relativeName)
 {
     static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
@@ -159,9 +146,7 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
             MsgBox(missing, vbCritical);
             return false;
         }
-        UseFtpAccount(inet);
-        UseProxyIfSet(inet);
-        inet.Host = SiteConfig::Host();
+        UseSiteAccount(inet);
         inet.Protocol = icFTP;
         SendFailure failure;
         if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure)) {
@@ -232,7 +217,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents,
     const auto operation = [&] {
         const WebFileNames names = MapWebFileName(relativeName, true);
         const bool toFile = contents == kSaveToFile;
-        UseProxyIfSet(inet);
+        UseSiteAccount(inet);
         inet.Protocol = icHTTP;
         // The page is fetched before the local copy is touched, so a missing
         // page never costs the member the copy they have.
@@ -321,8 +306,7 @@ bool DeleteWebFile(Inet& inet, const QString& relativeName)
     const QString notDeleted = QStringLiteral("not deleted on the server: ");
     return ShowingErrors(inet, relativeName, notDeleted, [&] {
         const WebFileNames names = MapWebFileName(relativeName);
-        UseFtpAccount(inet);
-        UseProxyIfSet(inet);
+        UseSiteAccount(inet);
         inet.Protocol = icFTP;
         Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
         // A refused delete goes unnoticed by the operation, but not by the log.

@@ -6,6 +6,7 @@
 #include "transport/ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
+#include "transport/SiteAccount.h"
 #include "transport/SiteConfig.h"
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
@@ -65,7 +66,7 @@ QString Address(const QString& userName, const QString& password)
 void Download(Inet& inet, const QString& userName, const QString& password,
               const QString& workingCopy)
 {
-    modSkiff::UseProxyIfSet(inet);
+    UseSiteAccount(inet);
     inet.Protocol = icHTTP;
     const QByteArray body = inet.OpenURLBytes(Address(userName, password));
     // An error page is not a user file: taken as one it would read as a few
@@ -119,9 +120,7 @@ bool Upload(Inet& inet, const QString& workingCopy, modSkiff::SendFailure* failu
 {
     if (!QFileInfo::exists(workingCopy))
         throw MissingWorkingCopy();
-    modSkiff::UseFtpAccount(inet);
-    modSkiff::UseProxyIfSet(inet);
-    inet.Host = SiteConfig::Host();
+    UseSiteAccount(inet);
     inet.Protocol = icFTP;
     Wait::ExecuteAndWait(inet, QStringLiteral("QUIT"));
     // The same lock as the control file's: one member's upload never
