@@ -166,6 +166,8 @@ void SiteServer::clearLog() const
 {
     WriteFileBytes(dataPath(QStringLiteral("ftp.log")), QByteArray());
     WriteFileBytes(dataPath(QStringLiteral("http.log")), QByteArray());
+    if (QFileInfo::exists(dataPath(QStringLiteral("tls"))))
+        WriteFileBytes(dataPath(QStringLiteral("tls/tls.log")), QByteArray());
 }
 
 QStringList SiteServer::httpLog() const
