@@ -559,11 +559,12 @@ bool FtpSession::needsFolderRestored() const
 void FtpSession::retire()
 {
     endRetired();
-    if (connectionLive()) {
+    if (connectionLive() && !m_encrypted) {
         m_retired.connections = m_runner.takeConnections();
         m_retired.socket = m_controlSocket;
-        m_retired.encrypted = m_encrypted;
     } else {
+        // An encrypted session says goodbye through libcurl, now: the
+        // goodbye cannot be sent beside it on the socket.
         m_runner.closeConnections();
     }
     m_controlSocket = CURL_SOCKET_BAD;
@@ -576,7 +577,7 @@ void FtpSession::endRetired()
 {
     if (!m_retired.connections)
         return;
-    if (!m_retired.goodbyeSaid && !m_retired.encrypted)
+    if (!m_retired.goodbyeSaid)
         sayGoodbye(m_retired.socket);
     curl_multi_cleanup(m_retired.connections);
     m_retired = {};
@@ -767,7 +768,7 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         state(icConnected); // the greeting of a new connection
         m_exchanges.push_back({});
         m_encrypted = false;
-        if (m_retired.connections && !m_retired.encrypted) {
+        if (m_retired.connections) {
             sayGoodbye(m_retired.socket);
             m_retired.goodbyeSaid = true;
         }

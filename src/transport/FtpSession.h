@@ -153,9 +153,6 @@ private:
         CURLM* connections = nullptr;
         curl_socket_t socket = CURL_SOCKET_BAD;
         bool goodbyeSaid = false;
-        // TLS: libcurl says goodbye itself as it closes; plain text on the
-        // socket would break the session's encryption.
-        bool encrypted = false;
     } m_retired;
     CURL* m_easy = nullptr;
     char m_errorBuffer[CURL_ERROR_SIZE] = {};

@@ -398,7 +398,10 @@ def make_http_handler(site_folder, http_log, refuse_list, latency, tls_mode, cer
                 except (ssl.SSLError, OSError):
                     self._hung_up = True
             else:
-                self._hung_up = hello or mode == "require"
+                self._hung_up = hello
+            # Under "require" a plain request gets no page (a tunnel may
+            # still be asked for: the page then comes through it encrypted).
+            self._plain_refused = not hello and mode == "require"
             super().setup()
 
         def handle(self):
@@ -419,6 +422,9 @@ def make_http_handler(site_folder, http_log, refuse_list, latency, tls_mode, cer
 
         def _answer(self, with_body):
             http_log.append("%s %s" % (self.command, self.path))
+            if self._plain_refused:
+                self.close_connection = True
+                return
             latency.wait()
             name = self._site_file()
             if name is None:
