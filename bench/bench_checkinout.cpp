@@ -4,6 +4,8 @@
 // Then 50 files again with the site 40 ms away, where the round trips decide
 // the time: every protocol command (log line) costs one, so the time per
 // file is held against 1.3 times the protocol commands per file at 40 ms.
+// Each runs plain and over TLS; "full/res" counts the TLS handshakes, full
+// and resumed, of the control and data connections.
 
 #include "ModalDriver.h"
 #include "ScriptedServices.h"
@@ -51,6 +53,8 @@ struct Figures
     int logLines = 0;
     int commands = 0;
     double ms = 0;
+    int fullHandshakes = 0;    // TLS, control and data connections
+    int resumedHandshakes = 0;
 };
 
 template <typename Operation> Figures Measure(const SiteServer& site, Operation operation)
@@ -64,15 +68,21 @@ template <typename Operation> Figures Measure(const SiteServer& site, Operation 
     const QStringList log = site.ftpLog();
     figures.logLines = int(log.size());
     figures.commands = int(OperationCommands(log).size());
+    for (const QString& handshake : site.tlsHandshakes())
+        ++(handshake.endsWith(QLatin1String("full")) ? figures.fullHandshakes
+                                                     : figures.resumedHandshakes);
     return figures;
 }
+
+const char* g_tls = "off"; // the TLS policy of the rows being printed
 
 void Print(const char* operation, int files, int latency, const Figures& figures,
            Prescribed prescribed, double target)
 {
     const double protocolPerFile = double(figures.logLines) / files;
-    std::printf("%-12s %5d %4d %9d %9d %10.1f %10d %10.1f %6.0f %10.1f %10.2f %9.0f\n", operation,
-                files, latency, figures.logLines, figures.commands,
+    std::printf("%-12s %-7s %5d %4d %4d/%-4d %9d %9d %10.1f %10d %10.1f %6.0f %10.1f %10.2f %9.0f\n",
+                operation, g_tls, files, latency, figures.fullHandshakes,
+                figures.resumedHandshakes, figures.logLines, figures.commands,
                 double(figures.commands) / files, prescribed.perFile * files + prescribed.fixed,
                 protocolPerFile, target, figures.ms, figures.ms / files,
                 1.3 * protocolPerFile * latency);
@@ -95,12 +105,17 @@ int main(int argc, char** argv)
     ScriptedServices services;
     const QByteArray content(8 * 1024, 'x');
 
-    std::printf("%-12s %5s %4s %9s %9s %10s %10s %10s %6s %10s %10s %9s\n", "operation", "files",
-                "rtt", "log lines", "commands", "cmd/file", "prescribed", "proto/file", "target",
+    std::printf("%-12s %-7s %5s %4s %9s %9s %9s %10s %10s %10s %6s %10s %10s %9s\n", "operation",
+                "tls", "files", "rtt", "full/res", "log lines", "commands", "cmd/file", "prescribed", "proto/file", "target",
                 "ms", "ms/file", "ms target");
-    for (const int latency : {0, 40}) {
+    const std::pair<int, const char*> runs[] = {{0, "off"}, {0, "require"}, {40, "off"},
+                                                {40, "require"}};
+    for (const auto& [latency, tls] : runs) {
+        g_tls = tls;
+        qputenv("SKIFF_TLS", tls);
         SiteServer site;
         site.setLatency(latency);
+        site.setTls(QString::fromLatin1(tls));
         if (!site.start()) {
             std::fprintf(stderr, "site server: %s\n", qPrintable(site.errorString()));
             return 1;

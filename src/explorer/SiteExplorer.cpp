@@ -9,6 +9,7 @@
 #include "site/SiteChange.h"
 #include "site/SiteCopy.h"
 #include "site/WebFiles.h"
+#include "transport/SiteAccount.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -98,13 +99,7 @@ QString SiteExplorer::GetFolderListing(const QString& path)
 {
     ListingText.clear();
     m_inet.Protocol = icFTP;
-    m_inet.Host = SiteConfig::Host();
-    m_inet.UserName = SiteConfig::FtpUserName();
-    m_inet.Password = SiteConfig::FtpPassword();
-    if (!ProxyServer.isEmpty()) {
-        m_inet.Proxy = ProxyServer;
-        m_inet.AccessType = icNamedProxy;
-    }
+    UseSiteAccount(m_inet);
     Wait::UntilIdle(m_inet);
     m_inet.Execute(QStringLiteral("LS ") + SiteConfig::SiteFolder() + path);
     Wait::UntilIdle(m_inet);

@@ -3,7 +3,7 @@
 #include "ChangeLock.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
-#include "transport/SiteConfig.h"
+#include "transport/SiteAccount.h"
 #include "transport/TransferLog.h"
 #include "transport/Wait.h"
 #include "WebFiles.h"
@@ -12,9 +12,7 @@ namespace SiteChange {
 
 bool UnderChangeLock(Inet& inet, const std::function<bool(FtpLink&)>& change, QString* why)
 {
-    modSkiff::UseFtpAccount(inet);
-    modSkiff::UseProxyIfSet(inet);
-    inet.Host = SiteConfig::Host();
+    UseSiteAccount(inet);
     inet.Protocol = icFTP;
     Wait::ExecuteAndWait(inet, QStringLiteral("QUIT"));
     InetLink link(inet);

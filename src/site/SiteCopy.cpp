@@ -2,7 +2,7 @@
 
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
-#include "transport/SiteConfig.h"
+#include "transport/SiteAccount.h"
 #include "WebFiles.h"
 #include "app/Errors.h"
 
@@ -24,9 +24,7 @@ int ReplyCode(const QString& reply)
 
 void UseFtp(Inet& inet)
 {
-    modSkiff::UseFtpAccount(inet);
-    modSkiff::UseProxyIfSet(inet);
-    inet.Host = SiteConfig::Host();
+    UseSiteAccount(inet);
     inet.Protocol = icFTP;
 }
 
@@ -92,7 +90,7 @@ std::optional<QByteArray> FetchOverFtp(FtpLink& link, const Source& source)
 
 std::optional<QByteArray> Fetch(Inet& inet, const Source& source)
 {
-    modSkiff::UseProxyIfSet(inet);
+    UseSiteAccount(inet);
     inet.Protocol = icHTTP;
     const QByteArray body = inet.OpenURLBytes(source.address);
     const int status = inet.HttpStatus();

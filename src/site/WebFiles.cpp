@@ -7,6 +7,7 @@
 #include "transport/TransferMeter.h"
 #include "transport/UploadName.h"
 #include "transport/Wait.h"
+#include "transport/SiteAccount.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -94,20 +95,6 @@ QString AddressSegment(const QString& segment)
 
 } // namespace
 
-void UseFtpAccount(Inet& inet)
-{
-    inet.Password = SiteConfig::FtpPassword();
-    inet.UserName = SiteConfig::FtpUserName();
-}
-
-void UseProxyIfSet(Inet& inet)
-{
-    if (!ProxyServer.isEmpty()) {
-        inet.Proxy = ProxyServer;
-        inet.AccessType = icNamedProxy;
-    }
-}
-
 bool IsSafeSitePath(const QString& relativeName)
 {
     static const QRegularExpression separators(QStringLiteral("[/\\\\]"));
@@ -168,9 +155,7 @@ bool UploadWebFile(Inet& inet, const QString& relativeName)
             MsgBox(missing, vbCritical);
             return false;
         }
-        UseFtpAccount(inet);
-        UseProxyIfSet(inet);
-        inet.Host = SiteConfig::Host();
+        UseSiteAccount(inet);
         inet.Protocol = icFTP;
         SendFailure failure;
         if (SendWithServerBackup(inet, names.localFile, names.remoteFile, &failure)) {
@@ -306,7 +291,7 @@ bool Download(Inet& inet, const QString& relativeName, QString& contents, Report
     const auto operation = [&] {
         const WebFileNames names = MapWebFileName(relativeName, true);
         const bool toFile = contents == kSaveToFile;
-        UseProxyIfSet(inet);
+        UseSiteAccount(inet);
         inet.Protocol = icHTTP;
         // The page is fetched before the local copy is touched, so a missing
         // page never costs the member the copy they have.
@@ -363,8 +348,7 @@ bool DeleteWebFile(Inet& inet, const QString& relativeName)
     const QString notDeleted = QStringLiteral("not deleted on the server: ");
     return ShowingErrors(inet, relativeName, notDeleted, [&] {
         const WebFileNames names = MapWebFileName(relativeName);
-        UseFtpAccount(inet);
-        UseProxyIfSet(inet);
+        UseSiteAccount(inet);
         inet.Protocol = icFTP;
         Wait::ExecuteAndWait(inet, QStringLiteral("delete ") + names.remoteFile);
         // A refused delete goes unnoticed by the operation, but not by the log.

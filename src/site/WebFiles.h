@@ -36,11 +36,6 @@ QString UnsafeSitePathMessage(const QString& relativeName);
 // anything is made.
 WebFileNames MapWebFileName(const QString& relativeName, bool createFolders = false);
 
-// Give the component the fixed FTP account; the proxy when ProxyServer is set
-// (otherwise the access type is not touched).
-void UseFtpAccount(Inet& inet);
-void UseProxyIfSet(Inet& inet);
-
 // Uploads a mirror file with SendWithServerBackup; false after saying why
 // when the new copy did not arrive.
 bool UploadWebFile(Inet& inet, const QString& relativeName);

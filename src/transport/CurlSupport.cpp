@@ -30,6 +30,21 @@ int reportProgress(void* reporter, curl_off_t downTotal, curl_off_t downNow,
 
 } // namespace
 
+CURLSH* SharedTlsSessions()
+{
+    static std::mutex mutex;
+    static CURLSH* const share = [] {
+        CURLSH* made = curl_share_init();
+        curl_share_setopt(made, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+        curl_share_setopt(made, CURLSHOPT_LOCKFUNC,
+                          +[](CURL*, curl_lock_data, curl_lock_access, void*) { mutex.lock(); });
+        curl_share_setopt(made, CURLSHOPT_UNLOCKFUNC,
+                          +[](CURL*, curl_lock_data, void*) { mutex.unlock(); });
+        return made;
+    }();
+    return share;
+}
+
 void EnsureCurlReady()
 {
     static std::once_flag once;

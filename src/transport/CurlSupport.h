@@ -13,6 +13,11 @@
 // Prepares libcurl once per process; call before the first handle is made.
 void EnsureCurlReady();
 
+// The TLS sessions servers handed out, shared by every handle of the
+// process (each window has its own connection), so that a new login to a
+// host resumes one instead of a full handshake.
+CURLSH* SharedTlsSessions();
+
 struct NetworkOptions
 {
     QString proxy; // "host:port"; empty = connect directly, whatever the environment says

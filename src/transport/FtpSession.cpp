@@ -213,7 +213,7 @@ FtpSession::~FtpSession()
 void FtpSession::close()
 {
     endRetired();
-    if (connectionLive())
+    if (connectionLive() && !m_encrypted)
         sayGoodbye(m_controlSocket);
     m_runner.closeConnections();
     if (m_easy) {
@@ -223,6 +223,7 @@ void FtpSession::close()
     m_folder.clear();
     m_entryPath.clear();
     m_controlSocket = CURL_SOCKET_BAD;
+    m_encrypted = false;
 }
 
 FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const StopCheck& shouldStop,
@@ -293,6 +294,7 @@ FtpOutcome FtpSession::run(const FtpJob& job, const StateSink& states, const Sto
         outcome = runQuoted(job, {command.first});
         break;
     }
+    outcome.encrypted = m_encrypted && connectionLive();
     m_states = nullptr;
     m_shouldStop = nullptr;
     m_progressSink = nullptr;
@@ -560,6 +562,19 @@ QSet<QByteArray> FtpSession::foldersAmongLinks(const FtpJob& job, const QString&
 
 // --- running one transfer
 
+// The endpoint's address with a path, and its way through the network.
+void setAddress(CURL* easy, const FtpEndpoint& endpoint, const QString& urlPath)
+{
+    const QString host = endpoint.host.contains(QLatin1Char(':'))
+                             ? QLatin1Char('[') + endpoint.host + QLatin1Char(']')
+                             : endpoint.host;
+    const QString url = QStringLiteral("ftp://%1:%2/%3").arg(host).arg(endpoint.port).arg(urlPath);
+    curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
+    ApplyNetworkOptions(easy, endpoint.network);
+    if (!endpoint.network.proxy.isEmpty())
+        curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+}
+
 CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
 {
     if (m_easy)
@@ -567,12 +582,9 @@ CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
     else
         m_easy = curl_easy_init();
     CURL* easy = m_easy;
-    const QString host = job.endpoint.host.contains(QLatin1Char(':'))
-                             ? QLatin1Char('[') + job.endpoint.host + QLatin1Char(']')
-                             : job.endpoint.host;
-    const QString url =
-        QStringLiteral("ftp://%1:%2/%3").arg(host).arg(job.endpoint.port).arg(urlPath);
-    curl_easy_setopt(easy, CURLOPT_URL, url.toUtf8().constData());
+    setAddress(easy, job.endpoint, urlPath);
+    ApplyTls(easy, job.endpoint.tls, true);
+    curl_easy_setopt(easy, CURLOPT_SHARE, SharedTlsSessions());
     curl_easy_setopt(easy, CURLOPT_USERNAME, job.endpoint.userName.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, job.endpoint.password.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
@@ -586,9 +598,6 @@ CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, this);
     curl_easy_setopt(easy, CURLOPT_RESOLVER_START_FUNCTION, resolverStarts);
     curl_easy_setopt(easy, CURLOPT_RESOLVER_START_DATA, this);
-    ApplyNetworkOptions(easy, job.endpoint.network);
-    if (!job.endpoint.network.proxy.isEmpty())
-        curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
     if (m_serverLacksEpsv)
         curl_easy_setopt(easy, CURLOPT_FTP_USE_EPSV, 0L);
     return easy;
@@ -613,13 +622,16 @@ bool FtpSession::needsFolderRestored() const
 void FtpSession::retire()
 {
     endRetired();
-    if (connectionLive()) {
+    if (connectionLive() && !m_encrypted) {
         m_retired.connections = m_runner.takeConnections();
         m_retired.socket = m_controlSocket;
     } else {
+        // An encrypted session says goodbye through libcurl, now: the
+        // goodbye cannot be sent beside it on the socket.
         m_runner.closeConnections();
     }
     m_controlSocket = CURL_SOCKET_BAD;
+    m_encrypted = false;
     m_folder.clear();
     m_entryPath.clear();
 }
@@ -694,15 +706,44 @@ CURLcode FtpSession::perform(CURL* easy, const QStringList& commands)
     return code;
 }
 
-FtpOutcome FtpSession::failure(CURL* easy, CURLcode code) const
+FtpOutcome FtpSession::failure(CURL* easy, CURLcode code)
 {
+    const QString endpoint = QStringLiteral("%1:%2").arg(m_endpoint.host).arg(m_endpoint.port);
+    const TlsSetup& tls = m_endpoint.tls;
+    const TlsProblem problem = TlsProblemOf(easy, code, m_errorBuffer, tls, true);
+    if (problem != TlsProblem::None) {
+        FtpOutcome outcome = localFailure(
+            DescribeTlsProblem(problem, endpoint, QString::fromLocal8Bit(m_errorBuffer)));
+        outcome.tlsProblem = problem;
+        if (problem == TlsProblem::Untrusted || problem == TlsProblem::Changed) {
+            const FtpJob job{0, {}, {}, m_endpoint};
+            outcome.certificate = probeCertificate(job);
+        }
+        return outcome;
+    }
     // Where the server's refusal ended the run, its reply says it best.
     const Exchange* last = lastFinishedExchange();
-    if (last && last->code >= 400 && code != CURLE_ABORTED_BY_CALLBACK)
-        return {false, last->reply, QString::fromUtf8(last->reply).trimmed(), true};
-    const QString endpoint = QStringLiteral("%1:%2").arg(m_endpoint.host).arg(m_endpoint.port);
+    if (last && last->code >= 400 && code != CURLE_ABORTED_BY_CALLBACK) {
+        const QString reply = QString::fromUtf8(last->reply).trimmed();
+        const QByteArray verb = last->command.left(4).toUpper();
+        if (!tls.tried() && (verb == "USER" || verb == "PASS") && ReplyAsksForTls(last->reply))
+            return {false, last->reply, TlsRequiredButOffMessage(endpoint, reply), true};
+        return {false, last->reply, reply, true};
+    }
     return localFailure(
         DescribeFailure(FailureOf(easy, code, m_errorBuffer, endpoint), m_endpoint.network));
+}
+
+CertificateFacts FtpSession::probeCertificate(const FtpJob& job)
+{
+    CURL* easy = curl_easy_init();
+    setAddress(easy, job.endpoint, QString());
+    ApplyCertificateProbe(easy, job.endpoint.tls, true);
+    CurlRunner runner;
+    runner.run(easy, m_shouldStop ? *m_shouldStop : StopCheck([] { return false; }));
+    const CertificateFacts facts = CertificateOf(easy);
+    curl_easy_cleanup(easy);
+    return facts;
 }
 
 const FtpSession::Exchange* FtpSession::lastFinishedExchange() const
@@ -789,6 +830,7 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
     if (m_exchanges.empty()) {
         state(icConnected); // the greeting of a new connection
         m_exchanges.push_back({});
+        m_encrypted = false;
         if (m_retired.connections) {
             sayGoodbye(m_retired.socket);
             m_retired.goodbyeSaid = true;
@@ -814,6 +856,8 @@ void FtpSession::onProtocolLine(curl_infotype type, const QByteArray& line)
         numbered && code == exchange->opening && (text.size() == 3 || text.at(3) == ' ');
     if (final) {
         exchange->code = code;
+        if (code == 234 && exchange->command.toUpper().startsWith("AUTH"))
+            m_encrypted = true;
         state(icResponseReceived);
     } else {
         state(icReceivingResponse);

@@ -20,6 +20,7 @@
 
 #include "CurlSupport.h"
 #include "FtpCommand.h"
+#include "TlsSupport.h"
 
 #include <QByteArray>
 #include <QByteArrayList>
@@ -37,11 +38,13 @@ struct FtpEndpoint
     QString userName;
     QString password;
     NetworkOptions network;
+    TlsSetup tls;
 
     bool sameSession(const FtpEndpoint& other) const
     {
         return host == other.host && port == other.port && userName == other.userName &&
-               password == other.password && network.proxy == other.network.proxy;
+               password == other.password && network.proxy == other.network.proxy &&
+               tls.sameConnection(other.tls);
     }
 };
 
@@ -59,6 +62,9 @@ struct FtpOutcome
     QByteArray response; // listing, reply lines, or the reason of a failure
     QString info;        // the reason of a failure
     bool refused = false; // the failure is the server's own reply, not a lost connection
+    bool encrypted = false; // the control connection speaks TLS
+    TlsProblem tlsProblem = TlsProblem::None;
+    CertificateFacts certificate = {}; // what the server showed, when nothing vouched for it
 };
 
 // The size a server names in the reply that opens a transfer, as many do:
@@ -123,7 +129,10 @@ private:
     // (whose refusal does not end the run) and, on a new connection, a
     // return to the session's folder.
     CURLcode perform(CURL* easy, const QStringList& commands = {});
-    FtpOutcome failure(CURL* easy, CURLcode code) const;
+    FtpOutcome failure(CURL* easy, CURLcode code);
+    // The certificate the server shows, fetched on a connection of its own
+    // that ends with the handshake.
+    CertificateFacts probeCertificate(const FtpJob& job);
     const Exchange* lastFinishedExchange() const;
     const Exchange* exchangeFor(const QString& command) const;
     // The run ended on the server refusing the command of that word.
@@ -162,6 +171,7 @@ private:
     bool m_serverLacksMlsd = false;
     bool m_serverLacksListOptions = false; // "LIST -a"
     curl_socket_t m_controlSocket = CURL_SOCKET_BAD;
+    bool m_encrypted = false; // the control connection answered "AUTH TLS"
     bool m_inProxyReply = false;
     std::vector<Exchange> m_exchanges;
     const StateSink* m_states = nullptr;

@@ -44,15 +44,33 @@ struct HttpFetch::Shared
     QByteArray url;
     QString endpoint;
     NetworkOptions options;
+    TlsSetup tls;
+    bool https = false;
     std::atomic<bool> aborted{false};
     CurlRunner runner;
     // Written by the transfer thread before it reports, read after.
     QByteArray body;
     long status = 0;
     QString failure;
+    TlsProblem tlsProblem = TlsProblem::None;
+    CertificateFacts certificate;
 
     void transfer(const ProgressReporter::Sink& progress);
+    CertificateFacts probeCertificate();
 };
+
+CertificateFacts HttpFetch::Shared::probeCertificate()
+{
+    CURL* easy = curl_easy_init();
+    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+    ApplyNetworkOptions(easy, options);
+    ApplyCertificateProbe(easy, tls, false);
+    CurlRunner probe;
+    probe.run(easy, [this] { return aborted.load(); });
+    CertificateFacts facts = CertificateOf(easy);
+    curl_easy_cleanup(easy);
+    return facts;
+}
 
 void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
 {
@@ -66,13 +84,21 @@ void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
     ApplyNetworkOptions(easy, options);
+    if (https)
+        ApplyTls(easy, tls, false);
     ProgressReporter reporter;
     reporter.attach(easy, progress);
     const CURLcode code = runner.run(easy, [this] { return aborted.load(); });
     reporter.finish();
     if (code != CURLE_OK) {
         body.clear();
-        failure = DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options);
+        tlsProblem = https ? TlsProblemOf(easy, code, errorBuffer, tls, false) : TlsProblem::None;
+        failure = tlsProblem == TlsProblem::None
+                      ? DescribeFailure(FailureOf(easy, code, errorBuffer, endpoint), options)
+                      : DescribeTlsProblem(tlsProblem, endpoint,
+                                           QString::fromLocal8Bit(errorBuffer).trimmed());
+        if (tlsProblem == TlsProblem::Untrusted || tlsProblem == TlsProblem::Changed)
+            certificate = probeCertificate();
         // libcurl's own words may quote the address, query and all.
         const QString address = QString::fromUtf8(url);
         failure.replace(address, AddressForMessages(address));
@@ -81,7 +107,7 @@ void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
     curl_easy_cleanup(easy);
 }
 
-HttpFetch::HttpFetch(const QString& url, const NetworkOptions& options)
+HttpFetch::HttpFetch(const QString& url, const NetworkOptions& options, const TlsSetup& tls)
     : m_shared(std::make_shared<Shared>())
 {
     EnsureCurlReady();
@@ -89,8 +115,11 @@ HttpFetch::HttpFetch(const QString& url, const NetworkOptions& options)
     // characters that an address may not hold as they are.
     const QUrl address(url);
     m_shared->url = address.toEncoded();
-    m_shared->endpoint = QStringLiteral("%1:%2").arg(address.host()).arg(address.port(80));
+    m_shared->https = address.scheme() == QLatin1String("https");
+    m_shared->endpoint =
+        QStringLiteral("%1:%2").arg(address.host()).arg(address.port(m_shared->https ? 443 : 80));
     m_shared->options = options;
+    m_shared->tls = tls;
 }
 
 HttpFetch::~HttpFetch()
@@ -141,3 +170,7 @@ QByteArray HttpFetch::run()
 }
 
 int HttpFetch::status() const { return int(m_shared->status); }
+
+TlsProblem HttpFetch::tlsProblem() const { return m_shared->tlsProblem; }
+
+CertificateFacts HttpFetch::certificate() const { return m_shared->certificate; }

@@ -5,6 +5,7 @@
 // InputGate).
 
 #include "CurlSupport.h"
+#include "TlsSupport.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,7 +20,8 @@ QString AddressForMessages(const QString& url);
 class HttpFetch
 {
 public:
-    HttpFetch(const QString& url, const NetworkOptions& options);
+    // An https address is fetched with the TLS setup's certificate check.
+    HttpFetch(const QString& url, const NetworkOptions& options, const TlsSetup& tls = {});
     ~HttpFetch();
     HttpFetch(const HttpFetch&) = delete;
     HttpFetch& operator=(const HttpFetch&) = delete;
@@ -38,6 +40,10 @@ public:
     // Ends a running fetch soon; from the caller's thread, e.g. from an
     // event handled while run() waits.
     void abort();
+    // After a failed run: what went wrong with the encryption, if anything,
+    // and the certificate shown when nothing vouched for it.
+    TlsProblem tlsProblem() const;
+    CertificateFacts certificate() const;
 
 private:
     struct Shared;

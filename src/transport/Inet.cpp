@@ -4,6 +4,7 @@
 #include "FtpWorker.h"
 #include "HttpFetch.h"
 #include "SiteConfig.h"
+#include "TlsSupport.h"
 #include "app/Errors.h"
 #include "app/SiteText.h"
 
@@ -69,6 +70,10 @@ public:
 
 private:
     FtpJob makeJob(const QString& operation) const;
+    // One GET; under auto an https address the host does not serve is
+    // fetched plain, and a certificate the member trusts on the spot is
+    // tried again.
+    QByteArray fetch(const QString& url);
     QString proxy() const;
     void dispatch(FtpJob job);
     void startNext();
@@ -83,6 +88,7 @@ private:
     QQueue<FtpJob> m_queue;
     quint64 m_lastJob = 0;
     quint64 m_current = 0; // the job on the worker whose outcome is awaited
+    FtpJob m_currentJob;
     bool m_transferring = false; // the current job moves data (TransferStarted sent)
     bool m_busy = false;   // between the first command and Idle
     QList<std::shared_ptr<HttpFetch>> m_fetches;
@@ -118,6 +124,7 @@ FtpJob InetEngine::makeJob(const QString& operation) const
     job.endpoint.userName = m_owner.UserName;
     job.endpoint.password = m_owner.Password;
     job.endpoint.network = NetworkOptions::FromEnvironment(proxy());
+    job.endpoint.tls = TlsSetupFor(QStringLiteral("ftp"), job.endpoint.host, job.endpoint.port);
     return job;
 }
 
@@ -145,6 +152,7 @@ void InetEngine::dispatch(FtpJob job)
             [this](quint64 id, qint64 done, qint64 total) { onProgress(id, done, total); });
     }
     m_current = job.id;
+    m_currentJob = job;
     const std::optional<InetTransfer> transfer = TransferOf(job.command);
     const QString name = TransferredName(job.command);
     m_worker->submit(std::move(job));
@@ -190,6 +198,17 @@ void InetEngine::onDone(quint64 job, const FtpOutcome& outcome)
 {
     if (job != m_current)
         return; // cancelled meanwhile
+    const FtpEndpoint& endpoint = m_currentJob.endpoint;
+    if (outcome.encrypted)
+        RememberTlsAnswer(QStringLiteral("ftp"), endpoint.host, endpoint.port, endpoint.tls);
+    if (!outcome.ok && OfferToTrust(outcome.tlsProblem, outcome.certificate, endpoint.host,
+                                    endpoint.port)) {
+        if (job != m_current)
+            return; // cancelled while the member was asked
+        m_currentJob.endpoint.tls = TlsSetupFor(QStringLiteral("ftp"), endpoint.host, endpoint.port);
+        m_worker->submit(m_currentJob);
+        return;
+    }
     m_current = 0;
     m_response = outcome.response;
     m_responseText.clear();
@@ -242,24 +261,54 @@ void InetEngine::cancel()
 
 QByteArray InetEngine::httpGet(const QString& url)
 {
-    auto fetch = std::make_shared<HttpFetch>(url, NetworkOptions::FromEnvironment(proxy()));
-    m_fetches.append(fetch);
+    emit m_owner.TransferStarted(itDownload, QUrl(url).path());
+    QPointer<Inet> alive(&m_owner);
+    const auto finished = qScopeGuard([&] {
+        if (alive)
+            emit m_owner.TransferFinished();
+    });
+    m_httpStatus = 0;
+    return fetch(url);
+}
+
+QByteArray InetEngine::fetch(const QString& url)
+{
+    const QUrl address(url);
+    const bool https = address.scheme() == QLatin1String("https");
+    const int port = address.port(https ? 443 : 80);
+    const TlsSetup tls = https ? TlsSetupFor(QStringLiteral("http"), address.host(), port)
+                               : TlsSetup();
+    auto request = std::make_shared<HttpFetch>(url, NetworkOptions::FromEnvironment(proxy()), tls);
+    m_fetches.append(request);
     // The component may be destroyed while the fetch waits.
     QPointer<Inet> alive(&m_owner);
-    fetch->setProgressHandler([alive](qint64 done, qint64 total) {
+    request->setProgressHandler([alive](qint64 done, qint64 total) {
         if (alive)
             emit alive->TransferProgress(done, total);
     });
     const auto forget = qScopeGuard([&] {
-        if (!alive)
-            return;
-        m_fetches.removeOne(fetch);
-        emit m_owner.TransferFinished();
+        if (alive)
+            m_fetches.removeOne(request);
     });
-    emit m_owner.TransferStarted(itDownload, QUrl(url).path());
-    m_httpStatus = 0;
-    const QByteArray body = fetch->run();
-    m_httpStatus = fetch->status();
+    QByteArray body;
+    try {
+        body = request->run();
+    } catch (const SkiffError&) {
+        if (!alive)
+            throw;
+        const TlsProblem problem = request->tlsProblem();
+        if (problem == TlsProblem::NotOffered && !tls.required()) {
+            const QString plain = SiteConfig::PlainAddress(url);
+            if (plain != url)
+                return fetch(plain);
+        }
+        if (OfferToTrust(problem, request->certificate(), address.host(), port))
+            return fetch(url);
+        throw;
+    }
+    if (https)
+        RememberTlsAnswer(QStringLiteral("http"), address.host(), port, tls);
+    m_httpStatus = request->status();
     return body;
 }
 

@@ -1,5 +1,9 @@
 #include "SiteConfig.h"
 
+#include "TlsSupport.h"
+
+#include <QUrl>
+
 namespace SiteConfig {
 namespace {
 
@@ -29,11 +33,28 @@ QString FtpPassword()
 QString SiteFolder() { return QStringLiteral("/users/tarnwardens/"); }
 QString GroupFolder() { return SiteFolder() + QLatin1String("qxg"); }
 
+int HttpsPort() { return portFromEnvironment("SKIFF_HTTPS_PORT", SKIFF_DEFAULT_HTTPS_PORT); }
+
 QString HttpBase()
 {
-    const int port = HttpPort();
-    const QString authority = port == 80 ? Host() : Host() + QLatin1Char(':') + QString::number(port);
-    return QLatin1String("http://") + authority + QLatin1String("/tarnwardens/");
+    const bool encrypted = CurrentTlsPolicy() != TlsPolicy::Off;
+    const int port = encrypted ? HttpsPort() : HttpPort();
+    const QString authority = port == (encrypted ? 443 : 80)
+                                  ? Host()
+                                  : Host() + QLatin1Char(':') + QString::number(port);
+    return (encrypted ? QLatin1String("https://") : QLatin1String("http://")) + authority +
+           QLatin1String("/tarnwardens/");
+}
+
+QString PlainAddress(const QString& url)
+{
+    QUrl address(url);
+    if (address.scheme() != QLatin1String("https") || address.host() != Host() ||
+        address.port(443) != HttpsPort())
+        return url;
+    address.setScheme(QStringLiteral("http"));
+    address.setPort(HttpPort() == 80 ? -1 : HttpPort());
+    return address.toString();
 }
 
 } // namespace SiteConfig

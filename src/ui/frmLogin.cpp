@@ -6,6 +6,7 @@
 #include "app/Guard.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
+#include "app/SecretStore.h"
 #include "app/Services.h"
 #include "app/Settings.h"
 #include "app/modSkiff.h"
@@ -141,7 +142,7 @@ void frmLogin::LoadLoginSettings()
     txtUserName->setText(GetSetting(kLogin, QStringLiteral("UserName"), QString()));
     if (readsAsYes(GetSetting(kLogin, QStringLiteral("SavePassword"), QStringLiteral("Yes")))) {
         chkSavePassword->setChecked(true);
-        txtPassword->setText(GetSetting(kLogin, QStringLiteral("Password"), QString()));
+        txtPassword->setText(SecretStore::SavedPassword());
     } else {
         chkSavePassword->setChecked(false);
     }
@@ -157,7 +158,7 @@ void frmLogin::SaveLoginSettings()
     SaveSetting(kLogin, QStringLiteral("UserName"), txtUserName->text());
     const bool save = chkSavePassword->isChecked();
     SaveSetting(kLogin, QStringLiteral("SavePassword"), save ? QStringLiteral("Yes") : QStringLiteral("No"));
-    SaveSetting(kLogin, QStringLiteral("Password"), save ? txtPassword->text() : QString());
+    SecretStore::SavePassword(save ? txtPassword->text() : QString());
     SaveSetting(kProxy, QStringLiteral("UseProxy"),
                 chkProxyServer->isChecked() ? QStringLiteral("Yes") : QStringLiteral("No"));
     SaveSetting(kProxy, QStringLiteral("Name"), txtProxyName->text());

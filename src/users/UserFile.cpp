@@ -6,6 +6,7 @@
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
 #include "site/SiteChange.h"
+#include "transport/SiteAccount.h"
 #include "transport/SiteConfig.h"
 #include "site/SiteCopy.h"
 #include "transport/TransferLog.h"

@@ -6,6 +6,7 @@
 #include "app/shrmodStrings.h"
 #include "transport/Inet.h"
 #include "site/WebFiles.h"
+#include "transport/SiteAccount.h"
 
 namespace WebAccessList {
 namespace {
@@ -112,7 +113,7 @@ QString ReadPathOf(Inet& inet, const QString& nickname)
     if (spelled == SitePathOf(nickname))
         return spelled;
     try {
-        modSkiff::UseProxyIfSet(inet);
+        UseSiteAccount(inet);
         inet.Protocol = icHTTP;
         inet.OpenURLBytes(modSkiff::MapWebFileName(spelled).address);
         const int status = inet.HttpStatus();

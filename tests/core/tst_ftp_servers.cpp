@@ -202,6 +202,7 @@ private slots:
     void init()
     {
         qputenv("SKIFF_NET_TIMEOUT", "3");
+        qputenv("SKIFF_TLS", "off"); // the replies of plain servers, as recorded
         m_env = std::make_unique<TestEnv>();
         m_server = std::make_unique<RecordedServer>();
         m_server->folders = {"/", "/users/tarnwardens", "/users/tarnwardens/qxg"};

@@ -13,6 +13,7 @@
 #include "app/SiteText.h"
 #include "app/modSkiff.h"
 #include "transport/SiteConfig.h"
+#include "transport/TlsSupport.h"
 #include "transport/TransferLog.h"
 #include "transport/TransferMeter.h"
 #include "transport/Wait.h"
@@ -117,6 +118,8 @@ private slots:
     void cleanup()
     {
         Clock::SetSource({});
+        qputenv("SKIFF_TLS", "require");
+        SetTrustQuestion({});
         SiteTestCase::cleanup();
     }
 
@@ -516,6 +519,127 @@ private slots:
                                      "news/a.html: not downloaded: the server answered 404",
                                      "news/a.html: not sent: 550 Upload refused.; the server's "
                                      "previous copy was put back"}));
+    }
+
+    // Server mode and policy: whether the login and a page get through, and
+    // what the member reads when they do not. A refusal under require comes
+    // before the password.
+    void tlsPolicyMeetsServerMode_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("policy");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("requiring server, require") << "require" << "require" << "";
+        QTest::newRow("requiring server, auto") << "require" << "auto" << "";
+        QTest::newRow("requiring server, off") << "require" << "off"
+                                                << "requires an encrypted connection";
+        QTest::newRow("plain server, auto") << "off" << "auto" << "";
+        QTest::newRow("plain server, require") << "off" << "require"
+                                                << "does not offer an encrypted connection";
+    }
+    void tlsPolicyMeetsServerMode()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, policy);
+        QFETCH(QString, failure);
+        site().writeSiteFile("web/page.txt", "page");
+        site().useTls(server);
+        qputenv("SKIFF_TLS", policy.toLatin1());
+        auto inet = SiteComponent();
+        const Completion listed = Run(*inet, "ls /users/tarnwardens/web/page.txt");
+        QCOMPARE(listed.state, failure.isEmpty() ? int(icResponseCompleted) : int(icError));
+        QVERIFY2(inet->ResponseInfo().contains(failure), qPrintable(inet->ResponseInfo()));
+        QCOMPARE(site().ftpCommands("AUTH").isEmpty(), policy == "off");
+        if (policy == "require")
+            QCOMPARE(site().ftpCommands("PASS").isEmpty(), !failure.isEmpty());
+        if (server == "require" && policy == "off")
+            return; // the page: a plain request to a server that requires TLS is hung up on
+        try {
+            QCOMPARE(inet->OpenURLBytes(SiteConfig::HttpBase() + "web/page.txt"), "page");
+            QVERIFY(failure.isEmpty());
+        } catch (const SkiffError& error) {
+            QVERIFY2(error.description().contains(failure) && !failure.isEmpty(),
+                     qPrintable(error.description()));
+        }
+    }
+
+    // Data connections and later logins resume the first connection's TLS
+    // session, and a download arrives whole.
+    void dataConnectionsResumeTheTlsSession()
+    {
+        QByteArray bytes(300000, 'x');
+        site().writeSiteFile("web/big.bin", bytes);
+        auto inet = SiteComponent();
+        QCOMPARE(Run(*inet, "GET /users/tarnwardens/web/big.bin big.bin").state,
+                 int(icResponseCompleted));
+        QCOMPARE(Run(*inet, "GET /users/tarnwardens/web/big.bin big2.bin").state,
+                 int(icResponseCompleted));
+        QCOMPARE(ReadFileBytes(env().localPath("big2.bin")), bytes);
+        QCOMPARE(Run(*SiteComponent(), "GET /users/tarnwardens/web/big.bin big3.bin").state,
+                 int(icResponseCompleted));
+        // Another window's login resumes too: one full handshake per host.
+        const QStringList handshakes = site().tlsHandshakes();
+        QCOMPARE(handshakes.size(), 5);
+        QCOMPARE(handshakes.mid(1).filter("full"), QStringList());
+    }
+
+    // Under auto a host once seen with TLS is never spoken to plain again.
+    void autoRefusesAHostThatDroppedTls()
+    {
+        qputenv("SKIFF_TLS", "auto");
+        site().useTls("offer");
+        QCOMPARE(Run(*SiteComponent(), "ls /users/tarnwardens").state, int(icResponseCompleted));
+        site().useTls("off");
+        site().clearLog();
+        auto inet = SiteComponent();
+        QCOMPARE(Run(*inet, "ls /users/tarnwardens").state, int(icError));
+        QVERIFY2(inet->ResponseInfo().contains("no longer encrypted and may be intercepted"),
+                 qPrintable(inet->ResponseInfo()));
+        QVERIFY(site().ftpCommands("USER").isEmpty());
+    }
+
+    // Certificates nothing vouches for: named in a member's words; an
+    // untrusted one is asked about once, Cancel sends nothing, Trust pins it,
+    // and a different one later is refused.
+    void certificatesAreCheckedOrExplicitlyTrusted_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("expired") << "expired" << "has expired";
+        QTest::newRow("wrong name") << "wrongname" << "made out for another name";
+        QTest::newRow("untrusted") << "untrusted" << "no authority this computer trusts";
+    }
+    void certificatesAreCheckedOrExplicitlyTrusted()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, failure);
+        site().serveCertificate(kind);
+        QStringList questions;
+        bool trust = false;
+        SetTrustQuestion([&](const QString& question) {
+            questions << question;
+            return trust;
+        });
+        auto inet = SiteComponent();
+        QCOMPARE(Run(*inet, "ls /users/tarnwardens").state, int(icError));
+        QVERIFY2(inet->ResponseInfo().contains(failure), qPrintable(inet->ResponseInfo()));
+        QVERIFY(site().ftpCommands("USER").isEmpty());
+        QCOMPARE(questions.size(), kind == "untrusted" ? 1 : 0);
+        if (kind != "untrusted")
+            return;
+        QVERIFY(questions.first().contains("SHA-256 fingerprint: "));
+        QVERIFY(questions.first().contains("Tarn Wardens site (untrusted)"));
+        trust = true;
+        QCOMPARE(Run(*inet, "ls /users/tarnwardens").state, int(icResponseCompleted));
+        QCOMPARE(Run(*SiteComponent(), "ls /users/tarnwardens").state, int(icResponseCompleted));
+        QCOMPARE(questions.size(), 2); // remembered after the one Trust
+        site().serveCertificate("changed");
+        site().clearLog();
+        inet = SiteComponent();
+        QCOMPARE(Run(*inet, "ls /users/tarnwardens").state, int(icError));
+        QVERIFY2(inet->ResponseInfo().contains("has changed"), qPrintable(inet->ResponseInfo()));
+        QVERIFY(site().ftpCommands("USER").isEmpty());
+        QCOMPARE(questions.size(), 2); // members other than administrators are not asked
     }
 };
 

@@ -7,6 +7,7 @@
 #include "SiteTestCase.h"
 
 #include "app/GlobalState.h"
+#include "app/SecretStore.h"
 #include "app/Settings.h"
 #include "ui/Resources.h"
 #include "ui/Startup.h"
@@ -127,6 +128,7 @@ private slots:
 
     void settingsAreReadAndWrittenOnlyOnSuccess()
     {
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS"); // no desktop secret store here
         signIn();
         publishUsers(kUsers);
         SaveSetting("Login", "UserName", "Ann");
@@ -152,7 +154,8 @@ private slots:
         QCOMPARE(GetSetting("Login", "SavePassword", "") + "|" +
                      GetSetting("Login", "Password", "unset") + "|" +
                      GetSetting("Proxy", "UseProxy", "") + "|" + ProxyServer,
-                 "No||No|");
+                 "No||No|"); // the old password moved out of the settings, then erased
+        QVERIFY(!ReadFileBytes(SecretStore::FallbackFile()).contains("heron"));
         {
             frmLogin login;
             QVERIFY(!login.chkSavePassword->isChecked());
@@ -161,10 +164,18 @@ private slots:
             login.chkSavePassword->setChecked(true);
             attempt(login, "Orrin", "lantern");
         }
+        // Without a desktop secret store the password waits in a file only
+        // the member may read, never in the settings.
         QCOMPARE(GetSetting("Login", "UserName", "") + "|" +
                      GetSetting("Login", "SavePassword", "") + "|" +
                      GetSetting("Login", "Password", ""),
-                 "Orrin|Yes|lantern");
+                 "Orrin|Yes|");
+        QVERIFY(!ReadFileBytes(SettingsFile()).contains("lantern"));
+        QVERIFY(ReadFileBytes(SecretStore::FallbackFile()).contains("lantern"));
+        QCOMPARE(QFile::permissions(SecretStore::FallbackFile()) & 0x7077,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        frmLogin again;
+        QCOMPARE(again.txtPassword->text(), "lantern");
     }
 
     void proxyFromTheCommandLineFillsTheBoxes()

@@ -4,7 +4,8 @@ and an HTTP server for the same folder, as the tests and the demo use them.
 
     site_server.py --root DIR --password PW --ports-file F --log F
                    [--http-log F] [--refuse-file F] [--ftp-port N] [--http-port N]
-                   [--latency-ms N] [--exit-with-parent]
+                   [--latency-ms N] [--tls off|offer|require] [--cert-dir D]
+                   [--exit-with-parent]
 
 DIR is the FTP root and holds users/tarnwardens/, which HTTP serves below
 /tarnwardens/. Once both servers listen, {"ftp": port, "http": port} is
@@ -39,10 +40,24 @@ real file, as a proxy or a host hiding files from the web would:
 FTP data connection wait that many milliseconds, one round trip of a slow
 link each.
 
+--tls makes the FTP side offer explicit TLS ("AUTH TLS", "PBSZ", "PROT") and
+the HTTP port answer HTTPS as well as HTTP (told apart by the first byte):
+"off" is plain only (AUTH refused, a TLS hello hung up on), "offer" lets the
+client choose, "require" refuses USER and PASS before AUTH TLS, data
+connections before "PROT P" and plain HTTP. A refuse-file line "tls:MODE"
+changes the mode while the server runs. The certificates are made at start
+with the openssl command line in --cert-dir (default: beside the ports file):
+a small test authority "ca.pem" (its path goes into the ports file as "ca")
+and a server certificate for 127.0.0.1 and localhost signed by it. A line
+"cert:KIND" serves another one from the next connection on: "untrusted"
+(self-signed), "changed" (another self-signed one), "expired" or "wrongname"
+(both signed by the authority). Each TLS data connection appends "resumed"
+or "full" (its handshake) to tls.log in the certificate folder.
+
 Also works as a small HTTP proxy (absolute addresses and CONNECT to
 loopback), so proxy settings can be tried against it.
 
-Needs only the standard library and pyftpdlib. Stops on SIGTERM or SIGINT,
+Needs the standard library, pyftpdlib and python3-openssl. Stops on SIGTERM or SIGINT,
 and with --exit-with-parent also when the process that started it ends (so
 a crashed test leaves no server behind).
 """
@@ -56,6 +71,8 @@ import re
 import select
 import signal
 import socket
+import ssl
+import subprocess
 import sys
 import threading
 import time
@@ -63,7 +80,7 @@ import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.log import config_logging
 from pyftpdlib.servers import ThreadedFTPServer
 
@@ -73,6 +90,8 @@ UNLIST_PREFIX = "unlist:"
 DROP_PREFIX = "drop:"
 FAIL_PREFIX = "fail:"
 SHORTEN_PREFIX = "shorten:"
+TLS_PREFIX = "tls:"
+CERT_PREFIX = "cert:"
 LOOPBACK_HOSTS = ("127.0.0.1", "localhost", "::1")
 
 # Released at shutdown so that hanging downloads let their threads end.
@@ -153,11 +172,97 @@ class RefuseList:
                 return kind[3:], path
         return None
 
+    def _setting(self, prefix, default):
+        for line in reversed(self._lines()):
+            if line.startswith(prefix):
+                return line[len(prefix):].strip()
+        return default
+
+    def tls_mode(self, default):
+        return self._setting(TLS_PREFIX, default)
+
+    def certificate(self):
+        return self._setting(CERT_PREFIX, "good")
+
     def drops(self, cmd, arg):
         return self._matches(DROP_PREFIX, cmd, arg)
 
     def fails(self, cmd, arg):
         return self._matches(FAIL_PREFIX, cmd, arg)
+
+
+class Certificates:
+    """The test authority and the server certificates, made with the openssl
+    command line the first time each is asked for (elliptic keys: quick)."""
+
+    NAMES = {"good": "IP:127.0.0.1,DNS:localhost", "expired": "IP:127.0.0.1,DNS:localhost",
+             "wrongname": "DNS:shared.hosting.example", "untrusted": "IP:127.0.0.1,DNS:localhost",
+             "changed": "IP:127.0.0.1,DNS:localhost"}
+
+    def __init__(self, folder):
+        self._folder = folder
+        self._lock = threading.Lock()
+        self._contexts = {}
+        os.makedirs(folder, exist_ok=True)
+        self.authority = self._path("ca.pem")
+        self.usage = LineLog(self._path("tls.log"))
+        if not os.path.exists(self.authority):
+            self._openssl("req", "-x509", *self._new_key("ca"), "-out", self.authority,
+                          "-days", "3650", "-subj", "/CN=Tarn Wardens Test Authority")
+        self.files("good")
+
+    def _path(self, name):
+        return os.path.join(self._folder, name)
+
+    def _new_key(self, name):
+        return ("-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                "-keyout", self._path(name + ".key"))
+
+    @staticmethod
+    def _openssl(*args):
+        subprocess.run(("openssl",) + args, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
+    def files(self, kind):
+        """(certificate, key) of one kind, made on first use."""
+        kind = kind if kind in self.NAMES else "good"
+        pem, key = self._path(kind + ".pem"), self._path(kind + ".key")
+        with self._lock:
+            if os.path.exists(pem):
+                return pem, key
+            names = ("-subj", "/CN=Tarn Wardens site (%s)" % kind,
+                     "-addext", "subjectAltName=" + self.NAMES[kind])
+            if kind in ("untrusted", "changed"):
+                self._openssl("req", "-x509", *self._new_key(kind), *names,
+                              "-days", "825", "-out", pem + ".tmp")
+            else:
+                request = self._path(kind + ".csr")
+                self._openssl("req", *self._new_key(kind), *names, "-out", request)
+                self._openssl("x509", "-req", "-in", request, "-CA", self.authority,
+                              "-CAkey", self._path("ca.key"), "-copy_extensions", "copy",
+                              "-set_serial", str(int.from_bytes(os.urandom(8), "big")),
+                              "-days", "-1" if kind == "expired" else "825",
+                              "-out", pem + ".tmp")
+            os.replace(pem + ".tmp", pem)
+            return pem, key
+
+    def ftp_context(self, kind):
+        from OpenSSL import SSL
+        pem, key = self.files(kind)
+        if pem not in self._contexts:
+            context = SSL.Context(SSL.TLS_METHOD)
+            context.use_certificate_chain_file(pem)
+            context.use_privatekey_file(key)
+            context.set_options(SSL.OP_NO_SSLv2 | SSL.OP_NO_SSLv3 | SSL.OP_NO_COMPRESSION)
+            context.set_session_id(b"tarn-site")
+            self._contexts[pem] = context
+        return self._contexts[pem]
+
+    def http_context(self, kind):
+        pem, key = self.files(kind)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(pem, key)
+        return context
 
 
 class StallingProducer:
@@ -186,22 +291,58 @@ class Latency:
             time.sleep(self._seconds)
 
 
-def make_ftp_handler(ftp_log, refuse_list, latency):
-    class SlowDTPHandler(DTPHandler):
+def session_reused(connection):
+    from OpenSSL._util import lib
+    return bool(lib.SSL_session_reused(connection._ssl))
+
+
+def make_ftp_handler(ftp_log, refuse_list, latency, tls_mode, certificates):
+    class SlowDTPHandler(TLS_DTPHandler):
         # Nothing moves on a new data connection before its first round trip.
         def __init__(self, sock, cmd_channel):
             latency.wait()
             super().__init__(sock, cmd_channel)
 
-    class SiteFTPHandler(FTPHandler):
+        def secure_connection(self, ssl_context):
+            latency.wait()  # the handshake's round trip
+            super().secure_connection(ssl_context)
+
+        def readable(self):
+            # Clients shake hands as soon as they connect, before the
+            # transfer command; pyftpdlib would take that for a hang-up.
+            if self._ssl_requested and not self._initialized:
+                return self._ssl_accepting or self._ssl_want_read
+            return super().readable()
+
+        def handle_ssl_established(self):
+            certificates.usage.append(
+                "data " + ("resumed" if session_reused(self.socket) else "full"))
+            super().handle_ssl_established()
+
+    class SiteFTPHandler(TLS_FTPHandler):
         dtp_handler = SlowDTPHandler
+        ssl_context = certificates.ftp_context("good")
         banner = "Tarn Wardens site ready."
         # Tests wait for the client's own time-outs, never for ours.
         auth_failed_timeout = 0.2
 
+        def __init__(self, conn, server, ioloop=None):
+            super().__init__(conn, server, ioloop)
+            if self.connected:
+                self.ssl_context = certificates.ftp_context(refuse_list.certificate())
+
         def handle(self):
             latency.wait()  # the greeting
             super().handle()
+
+        def secure_connection(self, ssl_context):
+            latency.wait()
+            super().secure_connection(ssl_context)
+
+        def handle_ssl_established(self):
+            certificates.usage.append(
+                "control " + ("resumed" if session_reused(self.socket) else "full"))
+            super().handle_ssl_established()
 
         def pre_process_command(self, line, cmd, arg):
             if cmd == "PASS":
@@ -209,6 +350,11 @@ def make_ftp_handler(ftp_log, refuse_list, latency):
             else:
                 ftp_log.append(line)
             latency.wait()
+            mode = refuse_list.tls_mode(tls_mode)
+            self.tls_control_required = self.tls_data_required = mode == "require"
+            if mode == "off" and cmd in ("AUTH", "PBSZ", "PROT"):
+                self.respond('500 Command "%s" not understood.' % cmd)
+                return None
             if refuse_list.drops(cmd, arg):
                 self.close()
                 return None
@@ -254,13 +400,40 @@ def make_ftp_handler(ftp_log, refuse_list, latency):
     return SiteFTPHandler
 
 
-def make_http_handler(site_folder, http_log, refuse_list, latency):
+def make_http_handler(site_folder, http_log, refuse_list, latency, tls_mode, certificates):
     class SiteHTTPHandler(BaseHTTPRequestHandler):
         server_version = "TarnSite/1.0"
         protocol_version = "HTTP/1.1"
 
         def log_message(self, *args):
             pass
+
+        def setup(self):
+            # A TLS hello starts with a handshake record (22); anything else
+            # is plain HTTP on the same port.
+            self._hung_up = False
+            try:
+                hello = self.request.recv(1, socket.MSG_PEEK) == b"\x16"
+            except OSError:
+                hello = False
+            mode = refuse_list.tls_mode(tls_mode)
+            if hello and mode != "off":
+                latency.wait()
+                context = certificates.http_context(refuse_list.certificate())
+                try:
+                    self.request = context.wrap_socket(self.request, server_side=True)
+                except (ssl.SSLError, OSError):
+                    self._hung_up = True
+            else:
+                self._hung_up = hello
+            # Under "require" a plain request gets no page (a tunnel may
+            # still be asked for: the page then comes through it encrypted).
+            self._plain_refused = not hello and mode == "require"
+            super().setup()
+
+        def handle(self):
+            if not self._hung_up:
+                super().handle()
 
         def _site_file(self):
             # Absolute addresses arrive when the server is used as a proxy.
@@ -276,6 +449,9 @@ def make_http_handler(site_folder, http_log, refuse_list, latency):
 
         def _answer(self, with_body):
             http_log.append("%s %s" % (self.command, self.path))
+            if self._plain_refused:
+                self.close_connection = True
+                return
             latency.wait()
             name = self._site_file()
             instead = name and refuse_list.web_answer(os.path.basename(name))
@@ -363,10 +539,10 @@ def stop_when_orphaned(parent):
             return
 
 
-def write_ports_file(path, ftp_port, http_port):
+def write_ports_file(path, ftp_port, http_port, authority):
     temporary = path + ".tmp"
     with open(temporary, "w") as f:
-        json.dump({"ftp": ftp_port, "http": http_port}, f)
+        json.dump({"ftp": ftp_port, "http": http_port, "ca": authority}, f)
     os.replace(temporary, path)
 
 
@@ -381,6 +557,8 @@ def main():
     parser.add_argument("--ftp-port", type=int, default=0)
     parser.add_argument("--http-port", type=int, default=0)
     parser.add_argument("--latency-ms", type=int, default=0)
+    parser.add_argument("--tls", choices=("off", "offer", "require"), default="off")
+    parser.add_argument("--cert-dir", default="")
     parser.add_argument("--exit-with-parent", action="store_true")
     args = parser.parse_args()
 
@@ -392,13 +570,17 @@ def main():
     authorizer = DummyAuthorizer()
     authorizer.add_user("pell", args.password, root, perm="elradfmwMT")
     latency = Latency(args.latency_ms)
-    handler = make_ftp_handler(LineLog(args.log), RefuseList(args.refuse_file), latency)
+    certificates = Certificates(args.cert_dir or os.path.join(
+        os.path.dirname(os.path.abspath(args.ports_file)), "tls"))
+    handler = make_ftp_handler(LineLog(args.log), RefuseList(args.refuse_file), latency,
+                               args.tls, certificates)
     handler.authorizer = authorizer
     ftp_server = ThreadedFTPServer(("127.0.0.1", args.ftp_port), handler)
     ftp_server.max_cons = 256
 
     http_handler = make_http_handler(site_folder, LineLog(args.http_log),
-                                     RefuseList(args.refuse_file), latency)
+                                     RefuseList(args.refuse_file), latency, args.tls,
+                                     certificates)
     http_server = ThreadingHTTPServer(("127.0.0.1", args.http_port), http_handler)
     http_server.daemon_threads = True
     threading.Thread(target=http_server.serve_forever, daemon=True).start()
@@ -412,7 +594,8 @@ def main():
     if args.exit_with_parent:
         threading.Thread(target=stop_when_orphaned, args=(os.getppid(),), daemon=True).start()
 
-    write_ports_file(args.ports_file, ftp_server.address[1], http_server.server_address[1])
+    write_ports_file(args.ports_file, ftp_server.address[1], http_server.server_address[1],
+                     certificates.authority)
     config_logging(level=logging.WARNING)
     try:
         ftp_server.serve_forever(timeout=0.5, handle_exit=True)

@@ -22,6 +22,7 @@
 #include "store/SafeName.h"
 #include "transport/FtpLink.h"
 #include "transport/Inet.h"
+#include "transport/SiteAccount.h"
 #include "transport/SiteConfig.h"
 #include "transport/TransferLog.h"
 #include "transport/TransferStatus.h"
@@ -293,14 +294,8 @@ void frmFileList::buildMenus()
 
 void frmFileList::Form_Load()
 {
-    inet->Host = SiteConfig::Host();
+    UseSiteAccount(*inet);
     inet->Document = SiteConfig::SiteFolder();
-    inet->Password = SiteConfig::FtpPassword();
-    inet->UserName = SiteConfig::FtpUserName();
-    if (!ProxyServer.isEmpty()) {
-        inet->Proxy = ProxyServer;
-        inet->AccessType = icNamedProxy;
-    }
     inet->Protocol = icFTP;
 
     mnuFileUsers->setEnabled(CurrentLevel == 4);

@@ -1,6 +1,7 @@
 #include "DesktopServices.h"
 
 #include "app/Services.h"
+#include "transport/TlsSupport.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -128,6 +129,23 @@ private:
     int m_depth = 0;
 };
 
+// A certificate is trusted only by the member's own click; Cancel is the
+// default and what closing the box means.
+bool AskToTrustCertificate(const QString& question)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(AppTitle());
+    box.setIcon(QMessageBox::Warning);
+    box.setText(displayText(question));
+    QPushButton* trust =
+        box.addButton(QStringLiteral("Trust this certificate"), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == trust;
+}
+
 } // namespace
 
 bool OpenWithDesktop(const QString& path, int patienceMs)
@@ -172,6 +190,7 @@ void Install()
     InstallFileDialogService(&fileDialogs);
     InstallShellService(&shell);
     InstallPointerService(&pointer);
+    SetTrustQuestion(AskToTrustCertificate);
 }
 
 } // namespace DesktopServices

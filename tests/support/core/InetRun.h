@@ -3,6 +3,7 @@
 // command's end is read in the state handler, its response chunk by chunk.
 
 #include "transport/Inet.h"
+#include "transport/SiteAccount.h"
 #include "transport/SiteConfig.h"
 #include "transport/Wait.h"
 #include "site/WebFiles.h"
@@ -39,8 +40,7 @@ public:
 inline std::unique_ptr<Inet> SiteComponent()
 {
     auto inet = std::make_unique<Inet>();
-    inet->Host = SiteConfig::Host();
-    modSkiff::UseFtpAccount(*inet);
+    UseSiteAccount(*inet);
     return inet;
 }
 

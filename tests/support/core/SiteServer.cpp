@@ -98,6 +98,8 @@ bool SiteServer::start()
                      QStringLiteral("--http-log"), dataPath(QStringLiteral("http.log")),
                      QStringLiteral("--refuse-file"), dataPath(QStringLiteral("refuse.txt")),
                      QStringLiteral("--latency-ms"), QString::number(m_latencyMs),
+                     QStringLiteral("--tls"), m_tls, QStringLiteral("--cert-dir"),
+                     dataPath(QStringLiteral("tls")),
                      QStringLiteral("--exit-with-parent")});
     if (!m_process.waitForStarted()) {
         m_error = QStringLiteral("cannot start %1: %2").arg(kPython, m_process.errorString());
@@ -119,6 +121,11 @@ bool SiteServer::start()
     qputenv("SKIFF_HOST", "127.0.0.1");
     qputenv("SKIFF_FTP_PORT", QByteArray::number(m_ftpPort));
     qputenv("SKIFF_HTTP_PORT", QByteArray::number(m_httpPort));
+    // HTTP and HTTPS share the port, told apart by the first byte.
+    qputenv("SKIFF_HTTPS_PORT", QByteArray::number(m_httpPort));
+    qputenv("SKIFF_CA_FILE", ports.value(QStringLiteral("ca")).toString().toUtf8());
+    if (qEnvironmentVariableIsEmpty("SKIFF_TLS"))
+        qputenv("SKIFF_TLS", "require");
     qputenv("SKIFF_FTP_PASSWORD", m_password.toUtf8());
     if (qEnvironmentVariableIsEmpty("SKIFF_NET_TIMEOUT"))
         qputenv("SKIFF_NET_TIMEOUT", "3");
@@ -176,6 +183,8 @@ void SiteServer::clearLog() const
 {
     WriteFileBytes(dataPath(QStringLiteral("ftp.log")), QByteArray());
     WriteFileBytes(dataPath(QStringLiteral("http.log")), QByteArray());
+    if (QFileInfo::exists(dataPath(QStringLiteral("tls"))))
+        WriteFileBytes(dataPath(QStringLiteral("tls/tls.log")), QByteArray());
 }
 
 QStringList SiteServer::httpLog() const
@@ -187,6 +196,21 @@ void SiteServer::appendToRefuseFile(const QString& line) const
 {
     const QString path = dataPath(QStringLiteral("refuse.txt"));
     WriteFileBytes(path, ReadFileBytes(path) + line.toUtf8() + '\n');
+}
+
+void SiteServer::useTls(const QString& mode) const
+{
+    appendToRefuseFile(QStringLiteral("tls:") + mode);
+}
+
+void SiteServer::serveCertificate(const QString& kind) const
+{
+    appendToRefuseFile(QStringLiteral("cert:") + kind);
+}
+
+QStringList SiteServer::tlsHandshakes() const
+{
+    return Lines(dataPath(QStringLiteral("tls/tls.log")));
 }
 
 void SiteServer::refuse(const QString& name) const

@@ -2,7 +2,9 @@
 // The group's site on loopback for a test or a benchmark: a fresh
 // temporary site folder served over FTP and HTTP by tests/site/site_server.py.
 // Starting it points the program at it (SKIFF_HOST, SKIFF_FTP_PORT,
-// SKIFF_HTTP_PORT, SKIFF_FTP_PASSWORD, and SKIFF_NET_TIMEOUT=3 unless set).
+// SKIFF_HTTP_PORT and SKIFF_HTTPS_PORT, SKIFF_FTP_PASSWORD, SKIFF_CA_FILE for
+// its test authority, SKIFF_TLS=require and SKIFF_NET_TIMEOUT=3 unless set).
+// It requires TLS unless told otherwise.
 
 #include <QByteArray>
 #include <QProcess>
@@ -29,6 +31,16 @@ public:
     // HTTP response and the first byte of each data connection waits this
     // long. Takes effect at the next start().
     void setLatency(int milliseconds) { m_latencyMs = milliseconds; }
+    // "require" (the default), "offer" or "off" (plain only); from the next
+    // start(). useTls changes it at once, until the refusals are cleared.
+    void setTls(const QString& mode) { m_tls = mode; }
+    void useTls(const QString& mode) const;
+    // Serves another certificate from the next connection on: "untrusted",
+    // "changed", "expired", "wrongname" (or "good" again).
+    void serveCertificate(const QString& kind) const;
+    // The TLS handshakes of data connections so far: "data resumed" or
+    // "data full" (and "control ..." for control connections).
+    QStringList tlsHandshakes() const;
 
     // Starts the server and waits until it listens; false with
     // errorString() when it does not.
@@ -96,4 +108,5 @@ private:
     int m_ftpPort = 0;
     int m_httpPort = 0;
     int m_latencyMs = 0;
+    QString m_tls = QStringLiteral("require");
 };

@@ -66,7 +66,8 @@ QByteArray SampleUserFile()
 QStringList OperationCommands(const QStringList& log)
 {
     static const QStringList session = {"USER", "PASS", "PWD",  "TYPE", "PASV", "EPSV", "EPRT",
-                                        "PORT", "SYST", "FEAT", "OPTS", "SIZE", "MDTM", "REST"};
+                                        "PORT", "SYST", "FEAT", "OPTS", "SIZE", "MDTM", "REST",
+                                        "AUTH", "PBSZ", "PROT"};
     // A name listing is one operation however the client asks for it.
     static const QStringList nameListings = {"NLST", "MLST"};
     QStringList commands;
