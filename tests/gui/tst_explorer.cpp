@@ -69,7 +69,7 @@ bool Edit(const QString& sitePath, std::function<void(frmEdit*)> action)
 // The text the preview shows once its page has loaded (polled by QTRY_*).
 QString PreviewText(BrowserView* view)
 {
-    QWidget* engine = view->findChild<QWidget*>(QStringLiteral("engine"));
+    QWidget* engine = view->findChild<QWidget*>("engine");
 #if __has_include(<QWebEngineView>)
     if (auto* web = qobject_cast<QWebEngineView*>(engine)) {
         auto text = std::make_shared<std::optional<QString>>();
@@ -679,14 +679,12 @@ private slots:
             QVERIFY(editor->webPreview->isHidden() && editor->txtEdit->isVisible());
             editor->txtEdit->setText(draft + "!");
             editor->cmdPreviewInRegisteredApplication->click();
-            QCOMPARE(editor->cmdPreview->text(), "Preview");
             // No browser on this desktop: Yes turns to the editor's own preview.
             services().desktopOpens = false;
             services().expect("No program on this desktop could open " + mirror("about.html") +
                                   ".\r\n\r\nShow the page in Skiff's own preview instead?",
                               vbYesNo | vbQuestion, vbYes);
             editor->cmdPreviewInRegisteredApplication->click();
-            QCOMPARE(editor->cmdPreview->text(), "Back to Edit Mode");
             QVERIFY(editor->webPreview->isVisible());
             editor->cmdPreview->click();
 

@@ -69,12 +69,11 @@ class TestStartup : public SiteTestCase
 
     void publishUsers(const QByteArray& bytes) { site().writeSiteFile("qxg/_files.dat", bytes); }
 
-    // An executable script (or, not executable, a plain file) at this path.
-    static void program(const QString& path, const QByteArray& script = "#!/bin/sh\n", bool executable = true)
+    // A shell script at this path, executable unless told otherwise.
+    static void program(const QString& path, const QByteArray& script = "#!/bin/sh\n", bool run = true)
     {
         WriteFileBytes(path, script);
-        QFile::setPermissions(path, executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                               : QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | (run ? QFile::ExeOwner : QFile::WriteOwner));
     }
     // Runs the action with only these folders on the PATH.
     static void withPath(const QStringList& folders, const std::function<void()>& action)
