@@ -7,6 +7,7 @@
 #include "transport/Wait.h"
 #include "site/MirrorFiles.h"
 #include "site/WebFiles.h"
+#include "app/MemberLevel.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -51,7 +52,7 @@ SiteExplorer::SiteExplorer(Inet& inet) : m_inet(inet) {}
 
 void SiteExplorer::PrepareAccess()
 {
-    if (CurrentLevel == 4) {
+    if (MemberLevel::IsAdministrator()) {
         FullAccess = true;
         return;
     }
