@@ -1,5 +1,6 @@
 #include "UserFile.h"
 
+#include "app/PartFile.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
@@ -13,7 +14,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace UserFile {
 namespace {
@@ -73,10 +73,10 @@ void Download(Inet& inet, const QString& userName, const QString& password,
     if (inet.HttpStatus() >= 400)
         throw SkiffError(QStringLiteral("the server answered ") +
                          QString::number(inet.HttpStatus()) + QLatin1Char('.'));
-    QSaveFile file(workingCopy);
-    if (!file.open(QIODevice::WriteOnly) || file.write(body) != body.size() || !file.commit())
+    QString problem;
+    if (!PartFile::Replace(workingCopy, body, &problem))
         throw SkiffError(QStringLiteral("Cannot write ") + workingCopy + QStringLiteral(": ") +
-                         file.errorString());
+                         problem);
 }
 
 QList<UserRecord> ReadAll(const QString& workingCopy)
