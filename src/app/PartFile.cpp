@@ -39,6 +39,18 @@ bool PartFile::open(QString* problem)
     return false;
 }
 
+bool PartFile::Replace(const QString& target, const QByteArray& bytes, QString* problem)
+{
+    PartFile file(target);
+    if (!file.open(problem))
+        return false;
+    if (file.device()->write(bytes) != bytes.size()) {
+        *problem = file.device()->errorString();
+        return false;
+    }
+    return file.commit(problem);
+}
+
 bool PartFile::commit(QString* problem)
 {
     m_file.close();

@@ -22,6 +22,10 @@ public:
     // Puts the finished file in the target's place in one step.
     bool commit(QString* problem);
 
+    // The whole job for content at hand: false with *problem set, and the
+    // target as it was, when the bytes could not all take its place.
+    static bool Replace(const QString& target, const QByteArray& bytes, QString* problem);
+
 private:
     QString m_target;
     QFile m_file;

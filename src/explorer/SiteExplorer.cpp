@@ -10,6 +10,7 @@
 #include "site/SiteCopy.h"
 #include "site/WebFiles.h"
 #include "transport/SiteAccount.h"
+#include "app/MemberLevel.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -55,7 +56,7 @@ SiteExplorer::SiteExplorer(Inet& inet) : m_inet(inet) {}
 
 void SiteExplorer::PrepareAccess()
 {
-    if (CurrentLevel == 4) {
+    if (MemberLevel::IsAdministrator()) {
         FullAccess = true;
         return;
     }

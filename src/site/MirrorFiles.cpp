@@ -24,9 +24,9 @@ void Replace(const QString& target, const std::function<QString(QIODevice&)>& fi
 
 void Write(const QString& target, const QByteArray& bytes)
 {
-    Replace(target, [&](QIODevice& out) {
-        return out.write(bytes) == bytes.size() ? QString() : out.errorString();
-    });
+    QString problem;
+    if (!PartFile::Replace(target, bytes, &problem))
+        throw SkiffError(target + QStringLiteral(" could not be written: ") + problem);
 }
 
 void Copy(const QString& source, const QString& target)

@@ -6,6 +6,7 @@
 #include "FileVersions.h"
 #include "LocalCopy.h"
 #include "SafeName.h"
+#include "app/MemberLevel.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/modSkiff.h"
@@ -32,7 +33,7 @@ QString notDownloadedMessage(const QString& name)
 
 bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
 {
-    if (!MayChangeFiles()) {
+    if (!MemberLevel::MayChangeFiles()) {
         MsgBox(QStringLiteral("Sorry, you do not have access to that feature."), vbCritical);
         return false;
     }

@@ -1,11 +1,11 @@
 #include "ControlFileRewrite.h"
 
 #include "ControlFile.h"
+#include "app/PartFile.h"
 #include "app/Errors.h"
 #include "app/modSkiff.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -75,8 +75,8 @@ QByteArray rewritten(const ControlFile::Contents& contents, const QString& name,
 
 void writeWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QString problem;
+    if (!PartFile::Replace(path, bytes, &problem))
         throw SkiffError(QStringLiteral("Path/File access error"), 75);
 }
 

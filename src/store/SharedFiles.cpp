@@ -4,6 +4,7 @@
 #include "SharedFiles.h"
 
 #include "LocalCopy.h"
+#include "app/MemberLevel.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -67,9 +68,12 @@ QString SharedFiles::PlotDocument()
     return QStringLiteral("qxplot.doc");
 }
 
-bool SharedFiles::MayChangeFiles()
+SharedFiles::RecordOptions SharedFiles::OptionsFor(const FileRecord& file)
 {
-    return modSkiff::CurrentLevel == 3 || modSkiff::CurrentLevel == 4;
+    if (MemberLevel::IsAdministrator())
+        return {true, OwnsFile(file)};
+    const bool describe = modSkiff::CurrentLevel == MemberLevel::FullAccess && MayUseOwnerOptions(file);
+    return {describe, describe && !file.Author.isEmpty()};
 }
 
 bool SharedFiles::MayUseOwnerOptions(const FileRecord& file)

@@ -138,8 +138,16 @@ public:
     // The details as stored, for the row; none when nothing changed (shown).
     std::optional<FileDetailsEdit> EditFileDetails(const FileDetailsEdit& typed);
 
-    // Check out and add files are for members of level 3 and 4.
-    static bool MayChangeFiles();
+    // What the signed-in member may do with a file's record. Administrators
+    // may describe and remove any file, and give up their own; members with
+    // full access have the owner options of their own files and of files
+    // nobody owns (giving up only their own).
+    struct RecordOptions
+    {
+        bool describe = false; // change the description, remove from the store
+        bool relinquish = false;
+    };
+    static RecordOptions OptionsFor(const FileRecord& file);
     // The owner options are for the file's owner, and anybody's when it has none.
     static bool MayUseOwnerOptions(const FileRecord& file);
     static bool OwnsFile(const FileRecord& file);

@@ -7,6 +7,7 @@
 #include "frmSplash.h"
 #include "services/DesktopServices.h"
 
+#include "app/MemberLevel.h"
 #include "app/AppPaths.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
@@ -64,7 +65,7 @@ bool Run(const QString& commandLine, const Steps& steps)
         EndProgram();
         return false;
     }
-    if (CurrentLevel < 2 || CurrentLevel > 4) {
+    if (!MemberLevel::MaySignIn(CurrentLevel)) {
         MsgBox(QStringLiteral("Sorry, you've been locked out."), vbOKOnly);
         delete splash;
         EndProgram();

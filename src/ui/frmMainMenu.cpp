@@ -8,6 +8,7 @@
 #include "WindowPlacement.h"
 #include "frmUsers.h"
 
+#include "app/MemberLevel.h"
 #include "app/GlobalState.h"
 #include "app/Guard.h"
 #include "app/Services.h"
@@ -101,8 +102,8 @@ void frmMainMenu::Form_Load()
             return;
         }
     }
-    cmdPostNews->setEnabled(CurrentLevel >= 3);
-    cmdUsers->setEnabled(CurrentLevel == 4);
+    cmdPostNews->setEnabled(MemberLevel::MayChangeFiles());
+    cmdUsers->setEnabled(MemberLevel::IsAdministrator());
 }
 
 void frmMainMenu::cmdAdventure_Click()

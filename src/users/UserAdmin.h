@@ -4,6 +4,7 @@
 // member's record, and what a nickname may hold.
 
 #include "UserRecord.h"
+#include "app/MemberLevel.h"
 
 #include <QString>
 #include <optional>
@@ -11,7 +12,11 @@
 namespace UserAdmin {
 
 // The four access levels, one option button each.
-enum Level : unsigned char { LockedOut = 1, ReadOnly = 2, FullAccess = 3, Administrator = 4 };
+using Level = MemberLevel::Level;
+using MemberLevel::Administrator;
+using MemberLevel::FullAccess;
+using MemberLevel::LockedOut;
+using MemberLevel::ReadOnly;
 
 // The level a stored level byte shows as: 2, 3 and 4 as they are, anything
 // else as locked out (start-up refuses such a member too).

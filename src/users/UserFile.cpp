@@ -1,5 +1,6 @@
 #include "UserFile.h"
 
+#include "app/PartFile.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/modSkiff.h"
@@ -15,7 +16,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -66,10 +66,10 @@ QString Address(const QString& userName, const QString& password)
 
 void Replace(const QString& workingCopy, const QByteArray& bytes)
 {
-    QSaveFile file(workingCopy);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QString problem;
+    if (!PartFile::Replace(workingCopy, bytes, &problem))
         throw SkiffError(QStringLiteral("Cannot write ") + workingCopy + QStringLiteral(": ") +
-                         file.errorString());
+                         problem);
 }
 
 Outcome SendOntoServerCopy(FtpLink& link, const QString& workingCopy, const QByteArray& mine,

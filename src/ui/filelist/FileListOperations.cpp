@@ -11,6 +11,7 @@
 
 #include "ui/widgets/ListView.h"
 
+#include "app/MemberLevel.h"
 #include "app/Errors.h"
 #include "app/GlobalState.h"
 #include "app/Guard.h"
@@ -241,7 +242,7 @@ void frmFileList::GetLatestVersion()
 
 void frmFileList::AddFiles()
 {
-    if (!SharedFiles::MayChangeFiles()) {
+    if (!MemberLevel::MayChangeFiles()) {
         MsgBox(QStringLiteral("Sorry, you do not have access to that feature."), vbCritical);
         return;
     }
@@ -256,8 +257,7 @@ void frmFileList::AddFiles()
 void frmFileList::EnableOwnerOptions()
 {
     const ListItem* item = lvwFileList->selectedItem();
-    bool describe = false;
-    bool relinquish = false;
+    SharedFiles::RecordOptions options;
     if (!item) {
         mnuActionsReadOnly->setEnabled(false);
     } else {
@@ -268,17 +268,11 @@ void frmFileList::EnableOwnerOptions()
         const bool local = SafeName::IsSafeLocalName(file.Name);
         mnuActionsReadOnly->setEnabled(local);
         mnuActionsReadOnly->setChecked(local && IsReadOnly(LocalFolder + file.Name));
-        if (CurrentLevel == 4) {
-            describe = true;
-            relinquish = SharedFiles::OwnsFile(file);
-        } else {
-            describe = CurrentLevel == 3 && SharedFiles::MayUseOwnerOptions(file);
-            relinquish = describe && !file.Author.isEmpty();
-        }
+        options = SharedFiles::OptionsFor(file);
     }
-    mnuActionsChangeFileDescription->setEnabled(describe);
-    mnuActionsDeleteFile->setEnabled(describe);
-    mnuActionsRelinquishControl->setEnabled(relinquish);
+    mnuActionsChangeFileDescription->setEnabled(options.describe);
+    mnuActionsDeleteFile->setEnabled(options.describe);
+    mnuActionsRelinquishControl->setEnabled(options.relinquish);
     SetNormalPointer();
 }
 

@@ -13,6 +13,7 @@
 #include "ui/widgets/ListView.h"
 #include "ui/widgets/TransferProgress.h"
 
+#include "app/MemberLevel.h"
 #include "app/GlobalState.h"
 #include "app/Guard.h"
 #include "app/Services.h"
@@ -298,8 +299,8 @@ void frmFileList::Form_Load()
     inet->Document = SiteConfig::SiteFolder();
     inet->Protocol = icFTP;
 
-    mnuFileUsers->setEnabled(CurrentLevel == 4);
-    mnuActionsEditFileDetails->setEnabled(CurrentLevel == 4);
+    mnuFileUsers->setEnabled(MemberLevel::IsAdministrator());
+    mnuActionsEditFileDetails->setEnabled(MemberLevel::IsAdministrator());
 
     const bool toolbar = Val(GetSetting(kSettings, QStringLiteral("ViewToolbar"), "-1")) != 0;
     picToolBar->setVisible(toolbar);
