@@ -197,6 +197,16 @@ bool RenameIntoPlace(FtpLink& link, const QString& temporary, const QString& rem
     return !link.Failed();
 }
 
+// The fall-back of a server that refuses the final rename: the temporary
+// copy goes and the file is sent under its own name, as older clients do.
+bool SendInsteadOf(FtpLink& link, const QString& temporary, const QString& localFile,
+                   const QString& remoteFile)
+{
+    link.Run(QStringLiteral("delete ") + temporary);
+    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
+    return !link.Failed();
+}
+
 } // namespace
 
 bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString& remoteFile,
@@ -217,9 +227,7 @@ bool SendWithServerBackup(FtpLink& link, const QString& localFile, const QString
         return true;
     // A server that will not rename over a name still there (its previous
     // copy could not become the backup) is sent the file under its name.
-    link.Run(QStringLiteral("delete ") + temporary);
-    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
-    if (!link.Failed())
+    if (SendInsteadOf(link, temporary, localFile, remoteFile))
         return true;
     const QString why = link.FailureText();
     const bool previousBack = !maybeRenamed || RestoreServerBackup(link, remoteFile, renamed);
@@ -238,9 +246,7 @@ bool SendNewFile(FtpLink& link, const QString& localFile, const QString& remoteF
         return true;
     // As above: a server that will not rename over a name (another member
     // added the file meanwhile) gets the file sent under its name.
-    link.Run(QStringLiteral("delete ") + temporary);
-    link.Run(QStringLiteral("send ") + localFile + QLatin1Char(' ') + remoteFile);
-    if (!link.Failed())
+    if (SendInsteadOf(link, temporary, localFile, remoteFile))
         return true;
     if (failure)
         *failure = {link.FailureText(), false};
