@@ -18,3 +18,10 @@ void RunGuarded(const std::function<void()>& entry, int style)
             MsgBox(QString::fromLocal8Bit(error.what()), style);
     }
 }
+
+void ShowCommunicationsError(const SkiffError& error, const QString& advice)
+{
+    MsgBox(QStringLiteral("*** communications error ***\r\n") + QString::number(error.number()) +
+               QStringLiteral(": ") + error.description() + QStringLiteral("\r\n\r\n") + advice,
+           vbOKOnly);
+}

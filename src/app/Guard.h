@@ -14,6 +14,11 @@ inline constexpr int kErrorsIgnored = -1;
 
 void RunGuarded(const std::function<void()>& entry, int style = vbCritical);
 
+class SkiffError;
+// A transfer component's event that failed: the error in the program's
+// communications-error box, followed by the window's advice.
+void ShowCommunicationsError(const SkiffError& error, const QString& advice);
+
 // The entry point as a slot, for connect().
 template <typename Entry> auto Guarded(Entry entry, int style = vbCritical)
 {

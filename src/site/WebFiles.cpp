@@ -9,6 +9,7 @@
 #include "transport/Wait.h"
 #include "transport/SiteAccount.h"
 #include "app/Errors.h"
+#include "app/PartFile.h"
 #include "app/GlobalState.h"
 #include "app/Services.h"
 #include "app/SiteText.h"
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QUrl>
 
 namespace modSkiff {
@@ -75,14 +75,18 @@ QString SetAsideLocalCopy(const QString& localFile)
 // backup just before.
 void ReplaceLocalCopy(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    PartFile file(path);
+    QString problem;
+    if (!file.open(&problem))
+        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, problem));
+    if (file.device()->write(bytes) != bytes.size())
+        throw SkiffError(
+            QStringLiteral("Cannot write %1: %2").arg(path, file.device()->errorString()));
     const QString backup = SetAsideLocalCopy(path);
-    if (!file.commit()) {
+    if (!file.commit(&problem)) {
         if (!backup.isEmpty())
             QFile::rename(backup, path);
-        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+        throw SkiffError(QStringLiteral("Cannot write %1: %2").arg(path, problem));
     }
 }
 

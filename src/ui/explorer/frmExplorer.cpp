@@ -430,12 +430,10 @@ void frmExplorer::inet_StateChanged(int state)
             setWindowTitle(caption);
         m_site.ReadResponse(state);
     } catch (const SkiffError& error) {
-        MsgBox(QStringLiteral("*** communications error ***\r\n") +
-                   QString::number(error.number()) + QStringLiteral(": ") + error.description() +
-                   QStringLiteral("\r\n\r\nDo not continue using Skiff.  Close Skiff and restart "
-                                  "it.  I don't know why this happens and yes it's really annoying "
-                                  "but there's nothing I can do about it so I'm sorry."),
-               vbOKOnly);
+        ShowCommunicationsError(
+            error, QStringLiteral("Do not continue using Skiff.  Close Skiff and restart it.  I "
+                                  "don't know why this happens and yes it's really annoying but "
+                                  "there's nothing I can do about it so I'm sorry."));
     }
 }
 

@@ -404,10 +404,7 @@ void frmFileList::inet_StateChanged(int state)
                 QStringLiteral("\n"));
         }
     } catch (const SkiffError& error) {
-        MsgBox(QStringLiteral("*** communications error ***\r\n") +
-                   QString::number(error.number()) + QStringLiteral(": ") + error.description() +
-                   QStringLiteral("\r\n\r\nYou may need to restart Skiff."),
-               vbOKOnly);
+        ShowCommunicationsError(error, QStringLiteral("You may need to restart Skiff."));
     }
 }
 
