@@ -65,7 +65,7 @@ std::optional<QList<clsFileDetails>> Collect(const QList<ListedFile>& selected,
     CheckInAnswers answers;
     for (const ListedFile& file : selected) {
         const QString& name = file.Record.Name;
-        if (file.Record.Controller != CurrentUser || !SafeName::AcceptLocalName(name))
+        if (!SharedFiles::HeldByMe(file.Record) || !SafeName::AcceptLocalName(name))
             continue;
         view.ShowFile(name);
         const bool localCopy = LocalCopy::Exists(name);

@@ -30,11 +30,6 @@ bool Refused(const FileRecord& file, const QString& what)
     return true;
 }
 
-bool HasLatestVersion(const ListedFile& file)
-{
-    return file.LocalVersion == file.Record.CurrentVersion;
-}
-
 } // namespace
 
 bool SharedFiles::ChangeFileDescription(const FileRecord& file, QString& description)

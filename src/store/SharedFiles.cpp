@@ -86,6 +86,16 @@ bool SharedFiles::OwnsFile(const FileRecord& file)
     return !file.Author.isEmpty() && file.Author.toLower() == modSkiff::CurrentUser.toLower();
 }
 
+bool SharedFiles::HeldByMe(const FileRecord& file)
+{
+    return file.Controller == modSkiff::CurrentUser;
+}
+
+bool SharedFiles::HasLatestVersion(const ListedFile& file)
+{
+    return file.LocalVersion == file.Record.CurrentVersion;
+}
+
 bool SharedFiles::HeldByAnother(const QString& controller)
 {
     return !controller.isEmpty() && controller.toLower() != modSkiff::CurrentUser.toLower();

@@ -151,6 +151,11 @@ public:
     // The owner options are for the file's owner, and anybody's when it has none.
     static bool MayUseOwnerOptions(const FileRecord& file);
     static bool OwnsFile(const FileRecord& file);
+    // Whether the member holds the file by exactly the spelling the check-in
+    // goes by (it passes over a record held under another spelling).
+    static bool HeldByMe(const FileRecord& file);
+    // Whether the member's copy is the server's version.
+    static bool HasLatestVersion(const ListedFile& file);
     // Whether a record's controller is a member other than this one.
     static bool HeldByAnother(const QString& controller);
 

@@ -135,27 +135,31 @@ private slots:
         QVERIFY(ann.window()->isVisible());
     }
 
-    // The out-of-date test compares the two version texts as numbers.
-    void outdatedListComparesVersionsAsNumbers_data()
+    // The out-of-date test goes by the file the row lists, whatever its
+    // cells read: a description or a version cell never decides.
+    void outdatedListGoesByTheListedFile_data()
     {
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("local");
+        QTest::addColumn<short>("server");
+        QTest::addColumn<short>("local");
         QTest::addColumn<bool>("listed");
-        const QList<std::tuple<QString, QString, bool>> rows = {
-            {"3", "3", false}, {"3", "2", true},     {"3", "4", true},       {"2", "2.0", false},
-            {"1", "", true},   {"0", "", false},     {"12", "12 abc", false}};
+        const QList<std::tuple<short, short, bool>> rows = {
+            {3, 3, false}, {3, 2, true}, {3, 4, true}, {1, 0, true}, {0, 0, false}};
         for (const auto& [server, local, listed] : rows)
-            QTest::addRow("%s and %s", qPrintable(server), qPrintable(local)) << server << local << listed;
+            QTest::addRow("%d and %d", server, local) << server << local << listed;
     }
-    void outdatedListComparesVersionsAsNumbers()
+    void outdatedListGoesByTheListedFile()
     {
-        QFETCH(QString, server);
-        QFETCH(QString, local);
+        QFETCH(short, server);
+        QFETCH(short, local);
         QFETCH(bool, listed);
         PublishControlFile(site(), {RecordLine("a.txt", 1), RecordLine("b.txt", 0)});
         Member& ann = openAs("Ann");
-        ann.row("a.txt")->setSubItem(LatestVersion, server);
-        ann.row("a.txt")->setSubItem(MyVersion, local);
+        ListItem& row = *ann.row("a.txt");
+        FileRecord record = FileListColumns::ListedFileOf(row).Record;
+        record.CurrentVersion = server;
+        FileListColumns::ShowRecord(row, record, local);
+        row.setSubItem(LatestVersion, QStringLiteral("7"));
+        row.setSubItem(MyVersion, listed ? QStringLiteral("7") : QStringLiteral("8"));
         frmOutdatedFiles* list = outdatedList(ann);
         QCOMPARE(RowTexts(*list->lvwUpdatedFiles), listed ? QStringList{"a.txt"} : QStringList());
     }

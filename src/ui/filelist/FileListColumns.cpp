@@ -2,8 +2,6 @@
 
 #include "ui/widgets/ListView.h"
 
-#include "app/modSkiff.h"
-
 namespace FileListColumns {
 
 void AddColumns(ListView& list)
@@ -25,24 +23,36 @@ void ShowRecord(ListItem& row, const FileRecord& record, short localVersion)
     row.setSubItem(Owner, record.Author);
     row.setSubItem(Description, record.Description);
     row.setSubItem(LastUpdatedBy, record.Comment);
+    row.setData(QVariant::fromValue(ListedFile{record, localVersion}));
+}
+
+void ChangeRecord(ListItem& row, const std::function<void(FileRecord&)>& change)
+{
+    ListedFile file = ListedFileOf(row);
+    change(file.Record);
+    ShowRecord(row, file.Record, file.LocalVersion);
+}
+
+void ShowEdit(ListItem& row, const FileDetailsEdit& stored)
+{
+    ListedFile file = ListedFileOf(row);
+    file.Record.Name = stored.Name;
+    file.Record.Controller = stored.Controller;
+    file.Record.Author = stored.Author;
+    file.Record.Description = stored.Description;
+    file.Record.Comment = stored.Comment;
+    bool isNumber = false;
+    const short version = stored.ServerVersion.toShort(&isNumber);
+    if (isNumber)
+        file.Record.CurrentVersion = version;
+    row.setText(stored.Name);
+    ShowRecord(row, file.Record, stored.LocalVersion.toShort());
+    row.setSubItem(LatestVersion, stored.ServerVersion);
 }
 
 ListedFile ListedFileOf(const ListItem& row)
 {
-    // The version cells hold the numbers the list was built with; read as
-    // numbers, as the member compares them.
-    auto version = [&row](const QString& key) {
-        return modSkiff::ToInteger(modSkiff::Val(row.subItem(key)));
-    };
-    ListedFile file;
-    file.Record.Name = row.text();
-    file.Record.CurrentVersion = version(LatestVersion);
-    file.Record.Controller = row.subItem(CheckedOut);
-    file.Record.Author = row.subItem(Owner);
-    file.Record.Description = row.subItem(Description);
-    file.Record.Comment = row.subItem(LastUpdatedBy);
-    file.LocalVersion = version(MyVersion);
-    return file;
+    return row.data().value<ListedFile>();
 }
 
 } // namespace FileListColumns

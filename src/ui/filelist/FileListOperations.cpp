@@ -297,7 +297,10 @@ void frmFileList::ChangeFileDescription()
     QString description;
     OwnerAction(
         [&](const FileRecord& file) { return m_files->ChangeFileDescription(file, description); },
-        [&](ListItem& row) { row.setSubItem(FileListColumns::Description, description); });
+        [&](ListItem& row) {
+            FileListColumns::ChangeRecord(
+                row, [&](FileRecord& file) { file.Description = description; });
+        });
 }
 
 void frmFileList::DeleteFile()
@@ -309,7 +312,10 @@ void frmFileList::DeleteFile()
 void frmFileList::RelinquishControl()
 {
     OwnerAction([this](const FileRecord& file) { return m_files->RelinquishControl(file); },
-                [](ListItem& row) { row.setSubItem(FileListColumns::Owner, QString()); });
+                [](ListItem& row) {
+                    FileListColumns::ChangeRecord(row,
+                                                  [](FileRecord& file) { file.Author.clear(); });
+                });
 }
 
 void frmFileList::OpenFile()

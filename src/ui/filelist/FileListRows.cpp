@@ -36,7 +36,7 @@ void FileListRows::SetFileIcon(const QString& name, const QString& icon)
 void FileListRows::SetLocalVersion(const QString& name, short version)
 {
     if (ListItem* row = Row(name))
-        row->setSubItem(FileListColumns::MyVersion, QString::number(version));
+        FileListColumns::ShowRecord(*row, FileListColumns::ListedFileOf(*row).Record, version);
 }
 
 void FileListRows::ReportFile(const QString& name, const QString& what)

@@ -87,6 +87,7 @@ void MarkedFilesWindow::RefreshList()
             m_list->addItem(source->key(), source->text(),
                             m_fileList->GetIcon(false, source->smallIcon(), source->text()));
         row->setChecked(true);
+        row->setData(source->data());
         for (int index = 0; index < m_list->columnCount(); ++index) {
             const QString key = m_list->column(index).key;
             if (key != FileListColumns::FileName)

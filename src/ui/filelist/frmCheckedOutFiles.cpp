@@ -6,8 +6,6 @@
 
 #include "ui/widgets/ListItem.h"
 
-#include "app/GlobalState.h"
-
 frmCheckedOutFiles::frmCheckedOutFiles(frmFileList& fileList)
     : MarkedFilesWindow(fileList, QStringLiteral("Files Currently Checked Out"),
                         "lvwCheckedOutFiles", "cmdCheckInAll",
@@ -27,8 +25,7 @@ frmCheckedOutFiles* frmCheckedOutFiles::ShowFor(frmFileList& fileList)
 
 bool frmCheckedOutFiles::IsListed(const ListItem& row) const
 {
-    // Exactly the holder's spelling: the check-in passes over any other.
-    return row.subItem(FileListColumns::CheckedOut) == modSkiff::CurrentUser;
+    return SharedFiles::HeldByMe(FileListColumns::ListedFileOf(row).Record);
 }
 
 void frmCheckedOutFiles::RunAction(frmFileList& fileList)

@@ -130,6 +130,5 @@ void frmEditFileDetails::Apply()
     ListItem* row = m_fileList->lvwFileList->findItem(m_rowKey);
     if (!row)
         return;
-    for (const QLineEdit* box : m_boxes) // the name too: its tag is the first column
-        row->setSubItem(tagOf(box), *stored.*m_fields.value(box));
+    FileListColumns::ShowEdit(*row, *stored);
 }

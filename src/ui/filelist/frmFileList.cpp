@@ -517,7 +517,7 @@ void frmFileList::lvwFileList_MouseUp(Qt::MouseButton button, const QPoint& glob
 void frmFileList::ChangeLocalFolder()
 {
     for (ListItem* item : lvwFileList->items()) {
-        if (item->subItem(FileListColumns::CheckedOut) == CurrentUser) {
+        if (SharedFiles::HeldByMe(FileListColumns::ListedFileOf(*item).Record)) {
             MsgBox(QStringLiteral("You still have files checked out"), vbOKOnly);
             return;
         }

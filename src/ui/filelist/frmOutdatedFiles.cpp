@@ -6,7 +6,6 @@
 
 #include "ui/widgets/ListItem.h"
 
-#include "app/modSkiff.h"
 
 frmOutdatedFiles::frmOutdatedFiles(frmFileList& fileList)
     : MarkedFilesWindow(fileList, QStringLiteral("New/Updated Files"), "lvwUpdatedFiles",
@@ -27,10 +26,7 @@ frmOutdatedFiles* frmOutdatedFiles::ShowFor(frmFileList& fileList)
 
 bool frmOutdatedFiles::IsListed(const ListItem& row) const
 {
-    // As numbers, in either direction: "2.0" is version 2, "" is 0.
-    using modSkiff::Val;
-    return Val(row.subItem(FileListColumns::LatestVersion)) !=
-           Val(row.subItem(FileListColumns::MyVersion));
+    return !SharedFiles::HasLatestVersion(FileListColumns::ListedFileOf(row));
 }
 
 void frmOutdatedFiles::RunAction(frmFileList& fileList)

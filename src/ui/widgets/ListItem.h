@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <Qt>
 
 class ListModel;
@@ -43,6 +44,11 @@ public:
     bool selected() const { return m_selected; }
     void setSelected(bool selected);
 
+    // The value the row was built from, so that nobody reads it back out of
+    // the cells' text; never shown.
+    QVariant data() const { return m_data; }
+    void setData(const QVariant& data) { m_data = data; }
+
     // The row's tick box.
     bool checked() const { return m_checked; }
     void setChecked(bool checked);
@@ -69,6 +75,7 @@ private:
     QString m_text;
     QString m_smallIcon;
     QStringList m_subItems; // columns 1.., grown on demand
+    QVariant m_data;
     int m_row = 0;
     bool m_selected = false;
     bool m_checked = false;
