@@ -209,6 +209,12 @@ private slots:
                  QStringLiteral("|The 'real' plan|Bob|Bob: fourth"));
         QCOMPARE(ann.cell("held.txt", Description) + "|" + ann.cell("held.txt", CheckedOut),
                  QStringLiteral("The 'real' plan|"));
+        // The row's file changes with its cells, or the next operation
+        // would act on the record as it was before.
+        const ListedFile shown = ListedFileOf(*ann.row("held.txt"));
+        QCOMPARE(shown.Record.Controller + "|" + shown.Record.Description + "|" +
+                     QString::number(shown.LocalVersion),
+                 QStringLiteral("|The 'real' plan|4"));
         // The local version makes the file current without a download.
         site().clearLog();
         QVERIFY(ann.open());
