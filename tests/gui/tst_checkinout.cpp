@@ -12,6 +12,7 @@
 #include "store/FileVersions.h"
 #include "transport/Inet.h"
 #include "ui/filelist/frmCheckIn.h"
+#include "ui/widgets/TransferProgress.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -259,6 +260,56 @@ private slots:
         QCOMPARE(ann.cell("also.txt", CheckedOut), QStringLiteral("Ann"));
         QCOMPARE(step, "Checking out 1 of 3: nowhere.txt 0/3");
         QVERIFY(ann.window()->lblOperation->text().isEmpty());
+    }
+
+    // Cancel pressed once the first file's transfer is over stops the batch
+    // there: the first file is done and recorded, the others stay as they
+    // were, on the server and in the control file.
+    void cancelStopsTheBatchAfterTheCurrentFile_data()
+    {
+        QTest::addColumn<bool>("checkIn");
+        QTest::newRow("check out") << false;
+        QTest::newRow("check in") << true;
+    }
+    void cancelStopsTheBatchAfterTheCurrentFile()
+    {
+        QFETCH(bool, checkIn);
+        const QString holder = checkIn ? "Ann" : "";
+        const QStringList names{"first.txt", "second.txt", "third.txt"};
+        PublishControlFile(site(), {RecordLine("first.txt", 1, holder), RecordLine("second.txt", 1, holder),
+                                    RecordLine("third.txt", 1, holder)});
+        share(names);
+        Member& ann = openAs("Ann");
+        for (const QString& name : names)
+            ann.env.writeLocal(name, "mine " + name.toLatin1());
+        frmFileList* window = ann.window();
+        bool first = false;
+        connect(window->inet, &Inet::TransferStarted, window, [&](int kind, const QString& name) {
+            first = kind == (checkIn ? itUpload : itDownload) && name.contains("first.txt");
+        });
+        connect(window->inet, &Inet::TransferFinished, window, [&] {
+            if (first)
+                window->picTransfer->cmdCancelTransfer->click();
+            first = false;
+        });
+        CheckInScript dialogs({CheckInWith("done"), CheckInWith("done"), CheckInWith("done")});
+        ann.select(names);
+        QTest::mouseClick(checkIn ? window->cmdCheckIn : window->cmdCheckOut, Qt::LeftButton);
+        QCOMPARE(dialogs.shown, checkIn ? 3 : 0);
+
+        if (checkIn) {
+            QCOMPARE(SiteFields(site(), "first.txt"), QStringLiteral("2,,Ann: done"));
+            QCOMPARE(site().readSiteFile("qxg/first.txt"), QByteArray("mine first.txt"));
+        } else {
+            QCOMPARE(SiteRecord(site(), "first.txt").Controller, QStringLiteral("Ann"));
+            QCOMPARE(ann.env.readLocal("first.txt"), QByteArray("server first.txt"));
+        }
+        for (const QString& name : {QStringLiteral("second.txt"), QStringLiteral("third.txt")}) {
+            QCOMPARE(SiteRecord(site(), name).Controller, holder);
+            QCOMPARE(SiteRecord(site(), name).CurrentVersion, short(1));
+            QCOMPARE(site().readSiteFile("qxg/" + name), "server " + name.toLatin1());
+            QCOMPARE(ann.env.readLocal(name), "mine " + name.toLatin1());
+        }
     }
 };
 

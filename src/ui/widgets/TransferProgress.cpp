@@ -66,6 +66,7 @@ TransferProgress::TransferProgress(QWidget* parent) : QFrame(parent)
     connect(cmdCancelTransfer, &QPushButton::clicked, this, [this] {
         if (m_inet)
             m_inet->Cancel();
+        emit CancelRequested();
     });
     hide();
 }
