@@ -77,18 +77,24 @@ std::optional<QList<clsFileDetails>> Collect(const QStringList& names)
 
 bool SharedFiles::AddFiles(const QStringList& names)
 {
+    BeginBatch();
     if (!GetControlFile())
         return false;
-    const std::optional<QList<clsFileDetails>> collected = Collect(names);
+    std::optional<QList<clsFileDetails>> collected = Collect(names);
     if (!collected)
         return false;
-    const QList<clsFileDetails>& batch = *collected;
+    QList<clsFileDetails>& batch = *collected;
     if (batch.isEmpty())
         return true;
 
     // No server backup: the files are new there.
     reconnect();
     for (int index = 0; index < batch.size(); ++index) {
+        // Only the files sent are recorded.
+        if (StopRequested()) {
+            batch.erase(batch.begin() + index, batch.end());
+            break;
+        }
         const clsFileDetails& entry = batch.at(index);
         ShowFileStep(QStringLiteral("Adding"), index, int(batch.size()), entry.Name);
         modSkiff::SendFailure failure;
@@ -98,11 +104,17 @@ bool SharedFiles::AddFiles(const QStringList& names)
                               QStringLiteral("not sent: ") +
                                   (refused ? failure.why
                                            : QStringLiteral("not listed on the server after it")));
+            if (StopRequested()) {
+                batch.erase(batch.begin() + index, batch.end());
+                break;
+            }
             throw SkiffError(QStringLiteral("Error sending ") + entry.Name +
                              QStringLiteral(", please try again."));
         }
         view().ReportFile(entry.Name, QStringLiteral("sent"));
     }
+    if (batch.isEmpty())
+        return true;
 
     // A record the control file already holds (added meanwhile by another
     // member) is refused on its own; the others go up in one upload. With

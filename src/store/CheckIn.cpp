@@ -126,6 +126,7 @@ QList<clsFileDetails> StillHeld(const QList<clsFileDetails>& batch, SharedFilesV
 void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& dialog)
 {
     PointerUnlessAsking pointer;
+    BeginBatch();
     const std::optional<QList<clsFileDetails>> collected =
         Collect(selected, dialog, pointer, view());
     if (!collected || collected->isEmpty())
@@ -135,7 +136,7 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
     // file, fetched on the fresh connection the sends go over.
     if (!GetControlFile())
         return;
-    const QList<clsFileDetails> batch = StillHeld(*collected, view());
+    QList<clsFileDetails> batch = StillHeld(*collected, view());
     if (batch.isEmpty())
         return;
 
@@ -144,21 +145,33 @@ void SharedFiles::CheckIn(const QList<ListedFile>& selected, const AskCheckIn& d
     // The server's previous copies stay as ".backup" until the records say
     // the new ones are current, so a check in that cannot be recorded can
     // still be undone.
+    // A stop leaves the files not reached, and one whose send the Cancel
+    // cut off, checked out as they were; those sent are recorded.
     QStringList sent;
     for (int index = 0; index < batch.size(); ++index) {
         const clsFileDetails& entry = batch.at(index);
+        if (StopRequested()) {
+            batch.erase(batch.begin() + index, batch.end());
+            break;
+        }
         if (entry.DontUpdateServer)
             continue;
         const QString& name = entry.Name;
         ShowFileStep(QStringLiteral("Checking in"), index, int(batch.size()), name);
         if (!SendWithServerBackup(m_link, name, name)) {
             view().ReportFile(name, QStringLiteral("not sent; the server's previous copy was put back"));
+            if (StopRequested()) {
+                batch.erase(batch.begin() + index, batch.end());
+                break;
+            }
             throw SkiffError(QStringLiteral("Error sending ") + name +
                              QStringLiteral(", please try again."));
         }
         view().ReportFile(name, QStringLiteral("sent"));
         sent << name;
     }
+    if (batch.isEmpty())
+        return;
     for (const clsFileDetails& entry : batch)
         view().SelectFile(entry.Name, false);
 

@@ -38,6 +38,7 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         return false;
     }
     BusyPointer busy;
+    BeginBatch();
     // Whether a file is free is judged on the list as the member saw it;
     // questions are asked before the lock is taken, so no answer holds it.
     QList<clsFileDetails> batch;
@@ -47,6 +48,9 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
         if (file.Record.Controller.isEmpty() && SafeName::AcceptLocalName(file.Record.Name))
             free.append(file);
     for (int index = 0; index < free.size(); ++index) {
+        // Nothing is taken yet: a stop here leaves every record as it was.
+        if (StopRequested())
+            return true;
         const ListedFile& file = free.at(index);
         const QString& name = file.Record.Name;
         ShowFileStep(QStringLiteral("Checking out"), index, int(free.size()), name);
@@ -113,6 +117,11 @@ bool SharedFiles::CheckOut(const QList<ListedFile>& selected)
     QStringList notFetched;
     for (int index = 0; index < taken.size(); ++index) {
         const clsFileDetails& entry = taken.at(index);
+        // The files not reached are given back with those that failed.
+        if (StopRequested()) {
+            notFetched << entry.Name;
+            continue;
+        }
         ShowFileStep(QStringLiteral("Downloading"), index, int(taken.size()), entry.Name);
         view().ShowFile(entry.Name);
         if (onServer.contains(entry.Name) && !Download(entry.Name)) {
@@ -155,8 +164,9 @@ void SharedFiles::GiveBack(const QStringList& names)
 bool SharedFiles::GetLatestVersion(const QList<ListedFile>& selected)
 {
     BusyPointer busy;
+    BeginBatch();
     bool plotUpdated = false;
-    for (int index = 0; index < selected.size(); ++index) {
+    for (int index = 0; index < selected.size() && !StopRequested(); ++index) {
         const ListedFile& file = selected.at(index);
         const QString& name = file.Record.Name;
         ShowFileStep(QStringLiteral("Getting"), index, int(selected.size()), name);

@@ -124,6 +124,10 @@ public:
     // True when the plot document was among the files fetched.
     bool GetLatestVersion(const QList<ListedFile>& selected);
     bool AddFiles(const QStringList& names);
+    // The member cancelled: the operation under way stops after the file
+    // it is at, keeping what the files before it did. The next one starts
+    // afresh.
+    void RequestStop() { m_stopRequested = true; }
 
     // The owner's actions on one file; true when the record changed (the row
     // is to show it).
@@ -173,6 +177,10 @@ private:
     SharedFilesView& view() { return *m_view; }
     // "Checking out 2 of 5: cast list.doc": the step of file index (from 0).
     void ShowFileStep(const QString& doing, int index, int total, const QString& name);
+    // Read between the files of a batch; a Cancel before the operation began
+    // belonged to an earlier one.
+    bool StopRequested() const { return m_stopRequested; }
+    void BeginBatch() { m_stopRequested = false; }
     void reconnect();
     // Whether "ls" of the name lists it (a test on the listing's text,
     // letter case counting); none when the listing itself failed (a lost
@@ -227,4 +235,5 @@ private:
     FtpLink& m_link;
     SharedFilesView m_noView;
     SharedFilesView* m_view;
+    bool m_stopRequested = false;
 };

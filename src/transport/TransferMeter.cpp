@@ -29,6 +29,7 @@ void TransferMeter::Start(int kind, const QString& name, qint64 nowMs)
     m_name = name;
     m_done = 0;
     m_total = -1;
+    m_finished = false;
     m_samples.clear();
     m_samples.push_back({nowMs, 0});
 }
@@ -41,6 +42,11 @@ void TransferMeter::Update(qint64 done, qint64 total, qint64 nowMs)
     // One sample older than the window stays, as the window's start.
     while (m_samples.size() > 2 && m_samples[1].ms <= nowMs - kSpeedWindowMs)
         m_samples.pop_front();
+}
+
+void TransferMeter::Finish()
+{
+    m_finished = true;
 }
 
 QString TransferMeter::Caption() const
@@ -62,6 +68,10 @@ QString TransferMeter::Amount(qint64 nowMs) const
 
 int TransferMeter::Percent() const
 {
+    // A file of 0 bytes has all of itself from the start; it is done only
+    // once the transfer says so.
+    if (m_finished && m_total == 0 && m_done == 0)
+        return 100;
     if (!totalKnown())
         return -1;
     return int(m_done * 100 / m_total);

@@ -15,13 +15,16 @@ public:
     void Start(int kind, const QString& name, qint64 nowMs);
     // Bytes so far, and the whole size or -1.
     void Update(qint64 done, qint64 total, qint64 nowMs);
+    // The transfer has ended: only now may an empty file read as done.
+    void Finish();
 
     // "Downloading index.html", "Sending notes.txt", "Listing news/".
     QString Caption() const;
     // "1.2 MB of 3.4 MB - 250 KB/s", or without the whole size where it is
     // not known (or the server named less than it sent).
     QString Amount(qint64 nowMs) const;
-    // How much of the whole has come, 0 to 100; -1 without a whole size.
+    // How much of the whole has come, 0 to 100; -1 while the whole size is
+    // not known (or is 0 bytes and the transfer has not ended).
     int Percent() const;
     // Bytes per second over the last few seconds, so that a transfer that
     // stalls is seen to.
@@ -42,5 +45,6 @@ private:
     QString m_name;
     qint64 m_done = 0;
     qint64 m_total = -1;
+    bool m_finished = false;
     std::deque<Sample> m_samples;
 };

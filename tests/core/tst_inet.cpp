@@ -417,8 +417,8 @@ private slots:
                     .contains("cancelled"));
     }
 
-    // Rows: InetTransfer kind, name, samples "ms:done:total" (the meter
-    // starts at 0 ms), the moment read, then caption | amount | percent.
+    // Rows: InetTransfer kind, name, samples "ms:done:total" or "end" (the
+    // meter starts at 0 ms), the moment read, then caption | amount | percent.
     void whatTheStripReadsOut_data()
     {
         QTest::addColumn<int>("kind");
@@ -443,6 +443,11 @@ private slots:
                                                  << "Downloading c.bin|97.7 KB - 9.8 KB/s|-1";
         QTest::newRow("listing") << int(itListing) << "/users/tarnwardens/news/" << "" << qint64(0)
                                  << "Listing news/|0 bytes - 0 bytes/s|-1";
+        // An empty file is not done before its transfer ends.
+        QTest::newRow("empty file under way") << down << "e.txt" << "1000:0:0" << qint64(1000)
+                                              << "Downloading e.txt|0 bytes - 0 bytes/s|-1";
+        QTest::newRow("empty file ended") << down << "e.txt" << "1000:0:0 end" << qint64(1000)
+                                          << "Downloading e.txt|0 bytes - 0 bytes/s|100";
         QTest::newRow("one byte") << down << "d" << "1000:1:1" << qint64(1000)
                                   << "Downloading d|1 byte of 1 byte - 1 byte/s|100";
     }
@@ -456,6 +461,10 @@ private slots:
         TransferMeter meter;
         meter.Start(kind, name, 0);
         for (const QString& sample : samples.split(' ', Qt::SkipEmptyParts)) {
+            if (sample == "end") {
+                meter.Finish();
+                continue;
+            }
             const QStringList parts = sample.split(':');
             meter.Update(parts[1].toLongLong(), parts[2].toLongLong(), parts[0].toLongLong());
         }

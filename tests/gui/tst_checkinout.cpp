@@ -12,6 +12,7 @@
 #include "store/FileVersions.h"
 #include "transport/Inet.h"
 #include "ui/filelist/frmCheckIn.h"
+#include "ui/widgets/TransferProgress.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -259,6 +260,50 @@ private slots:
         QCOMPARE(ann.cell("also.txt", CheckedOut), QStringLiteral("Ann"));
         QCOMPARE(step, "Checking out 1 of 3: nowhere.txt 0/3");
         QVERIFY(ann.window()->lblOperation->text().isEmpty());
+    }
+
+    // Cancel pressed once the first file's transfer is over stops the batch
+    // there: the first file is done and recorded (server and member hold the
+    // same copy), the others stay as they were.
+    void cancelStopsTheBatchAfterTheCurrentFile_data()
+    {
+        QTest::addColumn<bool>("checkIn");
+        QTest::addColumn<QString>("firstFields");
+        QTest::newRow("check out") << false << "1,Ann,";
+        QTest::newRow("check in") << true << "2,,Ann: done";
+    }
+    void cancelStopsTheBatchAfterTheCurrentFile()
+    {
+        QFETCH(bool, checkIn);
+        QFETCH(QString, firstFields);
+        const QString holder = checkIn ? "Ann" : "";
+        const QStringList names{"first.txt", "second.txt", "third.txt"};
+        PublishControlFile(site(), {RecordLine(names[0], 1, holder), RecordLine(names[1], 1, holder),
+                                    RecordLine(names[2], 1, holder)});
+        share(names);
+        Member& ann = openAs("Ann");
+        for (const QString& name : names)
+            ann.env.writeLocal(name, "mine " + name.toLatin1());
+        frmFileList* window = ann.window();
+        bool first = false;
+        connect(window->inet, &Inet::TransferStarted, window, [&](int kind, const QString& name) {
+            first = kind == (checkIn ? itUpload : itDownload) && name.contains(names[0]);
+        });
+        connect(window->inet, &Inet::TransferFinished, window, [&] {
+            if (std::exchange(first, false))
+                window->picTransfer->cmdCancelTransfer->click();
+        });
+        CheckInScript dialogs({CheckInWith("done"), CheckInWith("done"), CheckInWith("done")});
+        ann.select(names);
+        QTest::mouseClick(checkIn ? window->cmdCheckIn : window->cmdCheckOut, Qt::LeftButton);
+
+        QCOMPARE(SiteFields(site(), names[0]), firstFields);
+        QCOMPARE(site().readSiteFile("qxg/" + names[0]), ann.env.readLocal(names[0]));
+        for (const QString& name : names.mid(1)) {
+            QCOMPARE(SiteFields(site(), name), "1," + holder + ",");
+            QCOMPARE(site().readSiteFile("qxg/" + name), "server " + name.toLatin1());
+            QCOMPARE(ann.env.readLocal(name), "mine " + name.toLatin1());
+        }
     }
 };
 

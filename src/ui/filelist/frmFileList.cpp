@@ -122,6 +122,7 @@ frmFileList::frmFileList(QWidget* parent) : QMainWindow(parent)
     m_rows->ShowStepsIn(*lblOperation, *prgOperation);
     m_rows->EndSteps();
     m_files = std::make_unique<SharedFiles>(*m_link, m_rows.get());
+    connect(picTransfer, &TransferProgress::CancelRequested, this, [this] { m_files->RequestStop(); });
 
     // Every entry point runs guarded; the owner's actions answer their
     // errors without an icon.

@@ -66,6 +66,7 @@ TransferProgress::TransferProgress(QWidget* parent) : QFrame(parent)
     connect(cmdCancelTransfer, &QPushButton::clicked, this, [this] {
         if (m_inet)
             m_inet->Cancel();
+        emit CancelRequested();
     });
     hide();
 }
@@ -118,9 +119,12 @@ void TransferProgress::finished(Inet* inet)
     if (inet != m_inet)
         return;
     m_inet = nullptr;
+    m_meter.Finish();
     m_showLater.stop();
-    if (!isHidden())
+    if (!isHidden()) {
+        refresh();
         m_hideLater.start();
+    }
 }
 
 void TransferProgress::refresh()
@@ -129,8 +133,9 @@ void TransferProgress::refresh()
     lblTransfer->setText(m_meter.Caption());
     lblTransferAmount->setText(m_meter.Amount(now));
     const int percent = m_meter.Percent();
-    // Without a whole size the bar only says that something moves.
-    prgTransfer->setRange(0, percent < 0 ? 0 : 100);
+    // Without a whole size the bar stays empty and the amount beside it
+    // moves: a busy bar is drawn full by some styles, which reads as done.
+    prgTransfer->setRange(0, 100);
     prgTransfer->setValue(qMax(0, percent));
 }
 

@@ -42,6 +42,9 @@ public:
     QPushButton* cmdCancelTransfer;
 
 signals:
+    // The member pressed Cancel: an operation of several files stops
+    // after the current one.
+    void CancelRequested();
     // Shown or hidden, for a window that lays it over other controls.
     void shownChanged(bool shown);
 
