@@ -1,6 +1,7 @@
 #include "TlsSupport.h"
 
 #include "app/GlobalState.h"
+#include "app/MemberLevel.h"
 #include "app/Settings.h"
 
 #include <QCryptographicHash>
@@ -15,13 +16,16 @@ const QString kTrustedCertificates = QStringLiteral("Trusted Certificates");
 // (or has not come).
 constexpr long kCertificateNotYetValid = 9;
 constexpr long kCertificateExpired = 10;
-// Who may confirm a changed certificate.
-constexpr unsigned char kAdministratorLevel = 4;
-
 TrustQuestion& trustQuestion()
 {
     static TrustQuestion question;
     return question;
+}
+
+std::function<bool()>& signingInAsAdministrator()
+{
+    static std::function<bool()> answer;
+    return answer;
 }
 
 QString serverKey(const QString& host, int port)
@@ -289,7 +293,9 @@ QString DescribeTlsProblem(TlsProblem problem, const QString& where, const QStri
         return QStringLiteral("WARNING: the certificate of the server at %1 has changed since "
                               "it was trusted. Someone may be intercepting the connection, so "
                               "Skiff refused it. Only an administrator who knows that the "
-                              "host's certificate was replaced may confirm the new one.")
+                              "host's certificate was replaced may confirm the new one: an "
+                              "administrator who has signed in on this computer before is "
+                              "asked when signing in.")
             .arg(where);
     case TlsProblem::Broken:
         return QStringLiteral("The encrypted connection to %1 could not be set up: %2")
@@ -349,10 +355,22 @@ bool OfferToTrust(TlsProblem problem, const CertificateFacts& facts, const QStri
     const bool changed = problem == TlsProblem::Changed;
     if (!facts.known() || !trustQuestion() || (problem != TlsProblem::Untrusted && !changed))
         return false;
-    if (changed && modSkiff::CurrentLevel != kAdministratorLevel)
+    if (changed && !MemberLevel::IsAdministrator() &&
+        !(modSkiff::CurrentUser.isEmpty() && signingInAsAdministrator() &&
+          signingInAsAdministrator()()))
         return false;
     if (!trustQuestion()(CertificateQuestion(facts, serverKey(host, port), changed)))
         return false;
     TrustCertificate(host, port, facts.pin);
     return true;
+}
+
+SignInConfirmation::SignInConfirmation(std::function<bool()> isAdministrator)
+{
+    signingInAsAdministrator() = std::move(isAdministrator);
+}
+
+SignInConfirmation::~SignInConfirmation()
+{
+    signingInAsAdministrator() = nullptr;
 }

@@ -104,8 +104,20 @@ using TrustQuestion = std::function<bool(const QString& question)>;
 void SetTrustQuestion(TrustQuestion question);
 
 // After a run that met a certificate nothing vouches for: asks the member
-// (about a changed one, only an administrator: for everybody else it stays
-// refused) and on Trust remembers it for host and port. True when the run
+// (about a changed one, only an administrator, signed in or signing in:
+// for everybody else it stays refused) and on Trust remembers it for host and port. True when the run
 // is to be tried again with the new pin. Windows' thread only.
 bool OfferToTrust(TlsProblem problem, const CertificateFacts& facts, const QString& host,
                   int port);
+
+// While a sign-in is under way nobody is signed in yet, so the sign-in
+// answers for itself whether an administrator is at the keyboard (one who
+// may confirm a changed certificate), for as long as it lasts.
+class SignInConfirmation
+{
+public:
+    explicit SignInConfirmation(std::function<bool()> isAdministrator);
+    ~SignInConfirmation();
+    SignInConfirmation(const SignInConfirmation&) = delete;
+    SignInConfirmation& operator=(const SignInConfirmation&) = delete;
+};

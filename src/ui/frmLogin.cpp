@@ -13,6 +13,8 @@
 #include "app/shrmodStrings.h"
 #include "transport/Inet.h"
 #include "transport/SiteConfig.h"
+#include "transport/TlsSupport.h"
+#include "users/AdministratorKeys.h"
 #include "users/UserRecord.h"
 
 #include <QCheckBox>
@@ -218,6 +220,14 @@ void frmLogin::cmdOK_Click()
         }
 
         try {
+            // Nobody is signed in while the attempt runs: a changed
+            // certificate is confirmed only by the administrator typing.
+            CurrentUser.clear();
+            CurrentLevel = 0;
+            const QString name = txtUserName->text();
+            const QString password = txtPassword->text();
+            const SignInConfirmation confirmation(
+                [name, password] { return AdministratorKeys::Matches(name, password); });
             const QByteArray userFile = inet->OpenURLBytes(
                 SiteConfig::HttpBase() + QStringLiteral("qxg/") + QStringLiteral("_files.dat") +
                 QStringLiteral("?username=") + txtUserName->text() + QStringLiteral("&password=") +
@@ -230,7 +240,6 @@ void frmLogin::cmdOK_Click()
                 throw SkiffError(QStringLiteral("Cannot write the temporary file ") +
                                  m_userFile->fileName() + QStringLiteral(": ") +
                                  m_userFile->errorString());
-            CurrentUser.clear();
             matchUserFile(m_userFile->fileName());
         } catch (const SkiffError& error) {
             CurrentUser.clear();
@@ -244,6 +253,7 @@ void frmLogin::cmdOK_Click()
     }
 
     if (!CurrentUser.isEmpty()) {
+        AdministratorKeys::Keep(CurrentUser, txtPassword->text(), CurrentLevel);
         SaveLoginSettings();
         accept();
         unloadTemporaryFile();

@@ -10,7 +10,10 @@
 #include "SiteTestCase.h"
 
 #include "app/Errors.h"
+#include "app/MemberLevel.h"
+#include "app/Settings.h"
 #include "transport/Inet.h"
+#include "users/AdministratorKeys.h"
 #include "users/UserAdmin.h"
 #include "users/UserFile.h"
 #include "users/UserRecord.h"
@@ -18,6 +21,7 @@
 #include <QtTest>
 
 using namespace UserAdmin;
+using namespace modSkiff;
 
 namespace {
 
@@ -102,6 +106,28 @@ private slots:
         const std::optional<SignedInMember> found = FindMember(userFile, fields[0], fields[1]);
         const QString member = found ? found->Nickname + "|" + QString::number(found->Level) : "|0";
         QCOMPARE(member, fields[2] + "|" + fields[3]);
+    }
+
+    // The key an administrator leaves behind opens only to the nickname
+    // and password the sign-in would accept; it holds no password, a member
+    // no longer an administrator leaves none, and a damaged one opens to
+    // nothing (and costs no endless wait).
+    void administratorKeysMatchAsTheSignInDoes()
+    {
+        AdministratorKeys::Keep("Orrin", "Lantern", MemberLevel::Administrator);
+        AdministratorKeys::Keep("Ann", "heron", MemberLevel::FullAccess);
+        QVERIFY(AdministratorKeys::Matches("  ORRIN ", "lantern "));
+        QVERIFY(!AdministratorKeys::Matches("Orrin", "lantern2"));
+        QVERIFY(!AdministratorKeys::Matches("Ann", "heron"));
+        FlushSettings();
+        QVERIFY(!ReadFileBytes(SettingsFile()).toLower().contains("lantern"));
+        AdministratorKeys::Keep("Orrin", "lantern", MemberLevel::ReadOnly);
+        QVERIFY(!AdministratorKeys::Matches("Orrin", "lantern"));
+        for (const QByteArray& damaged : {"pbkdf2-sha256$900000000$c2FsdA==$" + QByteArray(43, 'A') + "=",
+                                     QByteArray("x$1$c2FsdA==$AA=="), QByteArray("pbkdf2-sha256$1$$")}) {
+            SaveSetting("Administrator Keys", "orrin", QString::fromLatin1(damaged));
+            QVERIFY(!AdministratorKeys::Matches("Orrin", "lantern"));
+        }
     }
 
     void storedLevelsShowAsTheirOption()

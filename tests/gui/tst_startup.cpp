@@ -9,6 +9,7 @@
 #include "app/GlobalState.h"
 #include "app/SecretStore.h"
 #include "app/Settings.h"
+#include "transport/TlsSupport.h"
 #include "ui/Resources.h"
 #include "ui/Startup.h"
 #include "ui/frmLogin.h"
@@ -175,6 +176,43 @@ private slots:
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         frmLogin again;
         QCOMPARE(again.txtPassword->text(), "lantern");
+    }
+
+    // A changed certificate of the web side stops every sign-in. An
+    // administrator who signed in here before is asked and may confirm it,
+    // checked before anything goes over the changed connection; everybody
+    // else is told.
+    void anAdministratorConfirmsAChangedCertificateBySigningIn()
+    {
+        signIn();
+        publishUsers(kUsers);
+        QStringList questions;
+        SetTrustQuestion([&](const QString& question) {
+            questions << question;
+            return true;
+        });
+        const auto noQuestion = qScopeGuard([] { SetTrustQuestion({}); });
+        const auto signInAs = [](const QString& name, const QString& password) {
+            frmLogin login;
+            login.show();
+            attempt(login, name, password);
+            return CurrentUser;
+        };
+        site().serveCertificate("untrusted");
+        QCOMPARE(signInAs("Orrin", "lantern"), "Orrin");
+        site().serveCertificate("changed");
+        site().clearLog();
+        for (const QString& password : {"wrong", "heron"}) {
+            services().answer(vbOK);
+            QCOMPARE(signInAs(password == "wrong" ? "Orrin" : "Ann", password), "");
+            QVERIFY2(services().last().prompt.contains("has changed"),
+                     qPrintable(services().last().prompt));
+        }
+        QCOMPARE(questions.size(), 1);
+        QVERIFY(site().httpLog().isEmpty());
+        QCOMPARE(signInAs(" ORRIN", "Lantern"), "Orrin");
+        QCOMPARE(questions.size(), 2);
+        QVERIFY(questions.last().startsWith("WARNING"));
     }
 
     void proxyFromTheCommandLineFillsTheBoxes()
