@@ -319,6 +319,20 @@ def make_ftp_handler(ftp_log, refuse_list, latency, tls_mode, certificates):
                 "data " + ("resumed" if session_reused(self.socket) else "full"))
             super().handle_ssl_established()
 
+        # A data connection the client drops before any transfer began (its
+        # command was refused) has nothing to report: an answer nobody asked
+        # for would be read as the reply to the client's next command.
+        def handle_failed_ssl_handshake(self):
+            if self._initialized:
+                super().handle_failed_ssl_handshake()
+            else:
+                self.close()
+
+        def close(self):
+            if not self._initialized:
+                self._resp = ()
+            super().close()
+
     class SiteFTPHandler(TLS_FTPHandler):
         dtp_handler = SlowDTPHandler
         ssl_context = certificates.ftp_context("good")

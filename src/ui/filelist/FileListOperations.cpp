@@ -71,7 +71,7 @@ bool frmFileList::GetControlFile()
 void frmFileList::RunOperation(const std::function<void()>& operation)
 {
     // A refresh or a typed command in one of the operation's waits would
-    // end or move the session its next command counts on ("QUIT", "cd").
+    // end the session or change its folder under the next command it sends.
     struct Running
     {
         frmFileList& window;

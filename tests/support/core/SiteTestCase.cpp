@@ -109,6 +109,13 @@ TestEnv& SiteTestCase::signIn(const QString& nickname, unsigned char level)
 
 void SiteTestCase::cleanup()
 {
+    if (QTest::currentTestFailed()) {
+        // What the server saw, for a failure that does not come again.
+        for (const QStringList& log : {m_site->ftpLog(), m_site->tlsHandshakes()}) {
+            for (const QString& line : log.mid(qMax(0, log.size() - 25)))
+                qInfo("site: %s", qPrintable(line));
+        }
+    }
     const int pending = m_services->pendingAnswers();
     m_services.reset();
     m_env.reset();
