@@ -1,15 +1,17 @@
-# skiff_add_test(<name> SOURCES <files...> LIBS <targets...>)
+# skiff_add_test(<name> SOURCES <files...> LIBS <targets...> [WRAPPER <command...>])
 #
 # Builds one Qt Test executable and registers it with ctest. Every test runs
 # on the offscreen platform with its own settings and data folders under the
 # build tree, so a test can never read or change the settings of the person
 # running it, and tests never see each other's files. Chromium (the preview's
 # web engine) refuses to run as root inside its sandbox, which tests may be.
+# A WRAPPER command runs the program (its path appended) inside what the
+# wrapper sets up.
 function(skiff_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;WRAPPER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)
   set(home "${CMAKE_BINARY_DIR}/test-home/${name}")
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
