@@ -9,6 +9,7 @@ SKIFF_PACKAGES=(
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-webengine-dev
   libcurl4-openssl-dev curl
   python3 python3-pyftpdlib python3-openssl openssl qtkeychain-qt6-dev
+  libsecret-1-0 dbus-daemon gnome-keyring
   xvfb xauth fonts-dejavu-core
   dpkg-dev desktop-file-utils
 )

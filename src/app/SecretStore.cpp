@@ -33,17 +33,14 @@ bool finished(QKeychain::Job& job)
     return job.error() == QKeychain::NoError;
 }
 
-bool readFromDesktop(QString* password)
+// Empty when the store holds none or does not answer.
+QString readFromDesktop()
 {
     if (!desktopStoreRuns())
-        return false;
+        return QString();
     QKeychain::ReadPasswordJob job(kService);
     job.setKey(kKey);
-    if (finished(job)) {
-        *password = job.textData();
-        return true;
-    }
-    return job.error() == QKeychain::EntryNotFound;
+    return finished(job) ? job.textData() : QString();
 }
 
 bool writeToDesktop(const QString& password)
@@ -61,9 +58,19 @@ bool writeToDesktop(const QString& password)
     return finished(job);
 }
 
+QString readFallback()
+{
+    return QSettings(FallbackFile(), QSettings::IniFormat).value(kPassword).toString();
+}
+
+// An empty password removes the file: it holds nothing else.
 void writeFallback(const QString& password)
 {
     const QString path = FallbackFile();
+    if (password.isEmpty()) {
+        QFile::remove(path);
+        return;
+    }
     {
         // Made private before the password goes in.
         QFile file(path);
@@ -72,10 +79,7 @@ void writeFallback(const QString& password)
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     QSettings secrets(path, QSettings::IniFormat);
-    if (password.isEmpty())
-        secrets.remove(kPassword);
-    else
-        secrets.setValue(kPassword, password);
+    secrets.setValue(kPassword, password);
     secrets.sync();
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
@@ -96,19 +100,21 @@ QString SavedPassword()
         modSkiff::SaveSetting(kLogin, kPassword, QString());
         return old;
     }
-    QString password;
-    if (readFromDesktop(&password) && !password.isEmpty())
-        return password;
-    return QSettings(FallbackFile(), QSettings::IniFormat).value(kPassword).toString();
+    // The file only holds a password the store refused, newer than any the
+    // store keeps; it moves in once the store takes it.
+    const QString waiting = readFallback();
+    if (!waiting.isEmpty()) {
+        if (writeToDesktop(waiting))
+            writeFallback(QString());
+        return waiting;
+    }
+    return readFromDesktop();
 }
 
 void SavePassword(const QString& password)
 {
-    if (writeToDesktop(password)) {
-        writeFallback(QString()); // none left behind from a time without the store
-        return;
-    }
-    writeFallback(password);
+    // No copy stays behind in the file once the store holds it.
+    writeFallback(writeToDesktop(password) ? QString() : password);
 }
 
 } // namespace SecretStore

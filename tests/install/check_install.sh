@@ -65,7 +65,7 @@ if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
   (cd "$build" && "$cpack" -G DEB -B "$work/package" >/dev/null)
   deb=$(ls "$work"/package/*.deb)
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libqt6widgets6 libqt6core6 libcurl4 libqt6svg6; do
+  for library in libqt6widgets6 libqt6core6 libcurl4 libqt6svg6 libsecret-1-0; do
     [[ "$depends" == *"$library"* ]] || fail "the package does not depend on $library ($depends)"
   done
   contents=$(dpkg-deb -c "$deb")
