@@ -1,65 +1,11 @@
 #!/usr/bin/python3
-"""The group's site on loopback: an FTP server with the group's one account
-and an HTTP server for the same folder, as the tests and the demo use them.
-
-    site_server.py --root DIR --password PW --ports-file F --log F
-                   [--http-log F] [--refuse-file F] [--ftp-port N] [--http-port N]
-                   [--latency-ms N] [--tls off|offer|require] [--cert-dir D]
-                   [--exit-with-parent]
-
-DIR is the FTP root and holds users/tarnwardens/, which HTTP serves below
-/tarnwardens/. Once both servers listen, {"ftp": port, "http": port} is
-written to the ports file. Every FTP command line received is appended to the
-log (the password masked); every HTTP request line to the HTTP log.
-
-The refuse file is read at every upload and download: a line holding a base
-name makes uploads of that name fail with "550 Upload refused."; a line
-"stall:" + base name makes downloads of that name (FTP and HTTP) send a
-little data and then hang, as a broken connection would; a line "unlist:" + base name leaves that
-name out of name listings (NLST, MLST), as a server whose listings lag behind.
-A name in these lines also stands for the temporary names Skiff uploads it
-under ("._skiff." + twelve hex digits + "." + name).
-Three more make a server fail the way real ones do, each for one FTP command
-(VERB) and, when a base name follows it, only for that name:
-  "drop:VERB [name]"  closes the control connection when the command arrives,
-                      before acting on it, as a cut connection would;
-  "fail:VERB [name]"  answers the command with "451 Requested action aborted:
-                      local error in processing." (a listing answered with an
-                      error, a refused rename or download);
-  "shorten:name"      stores uploads of that name one byte short while
-                      answering that the transfer completed.
-
-Three more change what HTTP answers for a base name, while FTP keeps the
-real file, as a proxy or a host hiding files from the web would:
-  "webshort:name"       serves the first half of the file, status 200;
-  "webserve:name path"  serves the bytes of the file at path instead, status 200;
-  "webhide:name"        answers 404.
-
---latency-ms makes the site behave as if it were far away: every FTP reply
-(the greeting included), every HTTP response and the first byte of every
-FTP data connection wait that many milliseconds, one round trip of a slow
-link each.
-
---tls makes the FTP side offer explicit TLS ("AUTH TLS", "PBSZ", "PROT") and
-the HTTP port answer HTTPS as well as HTTP (told apart by the first byte):
-"off" is plain only (AUTH refused, a TLS hello hung up on), "offer" lets the
-client choose, "require" refuses USER and PASS before AUTH TLS, data
-connections before "PROT P" and plain HTTP. A refuse-file line "tls:MODE"
-changes the mode while the server runs. The certificates are made at start
-with the openssl command line in --cert-dir (default: beside the ports file):
-a small test authority "ca.pem" (its path goes into the ports file as "ca")
-and a server certificate for 127.0.0.1 and localhost signed by it. A line
-"cert:KIND" serves another one from the next connection on: "untrusted"
-(self-signed), "changed" (another self-signed one), "expired" or "wrongname"
-(both signed by the authority). Each TLS data connection appends "resumed"
-or "full" (its handshake) to tls.log in the certificate folder.
-
-Also works as a small HTTP proxy (absolute addresses and CONNECT to
-loopback), so proxy settings can be tried against it.
-
-Needs the standard library, pyftpdlib and python3-openssl. Stops on SIGTERM or SIGINT,
-and with --exit-with-parent also when the process that started it ends (so
-a crashed test leaves no server behind).
+"""The group's site on loopback, as the tests and the demo use it: an FTP
+server (pyftpdlib) with the group's one account, and an HTTP and HTTPS server
+(also a small proxy) for the same folder. docs/testing.md describes the
+options, the refuse-file lines that make it fail the way real servers do, and
+the TLS modes and certificates. Needs pyftpdlib and python3-openssl. Stops on
+SIGTERM or SIGINT, and with --exit-with-parent also when the process that
+started it ends (so a crashed test leaves no server behind).
 """
 
 import argparse
