@@ -202,7 +202,7 @@ private slots:
         QCOMPARE(signInAs("Orrin", "lantern"), "Orrin");
         site().serveCertificate("changed");
         site().clearLog();
-        for (const QString& password : {"wrong", "heron"}) {
+        for (const QString password : {"wrong", "heron"}) {
             services().answer(vbOK);
             QCOMPARE(signInAs(password == "wrong" ? "Orrin" : "Ann", password), "");
             QVERIFY2(services().last().prompt.contains("has changed"),
