@@ -265,6 +265,9 @@ private slots:
         ClickEntry(*users, 3);
         QTRY_COMPARE(users->lvwFileList->selectedItem()->text(), QStringLiteral("Ann"));
         QVERIFY(users->optReadOnly->isChecked());
+        const auto* view = qobject_cast<QAbstractItemView*>(
+            users->lvwFileList->findChild<QStackedWidget*>()->currentWidget());
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("Ann")); // focus too
 
         services().expect(Unapplied("Ann"), vbYesNoCancel | vbQuestion, vbNo);
         ClickEntry(*users, 3);

@@ -367,9 +367,12 @@ void ListView::showSelectionOf(ListItem* item)
     QItemSelectionModel::SelectionFlags command = QItemSelectionModel::Rows;
     if (!item->selected())
         command |= QItemSelectionModel::Deselect;
-    else if (currentView()->selectionMode() == QAbstractItemView::SingleSelection)
-        command |= QItemSelectionModel::ClearAndSelect;
-    else
+    else if (currentView()->selectionMode() == QAbstractItemView::SingleSelection) {
+        // The focus goes along, so that the keyboard carries on from the
+        // chosen row and no other row looks current.
+        m_selection->setCurrentIndex(index, command | QItemSelectionModel::ClearAndSelect);
+        return;
+    } else
         command |= QItemSelectionModel::Select;
     m_selection->select(index, command);
 }
