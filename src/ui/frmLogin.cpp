@@ -191,10 +191,13 @@ bool frmLogin::eventFilter(QObject* watched, QEvent* event)
 
 void frmLogin::setAttemptRunning(bool running)
 {
-    const QPalette::ColorRole colour = running ? QPalette::Button : QPalette::Base;
     for (QLineEdit* box : {txtUserName, txtPassword}) {
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Active, colour));
+        // Back to the style's own colours afterwards, not the greyed ones.
+        QPalette palette;
+        if (running) {
+            palette = box->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Active, QPalette::Button));
+        }
         box->setPalette(palette);
     }
     setEnabled(!running);

@@ -119,6 +119,8 @@ private slots:
             "GET /tarnwardens/qxg/_files.dat?username=Ann&password=wrong"));
         QVERIFY(CurrentUser.isEmpty());
         QVERIFY(login.isVisible() && login.isEnabled());
+        QCOMPARE(login.txtPassword->palette().color(QPalette::Base),
+                 QLineEdit().palette().color(QPalette::Base)); // no longer greyed
         const QString temporary = login.TemporaryFileName();
         QCOMPARE(ReadFileBytes(temporary), kUsers);
         QCOMPARE(GetSetting("Login", "UserName", "unset"), "unset");
