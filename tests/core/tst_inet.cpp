@@ -575,7 +575,8 @@ private slots:
     // Every connection after the first (which may resume one of an earlier
     // test) resumes its TLS session: data connections, uploads among them
     // (they never read the fresh ticket the server sends), the reconnects
-    // after QUIT and another window's login; and a download arrives whole.
+    // after QUIT, another window's login and the next page over HTTPS; and
+    // a download arrives whole.
     void laterConnectionsResumeTheTlsSession()
     {
         QByteArray bytes(300000, 'x');
@@ -590,9 +591,14 @@ private slots:
         QCOMPARE(ReadFileBytes(env().localPath("big2.bin")), bytes);
         QCOMPARE(Run(*SiteComponent(), "GET /users/tarnwardens/web/big.bin big3.bin").state,
                  int(icResponseCompleted));
+        for (int page = 0; page < 2; ++page)
+            QCOMPARE(inet->OpenURLBytes(SiteConfig::HttpBase() + "web/big.bin"), bytes);
         const QStringList handshakes = site().tlsHandshakes();
-        QCOMPARE(handshakes.filter("control").size(), 4);
-        QCOMPARE(handshakes.mid(1).filter("full"), QStringList());
+        const QStringList ftp = handshakes.filter(QRegularExpression("^(control|data) "));
+        const QStringList pages = handshakes.filter(QRegularExpression("^http "));
+        QCOMPARE(ftp.filter("control").size(), 4);
+        QCOMPARE(pages.size(), 2);
+        QCOMPARE(ftp.mid(1).filter("full") + pages.mid(1).filter("full"), QStringList());
     }
 
     // Under auto a host once seen with TLS is never spoken to plain again.

@@ -51,8 +51,8 @@ a small test authority "ca.pem" (its path goes into the ports file as "ca")
 and a server certificate for 127.0.0.1 and localhost signed by it. A line
 "cert:KIND" serves another one from the next connection on: "untrusted"
 (self-signed), "changed" (another self-signed one), "expired" or "wrongname"
-(both signed by the authority). Each TLS data connection appends "resumed"
-or "full" (its handshake) to tls.log in the certificate folder.
+(both signed by the authority). Each TLS handshake appends "control",
+"data" or "http" and "full" or "resumed" to tls.log in the certificate folder.
 
 Also works as a small HTTP proxy (absolute addresses and CONNECT to
 loopback), so proxy settings can be tried against it.
@@ -259,10 +259,15 @@ class Certificates:
         return self._contexts[pem]
 
     def http_context(self, kind):
+        # One context per certificate keeps the ticket key, so that pages
+        # can resume an earlier page's session.
         pem, key = self.files(kind)
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(pem, key)
-        return context
+        with self._lock:
+            if ("http", pem) not in self._contexts:
+                context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+                context.load_cert_chain(pem, key)
+                self._contexts["http", pem] = context
+            return self._contexts["http", pem]
 
 
 class StallingProducer:
@@ -422,6 +427,8 @@ def make_http_handler(site_folder, http_log, refuse_list, latency, tls_mode, cer
                 context = certificates.http_context(refuse_list.certificate())
                 try:
                     self.request = context.wrap_socket(self.request, server_side=True)
+                    certificates.usage.append(
+                        "http " + ("resumed" if self.request.session_reused else "full"))
                 except (ssl.SSLError, OSError):
                     self._hung_up = True
             else:
