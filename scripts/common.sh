@@ -7,7 +7,7 @@ SKIFF_BUILD="${SKIFF_BUILD:-$SKIFF_ROOT/build}"
 SKIFF_PACKAGES=(
   g++ make cmake pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 qt6-webengine-dev
-  libcurl4-openssl-dev curl
+  libcurl4-openssl-dev libssl-dev curl
   python3 python3-pyftpdlib python3-openssl openssl qtkeychain-qt6-dev
   libsecret-1-0 dbus-daemon gnome-keyring
   xvfb xauth fonts-dejavu-core

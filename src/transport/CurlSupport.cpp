@@ -1,5 +1,7 @@
 #include "CurlSupport.h"
 
+#include <openssl/ssl.h>
+
 #include <chrono>
 #include <cstring>
 
@@ -28,8 +30,6 @@ int reportProgress(void* reporter, curl_off_t downTotal, curl_off_t downNow,
     return 0; // cancelling is the runner's business
 }
 
-} // namespace
-
 CURLSH* SharedTlsSessions()
 {
     static std::mutex mutex;
@@ -43,6 +43,53 @@ CURLSH* SharedTlsSessions()
         return made;
     }();
     return share;
+}
+
+// Before the hello goes out: the connection gets its own copy of the
+// session libcurl chose for it (one of the same server and settings), so
+// that OpenSSL marks the copy spent and the kept one stays good. The copy
+// carries the server's certificate and its verification, which libcurl
+// checks on a resumed connection as on any other.
+void resumeFromACopy(const SSL* constConnection, int where, int)
+{
+    SSL* connection = const_cast<SSL*>(constConnection);
+    if (!(where & SSL_CB_HANDSHAKE_START) || !SSL_in_before(connection))
+        return;
+    SSL_SESSION* kept = SSL_get_session(connection);
+    if (!kept || !SSL_SESSION_is_resumable(kept))
+        return;
+    if (SSL_SESSION* copy = SSL_SESSION_dup(kept)) {
+        SSL_set_session(connection, copy);
+        SSL_SESSION_free(copy);
+    }
+}
+
+CURLcode prepareTlsContext(CURL*, void* context, void*)
+{
+    SSL_CTX* tls = static_cast<SSL_CTX*>(context);
+    if (!SSL_CTX_get_info_callback(tls))
+        SSL_CTX_set_info_callback(tls, resumeFromACopy);
+    return CURLE_OK;
+}
+
+// The context libcurl hands over is OpenSSL's only when libcurl runs on it.
+bool curlRunsOnOpenSsl()
+{
+    static const bool openSsl = [] {
+        const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+        return info->ssl_version &&
+               std::strncmp(info->ssl_version, "OpenSSL/", std::strlen("OpenSSL/")) == 0;
+    }();
+    return openSsl;
+}
+
+} // namespace
+
+void UseSharedTlsSessions(CURL* easy)
+{
+    curl_easy_setopt(easy, CURLOPT_SHARE, SharedTlsSessions());
+    if (curlRunsOnOpenSsl())
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, prepareTlsContext);
 }
 
 void EnsureCurlReady()

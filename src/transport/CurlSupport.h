@@ -13,10 +13,16 @@
 // Prepares libcurl once per process; call before the first handle is made.
 void EnsureCurlReady();
 
-// The TLS sessions servers handed out, shared by every handle of the
-// process (each window has its own connection), so that a new login to a
-// host resumes one instead of a full handshake.
-CURLSH* SharedTlsSessions();
+// Puts a handle on the TLS sessions servers handed out, shared by every
+// handle of the process (each window has its own connection), so that a
+// new connection to a host resumes one instead of a full handshake. Each
+// connection resumes from a copy of the kept session: OpenSSL marks a
+// TLS 1.3 session spent once it has resumed a connection, and libcurl keeps
+// one session per server, so the kept one would be spent by any connection
+// that never reads the fresh ticket the server sends (an upload's data
+// connection, closed once the bytes are out), and the next login would pay
+// a full handshake.
+void UseSharedTlsSessions(CURL* easy);
 
 struct NetworkOptions
 {

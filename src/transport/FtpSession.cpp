@@ -584,7 +584,7 @@ CURL* FtpSession::prepare(const FtpJob& job, const QString& urlPath)
     CURL* easy = m_easy;
     setAddress(easy, job.endpoint, urlPath);
     ApplyTls(easy, job.endpoint.tls, true);
-    curl_easy_setopt(easy, CURLOPT_SHARE, SharedTlsSessions());
+    UseSharedTlsSessions(easy);
     curl_easy_setopt(easy, CURLOPT_USERNAME, job.endpoint.userName.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_PASSWORD, job.endpoint.password.toUtf8().constData());
     curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));

@@ -84,8 +84,10 @@ void HttpFetch::Shared::transfer(const ProgressReporter::Sink& progress)
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToArray);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
     ApplyNetworkOptions(easy, options);
-    if (https)
+    if (https) {
         ApplyTls(easy, tls, false);
+        UseSharedTlsSessions(easy);
+    }
     ProgressReporter reporter;
     reporter.attach(easy, progress);
     const CURLcode code = runner.run(easy, [this] { return aborted.load(); });

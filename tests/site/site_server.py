@@ -205,10 +205,15 @@ class Certificates:
         return self._contexts[pem]
 
     def http_context(self, kind):
+        # One context per certificate keeps the ticket key, so that pages
+        # can resume an earlier page's session.
         pem, key = self.files(kind)
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(pem, key)
-        return context
+        with self._lock:
+            if ("http", pem) not in self._contexts:
+                context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+                context.load_cert_chain(pem, key)
+                self._contexts["http", pem] = context
+            return self._contexts["http", pem]
 
 
 class StallingProducer:
@@ -382,6 +387,8 @@ def make_http_handler(site_folder, http_log, refuse_list, latency, tls_mode, cer
                 context = certificates.http_context(refuse_list.certificate())
                 try:
                     self.request = context.wrap_socket(self.request, server_side=True)
+                    certificates.usage.append(
+                        "http " + ("resumed" if self.request.session_reused else "full"))
                 except (ssl.SSLError, OSError):
                     self._hung_up = True
             else:
