@@ -270,6 +270,41 @@ void SiteExplorer::SaveWebAccess(const std::function<QString(const QString&)>& c
         throw SkiffError(sitePath + QStringLiteral(" was not changed: ") + why);
 }
 
+QString SiteExplorer::NothingSelectedText(Batch batch)
+{
+    const QString action = batch == Batch::Download ? QStringLiteral("download")
+                           : batch == Batch::Upload ? QStringLiteral("upload")
+                                                    : QStringLiteral("delete");
+    return QStringLiteral("No Files are Selected.  Please select the files to ") + action +
+           QStringLiteral(".");
+}
+
+QString SiteExplorer::ConfirmationText(Batch batch, int count)
+{
+    QString what;
+    QString where;
+    switch (batch) {
+    case Batch::Download:
+        what = QStringLiteral("download ");
+        where = QStringLiteral(" from the server.");
+        break;
+    case Batch::Upload:
+        what = QStringLiteral("send (upload) ");
+        where = QStringLiteral(" to the server.");
+        break;
+    case Batch::DeleteLocal:
+        what = QStringLiteral("DELETE ");
+        where = QStringLiteral(" from your LOCAL hard drive.");
+        break;
+    case Batch::DeleteFromServer:
+        what = QStringLiteral("DELETE ");
+        where = QStringLiteral(" from the server.");
+        break;
+    }
+    return QStringLiteral("Please confirm.  You are about to ") + what + QString::number(count) +
+           QStringLiteral(" file") + (count > 1 ? QStringLiteral("s") : QString()) + where;
+}
+
 QString SiteExplorer::MirrorIcon(const QString& key, const QString& name)
 {
     // Relative to the working directory, the local folder.

@@ -72,6 +72,12 @@ public:
     // The mirror copy of K + name deleted (a missing copy is no error).
     static void DeleteLocalCopy(const QString& key, const QString& name);
 
+    // The batches the member confirms before they start, and what they are
+    // told: when nothing is selected, and the question for count files.
+    enum class Batch { Download, Upload, DeleteLocal, DeleteFromServer };
+    static QString NothingSelectedText(Batch batch);
+    static QString ConfirmationText(Batch batch, int count);
+
     // "file" when the mirror holds a copy of K + name, else "filenotfound".
     static QString MirrorIcon(const QString& key, const QString& name);
     // The mirror copy's full path when it exists, else "".

@@ -24,12 +24,6 @@ using namespace modSkiff;
 namespace {
 
 // "1 file", "3 files".
-QString CountPhrase(int count)
-{
-    return QString::number(count) + QStringLiteral(" file") +
-           (count > 1 ? QStringLiteral("s") : QString());
-}
-
 // The file dialogs of the explorer report cancelling as an error, and leave
 // the local folder the working directory.
 QStringList ChosenFiles(const QString& title, bool several)
@@ -43,18 +37,14 @@ QStringList ChosenFiles(const QString& title, bool several)
 
 } // namespace
 
-QList<ListItem*> frmExplorer::ConfirmedSelection(const QString& noneSelected,
-                                                 const QString& before, const QString& after,
-                                                 int icon)
+QList<ListItem*> frmExplorer::ConfirmedSelection(SiteExplorer::Batch batch, int icon)
 {
     const QList<ListItem*> items = lvwExplorer->selectedItems();
     if (items.isEmpty()) {
-        MsgBox(noneSelected, vbOKOnly);
+        MsgBox(SiteExplorer::NothingSelectedText(batch), vbOKOnly);
         return {};
     }
-    if (MsgBox(QStringLiteral("Please confirm.  You are about to ") + before +
-                   CountPhrase(int(items.size())) + after,
-               vbOKCancel | icon) != vbOK)
+    if (MsgBox(SiteExplorer::ConfirmationText(batch, int(items.size())), vbOKCancel | icon) != vbOK)
         return {};
     return items;
 }
@@ -78,9 +68,7 @@ void frmExplorer::ForEachSelected(const QList<ListItem*>& items, const QString& 
 void frmExplorer::cmdDownload_Click()
 {
     Operation([this] {
-        const QList<ListItem*> items = ConfirmedSelection(
-            QStringLiteral("No Files are Selected.  Please select the files to download."),
-            QStringLiteral("download "), QStringLiteral(" from the server."), vbInformation);
+        const QList<ListItem*> items = ConfirmedSelection(SiteExplorer::Batch::Download, vbInformation);
         ForEachSelected(items, QStringLiteral("filedownload"), [this](const QString& sitePath) {
             QString toFile = kSaveToFile;
             return DownloadWebFile(*inet, sitePath, toFile);
@@ -91,9 +79,7 @@ void frmExplorer::cmdDownload_Click()
 void frmExplorer::cmdUploadFile_Click()
 {
     Operation([this] {
-        const QList<ListItem*> items = ConfirmedSelection(
-            QStringLiteral("No Files are Selected.  Please select the files to upload."),
-            QStringLiteral("send (upload) "), QStringLiteral(" to the server."), vbInformation);
+        const QList<ListItem*> items = ConfirmedSelection(SiteExplorer::Batch::Upload, vbInformation);
         ForEachSelected(items, QStringLiteral("fileupload"), [this](const QString& sitePath) {
             return UploadWebFile(*inet, sitePath);
         });
@@ -103,9 +89,7 @@ void frmExplorer::cmdUploadFile_Click()
 void frmExplorer::cmdDeleteLocal_Click()
 {
     Operation([this] {
-        const QList<ListItem*> items = ConfirmedSelection(
-            QStringLiteral("No Files are Selected.  Please select the files to delete."),
-            QStringLiteral("DELETE "), QStringLiteral(" from your LOCAL hard drive."), vbCritical);
+        const QList<ListItem*> items = ConfirmedSelection(SiteExplorer::Batch::DeleteLocal, vbCritical);
         ForEachSelected(items, QStringLiteral("filedelete"), [this](const QString& sitePath) {
             SiteExplorer::DeleteLocalCopy(QString(), sitePath);
             TransferLog::Note(transferLog, sitePath, QStringLiteral("local copy deleted"));
@@ -118,10 +102,7 @@ void frmExplorer::cmdDeleteFile_Click()
 {
     Operation([this] {
         QTreeWidgetItem* node = SelectedNode();
-        if (ConfirmedSelection(
-                QStringLiteral("No Files are Selected.  Please select the files to delete."),
-                QStringLiteral("DELETE "), QStringLiteral(" from the server."), vbCritical)
-                .isEmpty() ||
+        if (ConfirmedSelection(SiteExplorer::Batch::DeleteFromServer, vbCritical).isEmpty() ||
             !node)
             return;
         const QString key = NodeKey(node);

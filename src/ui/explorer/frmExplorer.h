@@ -142,8 +142,7 @@ private:
     void Operation(const std::function<void()>& body);
     // The selected items after the "none selected" message and the
     // confirmation; empty when the member was told or said no.
-    QList<ListItem*> ConfirmedSelection(const QString& noneSelected, const QString& before,
-                                        const QString& after, int icon);
+    QList<ListItem*> ConfirmedSelection(SiteExplorer::Batch batch, int icon);
     // Runs step on each selected item in order, with busyIcon while it
     // works and the mirror state after it; stops at the first failure.
     void ForEachSelected(const QList<ListItem*>& items, const QString& busyIcon,
