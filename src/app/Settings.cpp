@@ -22,7 +22,12 @@ QSettings& store()
     if (!settings || openedPath != path) {
         if (settings)
             settings->sync();
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        // The folder holds the trusted certificates, the administrators'
+        // keys and the saved password's fall-back file: the member's alone.
+        const QString folder = QFileInfo(path).absolutePath();
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
         settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
         openedPath = path;
     }

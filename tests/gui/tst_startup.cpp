@@ -176,6 +176,7 @@ private slots:
         QVERIFY(ReadFileBytes(SecretStore::FallbackFile()).contains("lantern"));
         QCOMPARE(QFile::permissions(SecretStore::FallbackFile()) & 0x7077,
                  QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(QFile::permissions(QFileInfo(SettingsFile()).absolutePath()) & 0x0077, 0);
         frmLogin again;
         QCOMPARE(again.txtPassword->text(), "lantern");
     }
