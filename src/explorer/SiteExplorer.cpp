@@ -281,28 +281,17 @@ QString SiteExplorer::NothingSelectedText(Batch batch)
 
 QString SiteExplorer::ConfirmationText(Batch batch, int count)
 {
-    QString what;
-    QString where;
-    switch (batch) {
-    case Batch::Download:
-        what = QStringLiteral("download ");
-        where = QStringLiteral(" from the server.");
-        break;
-    case Batch::Upload:
-        what = QStringLiteral("send (upload) ");
-        where = QStringLiteral(" to the server.");
-        break;
-    case Batch::DeleteLocal:
-        what = QStringLiteral("DELETE ");
-        where = QStringLiteral(" from your LOCAL hard drive.");
-        break;
-    case Batch::DeleteFromServer:
-        what = QStringLiteral("DELETE ");
-        where = QStringLiteral(" from the server.");
-        break;
-    }
-    return QStringLiteral("Please confirm.  You are about to ") + what + QString::number(count) +
-           QStringLiteral(" file") + (count > 1 ? QStringLiteral("s") : QString()) + where;
+    // What is done, then where, for each batch in the order of Batch.
+    static const char* const kWords[][2] = {
+        {"download ", " from the server."},
+        {"send (upload) ", " to the server."},
+        {"DELETE ", " from your LOCAL hard drive."},
+        {"DELETE ", " from the server."},
+    };
+    const auto& words = kWords[int(batch)];
+    return QStringLiteral("Please confirm.  You are about to ") + QLatin1String(words[0]) +
+           QString::number(count) + QStringLiteral(" file") +
+           (count > 1 ? QStringLiteral("s") : QString()) + QLatin1String(words[1]);
 }
 
 QString SiteExplorer::MirrorIcon(const QString& key, const QString& name)
